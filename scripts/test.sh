@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds, and runs every test twice, in a plain
+# build and in an AddressSanitizer + UndefinedBehaviorSanitizer build, then replays and
+# briefly runs the fuzz targets under libFuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${BV3_SKIP_SANITIZED:-0}" != "1" ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBV3_SANITIZE=ON >/dev/null
+  cmake --build build-asan
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+fi
+
+if [ "${BV3_SKIP_FUZZ:-0}" != "1" ]; then
+  bash scripts/fuzz.sh "${BV3_FUZZ_SECONDS:-10}"
+fi

@@ -1,0 +1,36 @@
+#pragma once
+// Each bv3 command registers itself from its own file with a static CommandRegistration,
+// so adding a command never touches main.cpp.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace bv3::cli {
+
+using CommandInstaller = void (*)(CLI::App& app);
+
+// order only sorts the help listing.
+struct CommandRegistration {
+    CommandRegistration(int order, CommandInstaller installer);
+};
+
+void installRegisteredCommands(CLI::App& app);
+
+// A failure the tool reports as "bv3: <message>" and exit status 1.
+class CommandFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Numbers on the command line are decimal or 0x-hex. Throws CLI::ValidationError (exit 2)
+// for anything else or a value above max.
+std::uint32_t parseNumber(const std::string& text, const std::string& what, std::uint32_t max = 0xFFFFFFFFu);
+
+// Adds an option that takes a decimal or 0x-hex number up to max.
+CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::uint32_t& target,
+                             const std::string& description, std::uint32_t max = 0xFFFFFFFFu);
+
+}  // namespace bv3::cli
