@@ -4,6 +4,7 @@
 #include "channeldb/field_codec.h"
 #include "channeldb/layout.h"
 #include "channeldb/raw_writer.h"
+#include "channeldb/uploaded_image.h"
 #include "channeldb_test_support.h"
 
 #include <gtest/gtest.h>
@@ -378,4 +379,30 @@ TEST(ServiceImage, TheLargestListsFitTheirModels) {
     EXPECT_NO_THROW((void)buildServiceImage(*databaseWithServices(2000, 2000), 1));
     EXPECT_NO_THROW((void)buildServiceImage(*databaseWithServices(1092, 1092), 2));
     EXPECT_NO_THROW((void)buildServiceImage(*databaseWithServices(2000, 730), 0));
+}
+
+TEST(UploadedImage, ComplementsBothImagesIntoTheirPlaces) {
+    ChannelDatabase db;
+    db.menu.menuValue1 = 0x12;
+    for (const std::uint8_t model : {0, 1}) {
+        SCOPED_TRACE(int{model});
+        const LayoutParameters& l = layoutFor(model);
+        const Image config = buildConfigImage(db, 3, model);
+        const Image service = buildServiceImage(db, model);
+        const Image file = composeUploadedImage(config, service, model);
+        ASSERT_EQ(file.size(), uploadedImageSize);
+        EXPECT_EQ(file[4], static_cast<std::uint8_t>(~0x12));
+        EXPECT_EQ(file[l.uploadedServiceOffset + 0xFFFE], static_cast<std::uint8_t>(~0xA5));
+        // Flash no image covers is erased (0xFF), stored complemented.
+        EXPECT_EQ(file[0x2000], model == 0 ? 0x00 : static_cast<std::uint8_t>(~service[0]));
+        // Receiver memory after a download of the two images, uploaded again, gives the same file.
+        Image memory(uploadedImageSize, 0xFF);
+        applyImagesToMemory(memory, config, service, model);
+        for (std::uint8_t& b : memory) {
+            b = static_cast<std::uint8_t>(~b);
+        }
+        EXPECT_TRUE(memory == file);
+    }
+    EXPECT_THROW((void)composeUploadedImage(Image(8192), Image(0x50000), 1), ConversionError);
+    EXPECT_THROW((void)composeUploadedImage(Image(100), Image(0x50000), 0), ConversionError);
 }
