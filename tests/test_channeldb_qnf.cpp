@@ -176,6 +176,10 @@ TEST(QnfReader, AntennaLines) {
         EXPECT_EQ(a.antByteD, 6);
         EXPECT_EQ(std::string(a.antName.data(), strnlen(a.antName.data(), 16)), c.name);
     }
+    // A short line: the missing columns read as "0" and the name is empty.
+    const auto shortLine = read(qnf({"[BREVORA V3 FILE]", "[ANTENNA]", "4\t5"}));
+    EXPECT_EQ(shortLine->antennas[4].antLong, 5u);
+    EXPECT_EQ(shortLine->antennas[4].antName, AntennaRecord().antName);
     // A blank line resets antenna 0; positions need not come in order; a second line for a
     // position leaves nothing of the first one's name.
     const auto db = read(qnf({"[BREVORA V3 FILE]", "[ANTENNA]", "15\t1\t0\t0\t0\t0\t0\t0\tLast",
