@@ -3,6 +3,7 @@
 #include "bv3/command_registry.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/qnf_reader.h"
+#include "channeldb/raw_writer.h"
 
 namespace bv3::cli {
 
@@ -14,6 +15,15 @@ std::unique_ptr<channeldb::ChannelDatabase> readChannelList(const std::string& q
         throw CommandFailure(qnfPath + ": " + corrupt.what());
     }
     return db;
+}
+
+ReceiverImages layOutChannelList(const channeldb::ChannelDatabase& db, const std::string& qnfPath,
+                                 std::uint8_t configVariant, std::uint8_t modelCode) {
+    try {
+        return {channeldb::buildConfigImage(db, configVariant, modelCode), channeldb::buildServiceImage(db, modelCode)};
+    } catch (const channeldb::ConversionError& refused) {
+        throw CommandFailure(qnfPath + ": " + refused.what());
+    }
 }
 
 }  // namespace bv3::cli

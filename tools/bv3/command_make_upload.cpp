@@ -31,8 +31,8 @@ void install(CLI::App& app) {
         const auto db = bv3::cli::readChannelList(options->qnfPath);
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
-        const auto image = bv3::channeldb::composeUploadedImage(bv3::channeldb::buildConfigImage(*db, variant, model),
-                                                                bv3::channeldb::buildServiceImage(*db, model), model);
+        const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
+        const auto image = bv3::channeldb::composeUploadedImage(images.config, images.service, model);
         bv3::channeldb::writeImageFile(options->rawPath, image);
         std::cout << "wrote " << options->rawPath << " (" << image.size() << " bytes, " << db->videoCount
                   << " video and " << db->audioCount << " audio services)\n";

@@ -31,12 +31,11 @@ void install(CLI::App& app) {
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
         // Both images are laid out before either is written: a refused list writes nothing.
-        const auto config = bv3::channeldb::buildConfigImage(*db, variant, model);
-        const auto service = bv3::channeldb::buildServiceImage(*db, model);
-        bv3::channeldb::writeImageFile(options->configPath, config);
-        bv3::channeldb::writeImageFile(options->servicePath, service);
-        std::cout << "wrote " << options->configPath << " (" << config.size() << " bytes) and " << options->servicePath
-                  << " (" << service.size() << " bytes)\n";
+        const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
+        bv3::channeldb::writeImageFile(options->configPath, images.config);
+        bv3::channeldb::writeImageFile(options->servicePath, images.service);
+        std::cout << "wrote " << options->configPath << " (" << images.config.size() << " bytes) and "
+                  << options->servicePath << " (" << images.service.size() << " bytes)\n";
     });
 }
 
