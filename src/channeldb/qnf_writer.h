@@ -1,0 +1,15 @@
+#pragma once
+// The QNF text writer: the channel list as the host's editor reads it.
+
+#include "channeldb/channel_database.h"
+
+#include <string>
+
+namespace bv3::channeldb {
+
+// The whole file's bytes (CR LF line ends), exactly as the database holds it.
+std::string formatQnf(const ChannelDatabase& db);
+// Writes formatQnf(db) through a temporary beside path that replaces path only when complete.
+void writeQnfFile(const std::string& path, const ChannelDatabase& db);
+
+}  // namespace bv3::channeldb
