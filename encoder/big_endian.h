@@ -9,7 +9,9 @@
 
 namespace bv3::qdf::detail {
 
-inline void putU8(std::vector<std::uint8_t>& out, std::uint8_t value) { out.push_back(value); }
+inline void putU8(std::vector<std::uint8_t>& out, std::uint8_t value) {
+    out.push_back(value);
+}
 
 inline void putU16(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value >> 8));

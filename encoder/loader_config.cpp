@@ -90,7 +90,9 @@ private:
             block_ = Block::header;
         } else if (key == "data") {
             block_ = Block::data;
-            config_.data.push_back(LoaderDataEntry{.line = line_});
+            LoaderDataEntry entry;
+            entry.line = line_;
+            config_.data.push_back(std::move(entry));
         } else {
             fail(line_, "unknown block \"[" + std::string(name) + "\"");
         }

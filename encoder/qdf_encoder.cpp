@@ -15,7 +15,9 @@ namespace bv3::qdf {
 
 namespace {
 
-std::string reasonFromErrno() { return errno != 0 ? std::strerror(errno) : "unknown reason"; }
+std::string reasonFromErrno() {
+    return errno != 0 ? std::strerror(errno) : "unknown reason";
+}
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path, const std::string& role) {
     errno = 0;

@@ -4,16 +4,20 @@ namespace bv3::qdf {
 
 std::string blockTypeName(BlockType type) {
     switch (type) {
-        case BlockType::flash: return "flash";
-        case BlockType::eeprom: return "eeprom";
+        case BlockType::flash:
+            return "flash";
+        case BlockType::eeprom:
+            return "eeprom";
     }
     return "unknown";
 }
 
 std::string blockEncodingName(BlockEncoding encoding) {
     switch (encoding) {
-        case BlockEncoding::stored: return "stored";
-        case BlockEncoding::lzh: return "lzh";
+        case BlockEncoding::stored:
+            return "stored";
+        case BlockEncoding::lzh:
+            return "lzh";
     }
     return "unknown";
 }

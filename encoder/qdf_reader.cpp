@@ -83,16 +83,16 @@ BlockReport readDescriptor(std::span<const std::uint8_t> image, std::size_t offs
         fail(offset + 12, "a stored block's stored length differs from its original length");
     }
     if (block.storedLength > end - offset - blockDescriptorSize) {
-        fail(offset + 12, "the block's " + std::to_string(block.storedLength) + " bytes run past the end of the blocks");
+        fail(offset + 12,
+             "the block's " + std::to_string(block.storedLength) + " bytes run past the end of the blocks");
     }
     return block;
 }
 
 void decodeBlock(std::span<const std::uint8_t> stored, BlockReport& block) {
     try {
-        block.data = block.encoding == BlockEncoding::lzh
-                         ? compress::lzhDecode(stored, block.originalLength)
-                         : std::vector<std::uint8_t>(stored.begin(), stored.end());
+        block.data = block.encoding == BlockEncoding::lzh ? compress::lzhDecode(stored, block.originalLength)
+                                                          : std::vector<std::uint8_t>(stored.begin(), stored.end());
     } catch (const std::exception&) {
         block.state = BlockState::undecodable;
         return;
@@ -111,9 +111,12 @@ void decodeBlock(std::span<const std::uint8_t> stored, BlockReport& block) {
 
 std::string blockStateName(BlockState state) {
     switch (state) {
-        case BlockState::intact: return "ok";
-        case BlockState::checksumMismatch: return "CRC mismatch";
-        case BlockState::undecodable: return "undecodable";
+        case BlockState::intact:
+            return "ok";
+        case BlockState::checksumMismatch:
+            return "CRC mismatch";
+        case BlockState::undecodable:
+            return "undecodable";
     }
     return "unknown";
 }
@@ -142,8 +145,8 @@ ImageReport inspectQdfImage(std::span<const std::uint8_t> image) {
         report.blocks.push_back(std::move(block));
     }
     if (offset != end) {
-        fail(offset, std::to_string(end - offset) + " bytes follow the last of the " + std::to_string(count) +
-                         " blocks");
+        fail(offset,
+             std::to_string(end - offset) + " bytes follow the last of the " + std::to_string(count) + " blocks");
     }
     return report;
 }

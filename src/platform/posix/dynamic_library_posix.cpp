@@ -46,7 +46,9 @@ DynamicLibrary::DynamicLibrary(const std::string& name) : name_(name), fileName_
     }
 }
 
-DynamicLibrary::~DynamicLibrary() { close(); }
+DynamicLibrary::~DynamicLibrary() {
+    close();
+}
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
     : name_(std::move(other.name_)),
