@@ -9,8 +9,8 @@
 namespace bv3::qdfbuild {
 
 struct QdfBuildSettings {
-    std::string qnfName;  // names the channel list in messages
-    std::string qdfPath;  // handed to the encoder unchanged
+    std::string qnfName{};  // names the channel list in messages
+    std::string qdfPath{};  // handed to the encoder unchanged
     std::uint8_t configVariant = 0;
     std::uint8_t modelCode = 0;
     std::uint32_t headerId = 0;
