@@ -16,16 +16,14 @@ class BoundOperation<Result(Args...)> {
 public:
     // Binds to a callable that outlives the bound operation (an lvalue, never a temporary).
     template <class Callable>
-        requires(!std::same_as<std::remove_cvref_t<Callable>, BoundOperation> &&
-                 std::invocable<Callable&, Args...>)
-    BoundOperation(Callable& callable)  // NOLINT(google-explicit-constructor): binding is the point
-        : object_(static_cast<void*>(&callable)), call_([](void* object, Args... args) -> Result {
-              return (*static_cast<Callable*>(object))(args...);
-          }) {}
+    requires(!std::same_as<std::remove_cvref_t<Callable>, BoundOperation> && std::invocable<Callable&, Args...>)
+        BoundOperation(Callable& callable)  // NOLINT(google-explicit-constructor): binding is the point
+        : object_(static_cast<void*>(&callable)),
+          call_([](void* object, Args... args) -> Result { return (*static_cast<Callable*>(object))(args...); }) {}
 
     template <class Callable>
-        requires(!std::same_as<std::remove_cvref_t<Callable>, BoundOperation>)
-    BoundOperation(Callable&&) = delete;
+    requires(!std::same_as<std::remove_cvref_t<Callable>, BoundOperation>) BoundOperation(Callable&&)
+    = delete;
 
     Result operator()(Args... args) const { return call_(object_, args...); }
 

@@ -27,3 +27,15 @@ public:
 };
 
 }  // namespace bv3::compress
+
+namespace bv3::compress::messages {
+
+// Damaged LZRW1/KH blocks, worded like the component's own size-check message.
+inline constexpr const char* blockTooLong = "Lzrw1 (decompression LZRW1/KH) : Block length exceeds 32769 bytes !";
+inline constexpr const char* blockItemTruncated = "Lzrw1 (decompression LZRW1/KH) : Block data ends inside an item !";
+inline constexpr const char* blockCopyBeforeStart =
+    "Lzrw1 (decompression LZRW1/KH) : Copy reaches before the start of the block !";
+inline constexpr const char* blockOutputOverflow =
+    "Lzrw1 (decompression LZRW1/KH) : Block restores to more than 32768 bytes !";
+
+}  // namespace bv3::compress::messages

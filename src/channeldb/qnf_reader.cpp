@@ -1,0 +1,367 @@
+#include "channeldb/qnf_reader.h"
+
+#include "channeldb/conversion_error.h"
+#include "channeldb/file_output.h"
+
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <type_traits>
+#include <utility>
+
+namespace bv3::channeldb {
+
+namespace {
+
+constexpr std::string_view headerLine = "[BREVORA V3 FILE]";
+
+enum class Section { None, Antenna, Ts, Network, Provider, Favourite, Service, Menu };
+
+// The tags are looked for anywhere in a line, in this order, on every line.
+constexpr std::pair<std::string_view, Section> sectionTags[] = {
+    {"[ANTENNA]", Section::Antenna},    {"[TS]", Section::Ts},
+    {"[NETWORK]", Section::Network},    {"[PROVIDER]", Section::Provider},
+    {"[FAVORITE]", Section::Favourite}, {"[SERVICE]", Section::Service},
+    {"[MENU]", Section::Menu},
+};
+
+// Splits the text into lines: a line ends at CR, and one LF right after it belongs to the
+// line end. Ctrl-Z ends the text like its physical end.
+class LineSource {
+public:
+    explicit LineSource(std::string_view text) : text_(text.substr(0, text.find('\x1A'))) {}
+
+    std::optional<std::string_view> next() {
+        if (position_ >= text_.size()) {
+            return std::nullopt;
+        }
+        const std::size_t cr = text_.find('\r', position_);
+        const std::size_t end = cr == std::string_view::npos ? text_.size() : cr;
+        const std::string_view line = text_.substr(position_, end - position_);
+        position_ = end;
+        if (cr != std::string_view::npos) {
+            ++position_;
+            if (position_ < text_.size() && text_[position_] == '\n') {
+                ++position_;
+            }
+        }
+        ++number_;
+        return line;
+    }
+
+    std::size_t lineNumber() const { return number_; }
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::size_t number_ = 0;
+};
+
+// The receiver software's text-to-integer rule: leading spaces, an optional sign, then
+// decimal digits within the signed 32-bit range, or hexadecimal after "$", "x", "X", "0x"
+// or "0X" up to FFFFFFFF (the sign is not applied to it). Nothing may follow.
+std::optional<std::int32_t> toInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::string_view rest = text.substr(i);
+    bool hex = false;
+    if (rest.starts_with("0x") || rest.starts_with("0X")) {
+        rest.remove_prefix(2), hex = true;
+    } else if (rest.starts_with("$") || rest.starts_with("x") || rest.starts_with("X")) {
+        rest.remove_prefix(1), hex = true;
+    }
+    if (rest.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : rest) {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<unsigned>(c - '0');
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        } else {
+            return std::nullopt;
+        }
+        value = value * (hex ? 16 : 10) + digit;
+        if (value > 0xFFFFFFFFull) {
+            return std::nullopt;
+        }
+    }
+    if (hex) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    }
+    const std::uint64_t limit = negative ? 2147483648ull : 2147483647ull;
+    if (value > limit) {
+        return std::nullopt;
+    }
+    const auto magnitude = static_cast<std::int64_t>(value);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+class QnfReader {
+public:
+    QnfReader(std::string_view text, ChannelDatabase& db, const std::string& fileName)
+        : lines_(text), db_(db), fileName_(fileName) {}
+
+    void run() {
+        const auto first = lines_.next();
+        if (!first || *first != headerLine) {
+            throw CorruptQnfHeader(fileName_);
+        }
+        while (const auto line = lines_.next()) {
+            if (!switchSection(*line)) {
+                readDataLine(*line);
+            }
+        }
+        db_.tsCount = static_cast<std::uint16_t>(tsRead_);
+        db_.networkCount = static_cast<std::uint16_t>(networksRead_);
+        db_.providerCount = static_cast<std::uint16_t>(providersRead_);
+    }
+
+private:
+    bool switchSection(std::string_view line) {
+        for (const auto& [tag, section] : sectionTags) {
+            if (line.find(tag) != std::string_view::npos) {
+                section_ = section;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // ---- columns of the current line ----
+
+    void startLine(std::string_view line) {
+        rest_ = line;
+        column_ = 0;
+    }
+
+    std::string_view nextColumn() {
+        ++column_;
+        if (rest_.empty()) {
+            return "0";
+        }
+        const std::size_t tab = rest_.find('\t');
+        if (tab == std::string_view::npos) {
+            return std::exchange(rest_, std::string_view());
+        }
+        const std::string_view column = rest_.substr(0, tab);
+        rest_.remove_prefix(tab + 1);
+        return column;
+    }
+
+    std::string_view remainingText() {
+        ++column_;
+        return std::exchange(rest_, std::string_view());
+    }
+
+    [[noreturn]] void fail(const std::string& reason) const {
+        throw ConversionError(fileName_ + ": line " + std::to_string(lines_.lineNumber()) + ", column " +
+                                  std::to_string(column_) + ": " + reason,
+                              fileName_);
+    }
+
+    [[noreturn]] void refuse(const std::string& reason) const {
+        throw ConversionError(fileName_ + ": line " + std::to_string(lines_.lineNumber()) + ": " + reason, fileName_);
+    }
+
+    std::int32_t integer(std::string_view text) const {
+        const auto value = toInteger(text);
+        if (!value) {
+            fail("'" + std::string(text) + "' is not a number");
+        }
+        return *value;
+    }
+
+    template <class Field>
+    void store(Field& field, std::int32_t value) {
+        // Fields keep the low-order bits of the integer, as the receiver software stores them.
+        field = static_cast<Field>(static_cast<std::make_unsigned_t<Field>>(static_cast<std::uint32_t>(value)));
+    }
+
+    template <class Field>
+    void integerColumn(Field& field) {
+        store(field, integer(nextColumn()));
+    }
+
+    // Columns whose text of 7 or more characters means 0.
+    template <class Field>
+    void shortIntegerColumn(Field& field) {
+        const std::string_view text = nextColumn();
+        store(field, text.size() >= 7 ? 0 : integer(text));
+    }
+
+    // ---- sections ----
+
+    void readDataLine(std::string_view line) {
+        startLine(line);
+        switch (section_) {
+            case Section::None:
+                break;
+            case Section::Antenna:
+                readAntenna();
+                break;
+            case Section::Ts:
+                readTs();
+                break;
+            case Section::Network:
+                readNetwork(line);
+                break;
+            case Section::Provider:
+                readProvider(line);
+                break;
+            case Section::Favourite:
+                readFavourite();
+                break;
+            case Section::Service:
+                readService();
+                break;
+            case Section::Menu:
+                readMenu();
+                break;
+        }
+    }
+
+    void readAntenna() {
+        const std::int32_t position = integer(nextColumn());
+        if (position < 0 || static_cast<std::size_t>(position) >= antennaCount) {
+            fail("antenna position " + std::to_string(position) + " is outside 0 to 15");
+        }
+        AntennaRecord& a = db_.antennas[static_cast<std::size_t>(position)];
+        const auto antLong = toInteger(nextColumn());
+        a.antLong = antLong && *antLong != 0 ? static_cast<std::uint32_t>(*antLong) : 0xFFFFFFFFu;
+        integerColumn(a.antWordA);
+        integerColumn(a.antWordB);
+        integerColumn(a.antByteA);
+        integerColumn(a.antByteB);
+        integerColumn(a.antByteC);
+        integerColumn(a.antByteD);
+        // The field holds 16 characters; a shorter name is NUL-padded so nothing of an
+        // earlier line for the same antenna survives.
+        const std::string_view name = remainingText();
+        a.antName.fill('\0');
+        std::memcpy(a.antName.data(), name.data(), std::min(name.size(), antennaNameLength));
+    }
+
+    void readTs() {
+        if (tsRead_ >= tsCapacity) {
+            refuse("more than " + std::to_string(tsCapacity) + " TS records");
+        }
+        TsRecord& t = db_.transportStreams[tsRead_];
+        integerColumn(t.tsWordC);
+        shortIntegerColumn(t.networkIndex);
+        shortIntegerColumn(t.tsLongA);
+        integerColumn(t.tsLongB);
+        integerColumn(t.tsByteA);
+        integerColumn(t.tsByteB);
+        integerColumn(t.tsWordA);
+        const auto wordB = toInteger(remainingText());
+        store(t.tsWordB, wordB.value_or(0));
+        ++tsRead_;
+    }
+
+    void readNetwork(std::string_view line) {
+        if (networksRead_ >= networkCapacity) {
+            refuse("more than " + std::to_string(networkCapacity) + " networks");
+        }
+        db_.networks[networksRead_++].netName = clipName(line);
+    }
+
+    void readProvider(std::string_view line) {
+        if (providersRead_ >= providerCapacity) {
+            refuse("more than " + std::to_string(providerCapacity) + " providers");
+        }
+        db_.providers[providersRead_++].provName = clipName(line);
+    }
+
+    void readFavourite() {
+        const std::int32_t group = integer(nextColumn());
+        if (group < 0 || static_cast<std::size_t>(group) >= favouriteGroupCount) {
+            fail("favourite group " + std::to_string(group) + " is neither 0 (video) nor 1 (audio)");
+        }
+        const std::int32_t list = integer(nextColumn());
+        if (list < 0 || static_cast<std::size_t>(list) >= favouriteListsPerGroup) {
+            fail("favourite list " + std::to_string(list) + " is outside 0 to 3");
+        }
+        const std::int32_t number = integer(remainingText());
+        const auto g = static_cast<std::size_t>(group);
+        const auto l = static_cast<std::size_t>(list);
+        std::uint16_t& count = db_.favCount[g][l];
+        if (count >= favouriteEntryCapacity) {
+            refuse("favourite list " + std::to_string(group) + "/" + std::to_string(list) + " has more than " +
+                   std::to_string(favouriteEntryCapacity) + " entries");
+        }
+        store(db_.favEntry[g][l][count], number);
+        ++count;
+    }
+
+    void readService() {
+        if (db_.serviceCount() >= serviceCapacity) {
+            refuse("more than " + std::to_string(serviceCapacity) + " services");
+        }
+        ServiceRecord& s = db_.services[db_.serviceCount()];
+        s.serviceKind = nextColumn() == "V" ? 0 : 1;
+        integerColumn(s.svcWordA);
+        integerColumn(s.svcWordB);
+        integerColumn(s.svcWordC);
+        integerColumn(s.svcWordD);
+        integerColumn(s.svcWordG);
+        integerColumn(s.svcNibble);
+        s.svcFlag3 = nextColumn() == "TRUE" ? 1 : 0;
+        s.svcFlag1 = nextColumn() == "TRUE" ? 1 : 0;
+        s.svcFlag0 = nextColumn() == "FALSE" ? 0 : 1;
+        integerColumn(s.tsIndex);
+        integerColumn(s.providerIndex);
+        s.svcName = clipName(nextColumn());
+        store(s.channelNumber, toInteger(remainingText()).value_or(0));
+        ++(s.serviceKind == 0 ? db_.videoCount : db_.audioCount);
+    }
+
+    void readMenu() {
+        // Each menu line overwrites the one menu record: the last one in the file counts.
+        std::size_t column = 0;
+        forEachMenuValue(db_.menu, [&](auto& field) {
+            const bool last = ++column == menuValueCount;
+            store(field, integer(last ? remainingText() : nextColumn()));
+        });
+    }
+
+    LineSource lines_;
+    ChannelDatabase& db_;
+    const std::string& fileName_;
+    Section section_ = Section::None;
+    std::size_t tsRead_ = 0;
+    std::size_t networksRead_ = 0;
+    std::size_t providersRead_ = 0;
+    std::string_view rest_;
+    std::size_t column_ = 0;
+};
+
+}  // namespace
+
+void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName) {
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        throw ConversionError("cannot read '" + fileName + "'", fileName);
+    }
+    QnfReader(text, db, fileName).run();
+}
+
+void readQnfFile(const std::string& path, ChannelDatabase& db) {
+    const std::string text = readFileBytes(path, std::numeric_limits<std::size_t>::max());
+    QnfReader(text, db, path).run();
+}
+
+}  // namespace bv3::channeldb

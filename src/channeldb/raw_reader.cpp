@@ -1,0 +1,357 @@
+#include "channeldb/raw_reader.h"
+
+#include "channeldb/conversion_error.h"
+#include "channeldb/field_codec.h"
+#include "channeldb/layout.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace bv3::channeldb {
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// The part of the file that holds the service area: from its file offset, at most one full
+// service area. A file that ends earlier leaves the rest reading as zeros.
+Bytes serviceAreaOf(Bytes file, const LayoutParameters& layout) {
+    if (file.size() <= layout.uploadedServiceOffset) {
+        return {};
+    }
+    return file.subspan(layout.uploadedServiceOffset,
+                        std::min<std::size_t>(file.size() - layout.uploadedServiceOffset, maxServiceAreaSize));
+}
+
+std::string readName(Bytes area, std::size_t position, std::size_t fieldLength) {
+    std::string name;
+    for (std::size_t i = 0; i < fieldLength; ++i) {
+        const std::uint8_t c = getByte(area, position + i);
+        if (c == 0) {
+            break;
+        }
+        name.push_back(static_cast<char>(c));
+    }
+    return name.empty() ? std::string("(Unknown)") : clipName(name);
+}
+
+// A provider, network or TS list: word count, two spare bytes, one address per record.
+class RecordList {
+public:
+    RecordList(Bytes area, std::size_t listOffset, std::size_t capacity) {
+        const std::size_t count = std::min<std::size_t>(getWord(area, listOffset), capacity);
+        addresses_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            addresses_.push_back(getLong(area, listOffset + 4 + 4 * i));
+        }
+        // Pointer resolution takes the first slot holding the address.
+        for (std::size_t i = addresses_.size(); i-- > 0;) {
+            rowOf_[addresses_[i]] = static_cast<std::uint32_t>(i);
+        }
+    }
+
+    std::size_t count() const { return addresses_.size(); }
+    std::uint32_t address(std::size_t row) const { return addresses_[row]; }
+    // Row of the first slot holding address; an address in no slot resolves to row 0.
+    std::uint32_t rowOf(std::uint32_t address) const {
+        const auto found = rowOf_.find(address);
+        return found == rowOf_.end() ? 0 : found->second;
+    }
+
+private:
+    std::vector<std::uint32_t> addresses_;
+    std::unordered_map<std::uint32_t, std::uint32_t> rowOf_;
+};
+
+class RawImageReader {
+public:
+    RawImageReader(Bytes file, std::uint8_t configVariant, std::uint8_t modelCode, ChannelDatabase& db)
+        : config_(file.first(std::min(file.size(), configAreaSize))),
+          area_(serviceAreaOf(file, layoutFor(modelCode))),
+          layout_(layoutFor(modelCode)),
+          configVariant_(configVariant),
+          modelCode_(modelCode),
+          db_(db),
+          tsList_(area_, layout_.indexRegionOffset + layout_.tsListOffset, tsCapacity),
+          providerList_(area_, layout_.indexRegionOffset + layout_.providerListOffset, providerCapacity),
+          networkList_(area_, layout_.indexRegionOffset + layout_.networkListOffset, networkCapacity) {}
+
+    void run() {
+        readServices();
+        readProviders();
+        readNetworks();
+        readTransportStreams();
+        readFavourites();
+        if (modelCode_ == 3) {
+            numberPdmServices();
+        }
+        readMenu();
+        readAntennas();
+    }
+
+private:
+    std::uint32_t offsetOf(std::uint32_t address) const { return imageOffset(address, layout_.serviceBase); }
+
+    // The slots of a service list holding its services in list order, clipped to the slots
+    // the list has and to the rows the table has left.
+    std::vector<std::uint32_t> serviceSlots(std::size_t listOffset, std::size_t rowsLeft) const {
+        const std::size_t stated = getLong(area_, listOffset);
+        const std::size_t count = std::min({stated, std::size_t{layout_.listSlots}, rowsLeft});
+        auto slot = [&](std::size_t s) { return getLong(area_, listOffset + 4 + 4 * s); };
+        std::vector<std::uint32_t> addresses;
+        addresses.reserve(count);
+        if (modelCode_ == 4 || modelCode_ == 5) {
+            // The n-th service is the n-th non-empty slot.
+            for (std::size_t s = 0; s < layout_.listSlots && addresses.size() < count; ++s) {
+                if (slot(s) != 0) {
+                    addresses.push_back(slot(s));
+                }
+            }
+        } else if (modelCode_ == 3) {
+            // Numbered services sit at their own position, the others from slot 999 on.
+            std::size_t emptyBefore = 0;
+            for (std::size_t n = 0; n < count; ++n) {
+                const std::uint32_t own = slot(n);
+                if (own != 0) {
+                    addresses.push_back(own);
+                    continue;
+                }
+                const std::size_t spare = 999 + emptyBefore++;
+                if (spare >= layout_.listSlots) {
+                    break;
+                }
+                addresses.push_back(slot(spare));
+            }
+        } else {
+            for (std::size_t n = 0; n < count; ++n) {
+                addresses.push_back(slot(n));
+            }
+        }
+        return addresses;
+    }
+
+    void readServiceRecord(std::uint32_t address, ServiceRecord& s) const {
+        const std::size_t at = offsetOf(address);
+        s.svcWordA = getWord(area_, at);
+        s.svcWordB = getWord(area_, at + 2);
+        s.svcWordC = getWord(area_, at + 4);
+        s.svcWordD = getWord(area_, at + 6);
+        s.svcWordE = getWord(area_, at + 8);
+        s.svcWordF = getWord(area_, at + 10);
+        s.svcWordG = getWord(area_, at + 12);
+        s.serviceKind = getByte(area_, at + 14);
+        const std::uint8_t flags = getByte(area_, at + 15);
+        s.svcNibble = static_cast<std::uint8_t>(flags >> 4);
+        s.svcFlag3 = (flags >> 3) & 1u;
+        s.svcFlag2 = (flags >> 2) & 1u;
+        s.svcFlag1 = (flags >> 1) & 1u;
+        s.svcFlag0 = flags & 1u;
+        s.svcByteA = getByte(area_, at + 16);
+        s.svcByteB = getByte(area_, at + 17);
+        s.channelNumber = getWord(area_, at + 18);
+        s.tsIndex = tsList_.rowOf(getLong(area_, at + 20));
+        s.providerIndex = providerList_.rowOf(getLong(area_, at + 24));
+        s.svcName = readName(area_, at + 28, layout_.serviceNameLength);
+    }
+
+    void readServices() {
+        const std::size_t index = layout_.indexRegionOffset;
+        const auto video = serviceSlots(index + layout_.videoListOffset, serviceCapacity);
+        for (std::size_t n = 0; n < video.size(); ++n) {
+            readServiceRecord(video[n], db_.services[n]);
+        }
+        db_.videoCount = static_cast<std::uint16_t>(video.size());
+        const auto audio = serviceSlots(index + layout_.audioListOffset, serviceCapacity - video.size());
+        for (std::size_t n = 0; n < audio.size(); ++n) {
+            readServiceRecord(audio[n], db_.services[video.size() + n]);
+        }
+        db_.audioCount = static_cast<std::uint16_t>(audio.size());
+    }
+
+    void readProviders() {
+        for (std::size_t i = 0; i < providerList_.count(); ++i) {
+            db_.providers[i].provName = readName(area_, offsetOf(providerList_.address(i)), shortNameLength);
+        }
+        db_.providerCount = static_cast<std::uint16_t>(providerList_.count());
+    }
+
+    void readNetworks() {
+        for (std::size_t i = 0; i < networkList_.count(); ++i) {
+            const std::size_t at = offsetOf(networkList_.address(i));
+            NetworkRecord& n = db_.networks[i];
+            n.netWordA = getWord(area_, at);
+            n.netWordB = getWord(area_, at + 2);
+            n.netName = readName(area_, at + 4, shortNameLength);
+        }
+        db_.networkCount = static_cast<std::uint16_t>(networkList_.count());
+    }
+
+    void readTransportStreams() {
+        for (std::size_t i = 0; i < tsList_.count(); ++i) {
+            const std::size_t at = offsetOf(tsList_.address(i));
+            TsRecord& t = db_.transportStreams[i];
+            t.tsWordA = getWord(area_, at);
+            t.tsWordB = getWord(area_, at + 2);
+            t.tsWordC = getWord(area_, at + 4);
+            t.networkIndex = networkList_.rowOf(getLong(area_, at + 8));
+            t.tsLongA = getLong(area_, at + 12);
+            t.tsLongB = getLong(area_, at + 16);
+            t.tsWordD = getWord(area_, at + 20);
+            t.tsByteA = getByte(area_, at + 22);
+            t.tsByteB = getByte(area_, at + 23);
+            t.tsWordE = getWord(area_, at + 24);
+        }
+        db_.tsCount = static_cast<std::uint16_t>(tsList_.count());
+    }
+
+    void readFavourites() {
+        for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
+            for (std::size_t l = 0; l < layout_.favouriteListCount; ++l) {
+                const std::size_t at =
+                    layout_.indexRegionOffset + layout_.favouriteListsOffset + (l * 2 + g) * favouriteListBytes;
+                const std::size_t count = std::min<std::size_t>(getLong(area_, at) & 0xFFFFu, favouriteEntryCapacity);
+                for (std::size_t e = 0; e < count; ++e) {
+                    db_.favEntry[g][l][e] = getWord(area_, at + 4 + 2 * e);
+                }
+                db_.favCount[g][l] = static_cast<std::uint16_t>(count);
+            }
+        }
+    }
+
+    // Model 3 receivers number the services of the provider "PDM" themselves, video and
+    // audio separately, in table order.
+    void numberPdmServices() {
+        std::size_t pdm = 0;
+        while (pdm < db_.providerCount && db_.providers[pdm].provName != "PDM") {
+            ++pdm;
+        }
+        if (pdm == db_.providerCount) {
+            return;
+        }
+        std::uint16_t nextVideo = 1;
+        std::uint16_t nextAudio = 1;
+        for (std::size_t row = 0; row < db_.serviceCount(); ++row) {
+            ServiceRecord& s = db_.services[row];
+            if (s.providerIndex == pdm) {
+                s.channelNumber = s.serviceKind == 0 ? nextVideo++ : nextAudio++;
+            }
+        }
+    }
+
+    void readMenu() {
+        const Bytes c = config_;
+        MenuRecord& m = db_.menu;
+        m.menuHeaderWord = getWord(c, 0);
+        m.menuChecksumWord = getWord(c, 2);
+        m.menuValue1 = getByte(c, 4);
+        m.menuValue2 = getByte(c, 5);
+        m.menuValue3 = getByte(c, 6);
+        m.menuValue4 = getByte(c, 7);
+        const int minutes = static_cast<std::int16_t>(getWord(c, 8162));
+        m.menuValue5 = (minutes / 60) * 100 + minutes % 60;
+        m.menuValue6 = static_cast<std::int32_t>(getLong(c, 12));
+        m.menuValue7 = getByte(c, 8146);
+        m.menuValue8 = static_cast<std::uint8_t>(getByte(c, 8148) >> 4);
+        readMenuCode(getByte(c, 8149), getByte(c, 19));
+        std::uint8_t* const bytes20to31[] = {&m.menuValue11, &m.menuValue12, &m.menuValue13, &m.menuValue14,
+                                             &m.menuValue15, &m.menuValue16, &m.menuValue17, &m.menuValue18,
+                                             &m.menuValue19, &m.menuValue20, &m.menuValue21, &m.menuValue22};
+        for (std::size_t i = 0; i < std::size(bytes20to31); ++i) {
+            *bytes20to31[i] = getByte(c, 20 + i);
+        }
+        m.menuValue23 = getByte(c, 8155);
+        m.menuValue24 = getByte(c, 8154);
+        m.menuValue25 = static_cast<std::int8_t>(getByte(c, 8156));
+        m.menuValue26 = getByte(c, 36);
+        m.menuValue27 = static_cast<std::int16_t>(getWord(c, 38));
+        m.menuValue28 = static_cast<std::int32_t>(getLong(c, 40));
+        m.menuValue29 = static_cast<std::int32_t>(getLong(c, 44));
+        const std::size_t b = menuBlockOffsetB(configVariant_);
+        std::int32_t* const longs[] = {&m.menuValue30, &m.menuValue31, &m.menuValue32, &m.menuValue33, &m.menuValue34};
+        for (std::size_t i = 0; i < std::size(longs); ++i) {
+            *longs[i] = static_cast<std::int32_t>(getLong(c, b + 4 * i));
+        }
+        std::uint8_t* const bytes[] = {&m.menuValue35, &m.menuValue36, &m.menuValue37,
+                                       &m.menuValue38, &m.menuValue39, &m.menuValue40};
+        for (std::size_t i = 0; i < std::size(bytes); ++i) {
+            *bytes[i] = getByte(c, b + 20 + i);
+        }
+        if (hasMenuExtras(configVariant_)) {
+            m.menuExtraByte = getByte(c, b + 26);
+            m.menuExtraLongA = getLong(c, b + 28);
+            m.menuExtraLongB = getLong(c, b + 32);
+            m.menuExtraByteA = getByte(c, b + 36);
+            m.menuExtraByteB = getByte(c, b + 37);
+            m.menuExtraByteC = getByte(c, b + 38);
+        }
+        const std::size_t cOffset = menuBlockOffsetC(configVariant_);
+        m.menuValue41 = getWord(c, cOffset);
+        m.menuValue42 = getWord(c, cOffset + 2);
+        m.menuValue43 = getWord(c, cOffset + 4);
+        m.menuValue44 = getWord(c, cOffset + 6);
+    }
+
+    // The code byte at 8149 packs menuValue9 and menuValue10.
+    void readMenuCode(std::uint8_t code, std::uint8_t byte19) {
+        MenuRecord& m = db_.menu;
+        switch (code) {
+            case 0:
+                m.menuValue9 = 0, m.menuValue10 = 0;
+                break;
+            case 1:
+                m.menuValue9 = 0, m.menuValue10 = 1;
+                break;
+            case 0x10:
+                m.menuValue9 = 1, m.menuValue10 = 32;
+                break;
+            case 0x11:
+                m.menuValue9 = 1, m.menuValue10 = 48;
+                break;
+            default:
+                m.menuValue9 = code, m.menuValue10 = byte19;
+                break;
+        }
+    }
+
+    void readAntennas() {
+        for (std::size_t i = 0; i < antennaCount; ++i) {
+            const std::size_t at = layout_.antennaBlockOffset + 4 + antennaRecordSize * i;
+            AntennaRecord& a = db_.antennas[i];
+            a.antLong = getLong(config_, at);
+            a.antWordA = getWord(config_, at + 4);
+            a.antWordB = getWord(config_, at + 6);
+            a.antByteA = getByte(config_, at + 8);
+            a.antByteB = getByte(config_, at + 9);
+            a.antByteC = getByte(config_, at + 10);
+            a.antByteD = getByte(config_, at + 11);
+            for (std::size_t k = 0; k < antennaNameLength; ++k) {
+                a.antName[k] = static_cast<char>(getByte(config_, at + 12 + k));
+            }
+        }
+    }
+
+    Bytes config_;
+    Bytes area_;
+    const LayoutParameters& layout_;
+    std::uint8_t configVariant_;
+    std::uint8_t modelCode_;
+    ChannelDatabase& db_;
+    RecordList tsList_;
+    RecordList providerList_;
+    RecordList networkList_;
+};
+
+}  // namespace
+
+void readRawImage(std::span<const std::uint8_t> file, std::uint8_t configVariant, std::uint8_t modelCode,
+                  ChannelDatabase& db) {
+    if (!isKnownModel(modelCode)) {
+        throw ConversionError("model code " + std::to_string(modelCode) +
+                              " is not a receiver model this system knows (0 to 5)");
+    }
+    RawImageReader(file, configVariant, modelCode, db).run();
+}
+
+}  // namespace bv3::channeldb

@@ -1,0 +1,45 @@
+// bv3 qnf2raw QNF CONFIG SERVICE --variant CV --model MC: the two receiver images of a list,
+// as the download build lays them out, without calling the encoder.
+#include "bv3/channel_list_input.h"
+#include "bv3/command_registry.h"
+#include "channeldb/raw_writer.h"
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+struct Qnf2RawOptions {
+    std::string qnfPath;
+    std::string configPath;
+    std::string servicePath;
+    std::uint32_t configVariant = 0;
+    std::uint32_t modelCode = 0;
+};
+
+void install(CLI::App& app) {
+    auto options = std::make_shared<Qnf2RawOptions>();
+    CLI::App* command = app.add_subcommand("qnf2raw", "Lay a QNF list out as the receiver images Config and Service");
+    command->add_option("QNF", options->qnfPath, "QNF channel list to read")->required();
+    command->add_option("CONFIG", options->configPath, "configuration image to write (8192 bytes)")->required();
+    command->add_option("SERVICE", options->servicePath, "service image to write")->required();
+    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
+        ->required();
+    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
+    command->callback([options] {
+        const auto db = bv3::cli::readChannelList(options->qnfPath);
+        const auto variant = static_cast<std::uint8_t>(options->configVariant);
+        const auto model = static_cast<std::uint8_t>(options->modelCode);
+        // Both images are laid out before either is written: a refused list writes nothing.
+        const auto config = bv3::channeldb::buildConfigImage(*db, variant, model);
+        const auto service = bv3::channeldb::buildServiceImage(*db, model);
+        bv3::channeldb::writeImageFile(options->configPath, config);
+        bv3::channeldb::writeImageFile(options->servicePath, service);
+        std::cout << "wrote " << options->configPath << " (" << config.size() << " bytes) and " << options->servicePath
+                  << " (" << service.size() << " bytes)\n";
+    });
+}
+
+const bv3::cli::CommandRegistration registration(20, install);
+
+}  // namespace
