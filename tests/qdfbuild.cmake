@@ -28,3 +28,8 @@ bv3_add_test_suite(NAME test_qdf_format LABELS unit
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_qdf_encoder.cpp
                    LIBS bv3::qdf_encoder bv3::qdfbuild bv3::platform)
 add_dependencies(test_qdf_format tqrdll12)
+
+add_test(NAME qdfbuild.qnf2qdf_end_to_end
+         COMMAND ${CMAKE_COMMAND} -DBV3=$<TARGET_FILE:bv3> -DQNF=${PROJECT_SOURCE_DIR}/samples/channels.qnf
+                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/qnf2qdf_e2e -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/qnf2qdf_e2e.cmake)
+set_tests_properties(qdfbuild.qnf2qdf_end_to_end PROPERTIES LABELS e2e)

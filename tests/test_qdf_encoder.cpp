@@ -68,6 +68,10 @@ struct EncoderFailureCase {
     const char* message;
 };
 
+void PrintTo(const EncoderFailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class QdfEncoderFailure : public QdfEncoderTest, public testing::WithParamInterface<EncoderFailureCase> {};
 
 // A failure names the file and leaves an older image of the output's name as it was.

@@ -99,6 +99,10 @@ struct DamageCase {
     const char* message;  // a part of QdfFormatError's text
 };
 
+void PrintTo(const DamageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class QdfDamage : public testing::TestWithParam<DamageCase> {};
 
 TEST_P(QdfDamage, IsRefusedWithAClearError) {

@@ -56,6 +56,10 @@ struct RefusedCase {
     const char* message;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LoaderConfigRefused : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(LoaderConfigRefused, NamesTheFileTheLineAndTheReason) {

@@ -42,6 +42,10 @@ struct IdentifierCase {
     const char* endIdLine;
 };
 
+void PrintTo(const IdentifierCase& c, std::ostream* os) {
+    *os << c.headerId;
+}
+
 class LoaderConfigIdentifiers : public testing::TestWithParam<IdentifierCase> {};
 
 // The header declares the block of 4096 identifiers that holds headerId, in upper-case hex.

@@ -127,6 +127,10 @@ struct SelectorCase {
     std::uint32_t headerId;
 };
 
+void PrintTo(const SelectorCase& c, std::ostream* os) {
+    *os << "variant " << int(c.configVariant) << " model " << int(c.modelCode) << " id " << c.headerId;
+}
+
 class QdfBuildImages : public QdfBuildTest, public testing::WithParamInterface<SelectorCase> {};
 
 // During the call the three temporaries exist and hold the channel list's images and the
@@ -214,6 +218,10 @@ struct MissingEncoderCase {
     const char* library;
     const char* mentioned;  // in the message besides the library's name
 };
+
+void PrintTo(const MissingEncoderCase& c, std::ostream* os) {
+    *os << c.library;
+}
 
 class QdfBuildMissingEncoder : public QdfBuildTest, public testing::WithParamInterface<MissingEncoderCase> {};
 
@@ -342,6 +350,10 @@ struct ExportFailureCase {
     const char* spyMode;  // nullptr: the spy writes the image
     const char* mentioned;
 };
+
+void PrintTo(const ExportFailureCase& c, std::ostream* os) {
+    *os << c.mentioned;
+}
 
 class QdfBuildExportFailure : public QdfBuildTest, public testing::WithParamInterface<ExportFailureCase> {};
 

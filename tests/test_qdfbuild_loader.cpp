@@ -14,6 +14,10 @@ struct SpellingCase {
     const char* fileName;
 };
 
+void PrintTo(const SpellingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LibrarySpelling : public testing::TestWithParam<SpellingCase> {};
 
 TEST_P(LibrarySpelling, MapsDllNamesAndLeavesOthersAlone) {
