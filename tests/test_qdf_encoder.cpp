@@ -53,7 +53,7 @@ protected:
 
     bv3::test::ScratchDirectory scratch_;
     std::vector<std::uint8_t> config_ = sampleImage(8192, 0x00);
-    std::vector<std::uint8_t> service_ = sampleImage(0x60000, 0xFF);
+    std::vector<std::uint8_t> service_ = sampleImage(0x9000, 0xFF);
 };
 
 TEST_F(QdfEncoderTest, EncodesTheBuildersConfiguration) {
