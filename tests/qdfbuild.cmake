@@ -22,12 +22,12 @@ set_target_properties(test_qdfbuild PROPERTIES BUILD_RPATH "${spy_directory}")
 target_link_options(test_qdfbuild PRIVATE -Wl,--enable-new-dtags)
 add_dependencies(test_qdfbuild bv3_spy_encoder bv3_spy_no_entry)
 
-bv3_add_test_suite(NAME test_qdf_format LABELS unit
+bv3_add_test_suite(NAME test_qdf_format LABELS unit QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_qdf_format.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_qdf_loader_config.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_qdf_encoder.cpp
                    LIBS bv3::qdf_encoder bv3::qdfbuild bv3::platform)
-add_dependencies(test_qdf_format tqrdll12)
+add_dependencies(test_qdf_format tqrdll12 BV3Dll)
 
 add_test(NAME qdfbuild.qnf2qdf_end_to_end
          COMMAND ${CMAKE_COMMAND} -DBV3=$<TARGET_FILE:bv3> -DQNF=${PROJECT_SOURCE_DIR}/samples/channels.qnf

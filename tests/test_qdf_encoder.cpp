@@ -126,3 +126,31 @@ TEST_F(QdfEncoderTest, TheBuiltLibraryEncodesThroughItsEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+// libBV3Dll.so as a host loads it: its QnfToQDF finds the stand-in encoder beside it through
+// its own RUNPATH ($ORIGIN), without any help from this test program's search path.
+TEST(QnfToQdfExport, TheLibraryFindsTheEncoderInstalledBesideIt) {
+    bv3::test::ScratchDirectory scratch;
+    bv3::platform::DynamicLibrary library(std::string(BV3_BINARY_DIR) + "/lib/libBV3Dll.so");
+    void* address = library.symbol("QnfToQDF");
+    ASSERT_NE(address, nullptr);
+    void (*qnfToQdf)(const char*, const char*, std::uint8_t, std::uint8_t, std::uint32_t) = nullptr;
+    std::memcpy(&qnfToQdf, &address, sizeof qnfToQdf);
+
+    const std::string list = std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf";
+    qnfToQdf(list.c_str(), "channels.qdf", 0, 2, 0x00ABC123u);
+
+    const auto report = bv3::qdf::decodeQdfImage(readBytes("channels.qdf"));
+    EXPECT_EQ(report.header.firstId, 0x00ABC000u);
+    ASSERT_EQ(report.blocks.size(), 3u);
+    EXPECT_EQ(report.blocks[2].address, 0xB0000u);
+    EXPECT_EQ(report.blocks[0].data.size(), 8192u);
+    EXPECT_EQ(report.blocks[0].data, report.blocks[1].data);
+    for (const char* name : {"qorda.cfg", "Config.raw", "Service.raw"}) {
+        EXPECT_FALSE(fs::exists(name)) << name;
+    }
+}
+
+}  // namespace

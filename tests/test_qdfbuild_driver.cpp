@@ -214,6 +214,25 @@ TEST_F(QdfBuildTest, AModelCodeThatNamesNoReceiverIsRefused) {
     }
 }
 
+TEST_F(QdfBuildTest, AnOutputNamedLikeATemporaryIsRefusedBeforeAnyWork) {
+    fs::create_directory("sub");
+    for (const std::string& output : {std::string("Service.raw"), std::string("./qorda.cfg"),
+                                      std::string("sub/../Config.raw"), (scratch_.path() / "Config.raw").string()}) {
+        SCOPED_TRACE(output);
+        try {
+            build(channelList(1, "Xi"), {.qdfPath = output});
+            ADD_FAILURE() << "accepted";
+        } catch (const QdfBuildError& failure) {
+            EXPECT_NE(std::string(failure.what()).find("temporary file"), std::string::npos) << failure.what();
+        }
+        EXPECT_FALSE(fs::exists(spyDirectory() / "calls.log"));
+        expectNoTemporaries();
+    }
+    // The same name elsewhere is an ordinary output.
+    EXPECT_NO_THROW(build(channelList(1, "Xi"), {.qdfPath = "sub/Config.raw"}));
+    EXPECT_TRUE(fs::exists("sub/Config.raw"));
+}
+
 struct MissingEncoderCase {
     const char* library;
     const char* mentioned;  // in the message besides the library's name

@@ -12,6 +12,7 @@
 #include "qdfbuild/qdf_build_error.h"
 
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -34,6 +35,21 @@ ReceiverImages layOutChannelList(std::istream& qnf, const QdfBuildSettings& sett
             channeldb::buildServiceImage(database, settings.modelCode)};
 }
 
+// The temporaries are deleted after the call, so an image written under one of their names
+// would vanish with them while the build reported success.
+void refuseTemporaryAsOutput(const std::string& qdfPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path output = fs::weakly_canonical(fs::absolute(qdfPath, error), error);
+    for (const char* name : {loaderConfigName, configImageName, serviceImageName}) {
+        std::error_code ignored;
+        if (!error && output == fs::weakly_canonical(fs::absolute(name, ignored), ignored)) {
+            throw QdfBuildError("cannot build the download image \"" + qdfPath +
+                                "\": the build uses that name for a temporary file in the current directory");
+        }
+    }
+}
+
 void closeInput(std::istream& qnf) {
     if (auto* file = dynamic_cast<std::ifstream*>(&qnf)) {
         file->close();
@@ -48,6 +64,7 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
                             std::to_string(settings.modelCode) + " names no receiver (known models are 0 to " +
                             std::to_string(channeldb::highestModelCode) + ")");
     }
+    refuseTemporaryAsOutput(settings.qdfPath);
     // The database is several hundred kilobytes: it lives on the heap for the build only.
     auto database = std::make_unique<channeldb::ChannelDatabase>();
     const ReceiverImages images = layOutChannelList(qnf, settings, *database);
@@ -64,12 +81,12 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
         const OutputWitness output(settings.qdfPath);
         try {
             callEncoder(settings.encoderLibrary, loaderConfigName, settings.qdfPath);
-            outputWritten = output.writtenSince();
         } catch (const QdfBuildError&) {
             // The steps after the call still run as after a call; the failure is told at the end.
             encoderFailure = std::current_exception();
         }
         temporaries.deleteAll();
+        outputWritten = output.writtenSince();
     }
     closeInput(qnf);
     database.reset();
