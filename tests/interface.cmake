@@ -7,3 +7,8 @@ add_test(NAME interface.export_table
          COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:BV3Dll>
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_exports.cmake)
 set_tests_properties(interface.export_table PROPERTIES LABELS unit)
+
+# A host that is not linked against the library finds all nine entry points by name.
+add_test(NAME interface.host_finds_exports COMMAND bv3-host $<TARGET_FILE:BV3Dll> exports)
+add_test(NAME interface.host_calls_idle_exports COMMAND bv3-host $<TARGET_FILE:BV3Dll> idle)
+set_tests_properties(interface.host_finds_exports interface.host_calls_idle_exports PROPERTIES LABELS unit)
