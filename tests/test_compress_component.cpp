@@ -107,7 +107,7 @@ public:
     std::vector<std::int64_t> seeks;
 };
 
-class TempDir : public testing::Test {
+class Lzrw1Files : public testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
@@ -384,7 +384,7 @@ Bytes hugeGoodSize() {
     return container;
 }
 
-class Lzrw1Damaged : public TempDir, public testing::WithParamInterface<DamagedCase> {};
+class Lzrw1Damaged : public Lzrw1Files, public testing::WithParamInterface<DamagedCase> {};
 
 TEST_P(Lzrw1Damaged, RaisesAndDeletesTheOutput) {
     const DamagedCase& c = GetParam();
@@ -433,7 +433,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // File mode
 
-TEST_F(TempDir, FilesRoundTripInEitherModeAndReplaceAnOlderOutput) {
+TEST_F(Lzrw1Files, FilesRoundTripInEitherModeAndReplaceAnOlderOutput) {
     const Bytes input = testdata::channelText(120000);
     writeFile(path("in"), input);
     for (const TCompressMode mode : {TCompressMode::Good, TCompressMode::Fast}) {
@@ -450,7 +450,7 @@ TEST_F(TempDir, FilesRoundTripInEitherModeAndReplaceAnOlderOutput) {
     }
 }
 
-TEST_F(TempDir, FailuresBeforeTheOutputExistsLeaveNone) {
+TEST_F(Lzrw1Files, FailuresBeforeTheOutputExistsLeaveNone) {
     Tlzrw1 component;
     useFiles(component, "missing", "out");
     EXPECT_EQ(failureOf([&] { component.Compress(); }),
@@ -465,7 +465,7 @@ TEST_F(TempDir, FailuresBeforeTheOutputExistsLeaveNone) {
               "Lzrw1 (de)compression : Failed to open output file : " + path("no/such/folder/out"));
 }
 
-TEST_F(TempDir, AFileIsNeverCompressedOntoItself) {
+TEST_F(Lzrw1Files, AFileIsNeverCompressedOntoItself) {
     const Bytes input = testdata::channelText(5000);
     writeFile(path("in"), input);
     Tlzrw1 component;
@@ -478,7 +478,7 @@ TEST_F(TempDir, AFileIsNeverCompressedOntoItself) {
 // The output reaches the disk at the latest when it is closed; a disk that is full then must
 // not pass for success. /dev/full plays the full disk, reached through a link of our own so
 // that a wrong delete could only ever remove the link.
-TEST_F(TempDir, AFailedCloseOfTheOutputIsAWriteFailure) {
+TEST_F(Lzrw1Files, AFailedCloseOfTheOutputIsAWriteFailure) {
     if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
@@ -492,7 +492,7 @@ TEST_F(TempDir, AFailedCloseOfTheOutputIsAWriteFailure) {
 
 // Advise and Auto
 
-TEST_F(TempDir, AdviseCallsInputsBelowThreePiecesSmall) {
+TEST_F(Lzrw1Files, AdviseCallsInputsBelowThreePiecesSmall) {
     writeFile(path("in"), Bytes(98303, 0));
     Tlzrw1 component;
     useFiles(component);
@@ -567,7 +567,7 @@ TEST(Lzrw1Advise, StreamFailuresHaveTheirMessages) {
     EXPECT_EQ(failureOf([&] { component.Advise(); }), "Lzrw1 advise : input stream read error !");
 }
 
-TEST_F(TempDir, AdviseNamesAFileItCannotMeasure) {
+TEST_F(Lzrw1Files, AdviseNamesAFileItCannotMeasure) {
     Tlzrw1 component;
     useFiles(component, "missing");
     EXPECT_EQ(failureOf([&] { component.Advise(); }), "Lzrw1 advise : can not get the size of : " + path("missing"));
@@ -613,7 +613,7 @@ struct Recorder {
     int pumps = 0;
 };
 
-TEST_F(TempDir, AVisibleComponentShowsProgressAndTheRatio) {
+TEST_F(Lzrw1Files, AVisibleComponentShowsProgressAndTheRatio) {
     const Bytes input(70000, 'a');
     writeFile(path("in"), input);
     Tlzrw1 component;
