@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -88,6 +91,39 @@ TEST_F(CompressionExports, AMissingInputShowsTheMessageAndLeavesNoOutput) {
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Lzrw1 compression : Failed to obtain the size of : " + path("missing.qnf"));
     EXPECT_FALSE(fs::exists(path("out.v3")));
+}
+
+// The bv3 commands run the same component as the exports: the same bytes come out.
+int runBv3(const std::string& arguments) {
+    const std::string command = std::string(BV3_BINARY_DIR) + "/bin/bv3 " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(CompressionExports, TheBv3CommandsWriteTheSameBytesAsTheExports) {
+    const Bytes qnf = bv3::compress::testdata::channelText(90000);
+    writeFile(path("channels.qnf"), qnf);
+    bv3::ui::ScopedMessageBoxRecorder boxes;
+    QnfToV3Qnf(path("channels.qnf").c_str(), path("export.v3").c_str());
+    ASSERT_EQ(runBv3("compress " + path("channels.qnf") + " " + path("tool.v3")), 0);
+    EXPECT_EQ(readFile(path("tool.v3")), readFile(path("export.v3")));
+    ASSERT_EQ(runBv3("decompress " + path("tool.v3") + " " + path("tool.qnf")), 0);
+    EXPECT_EQ(readFile(path("tool.qnf")), qnf);
+
+    ASSERT_EQ(runBv3("compress --mode fast " + path("channels.qnf") + " " + path("fast.v3")), 0);
+    V3QnfToQnf(path("fast.v3").c_str(), path("export.qnf").c_str());
+    EXPECT_EQ(readFile(path("export.qnf")), qnf);
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(CompressionExports, TheBv3CommandsFailWithStatusOneOrTwo) {
+    writeFile(path("bad.v3"), bv3::compress::testdata::bytesOf("not a container"));
+    EXPECT_EQ(runBv3("decompress " + path("bad.v3") + " " + path("out")), 1);
+    EXPECT_FALSE(fs::exists(path("out")));
+    EXPECT_EQ(runBv3("compress " + path("missing") + " " + path("out")), 1);
+    EXPECT_EQ(runBv3("advise " + path("missing")), 1);
+    EXPECT_EQ(runBv3("compress --mode quick " + path("bad.v3") + " " + path("out")), 2);
+    EXPECT_EQ(runBv3("advise " + path("bad.v3")), 0);
 }
 
 }  // namespace
