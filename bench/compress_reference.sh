@@ -4,9 +4,11 @@
 #
 #   bench/compress_reference.sh [BUILD_DIR]     (default build-bench, configured here if absent)
 #
-# Figures are MiB of uncompressed data per second. The reference tools run as processes, so
-# the time of a run on an empty input (start-up, no data) is taken off each measurement; the
-# best of several runs counts. lz4's own in-memory benchmark (lz4 -b1) is printed as a check.
+# Figures are MiB of uncompressed data per second of CPU time (the machine may be shared, so
+# CPU time is steadier than wall time; Google Benchmark's bytes_per_second is per CPU second
+# too). The reference tools run as processes: the CPU time of a run on an empty input (start-up,
+# no data) is taken off, averaged over many runs. lz4's own in-memory benchmark (lz4 -b1) is
+# printed as a check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
@@ -24,7 +26,7 @@ echo "== engines (bench_compress) =="
 echo
 echo "== reference tools on the same corpora =="
 python3 - "$corpus" <<'PY'
-import os, subprocess, sys, time
+import os, resource, subprocess, sys
 
 folder = sys.argv[1]
 names = ["text_64k", "text_256k", "text_1m", "random_1m", "onebyte_1m"]
@@ -33,13 +35,12 @@ open(empty, "wb").close()
 for tool, suffix in (("gzip", ".gz"), ("lz4", ".lz4")):
     subprocess.run([tool, "-q", "-c", empty], stdout=open(empty + suffix, "wb"), check=True)
 
-def best(command, runs=25):
-    fastest = float("inf")
+def cpu(command, runs=40):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     for _ in range(runs):
-        start = time.perf_counter()
         subprocess.run(command, stdout=subprocess.DEVNULL, check=True)
-        fastest = min(fastest, time.perf_counter() - start)
-    return fastest
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) / runs
 
 commands = {
     "gzip -6": lambda f: ["gzip", "-6", "-c", f],
@@ -55,7 +56,7 @@ for name in names:
     subprocess.run(["lz4", "-q", "-1", "-c", path], stdout=open(path + ".lz4", "wb"), check=True)
     row = []
     for label, make in commands.items():
-        spent = best(make(path)) - best(make(empty))
+        spent = cpu(make(path)) - cpu(make(empty))
         row.append(size / max(spent, 1e-6) / 1048576)
     print(f"{name:12} " + " ".join(f"{v:10.1f}" for v in row))
 print()
