@@ -1,6 +1,7 @@
 #include "channeldb/field_codec.h"
 
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +12,11 @@ namespace {
 std::uint8_t storedByte(std::span<const std::uint8_t> image, std::size_t position) {
     // A position the file does not reach reads as erased memory: stored 0xFF, read as 0.
     return position < image.size() ? image[position] : std::uint8_t{0xFF};
+}
+
+// position + k, or a position past any image when that would wrap around.
+std::size_t after(std::size_t position, std::size_t k) {
+    return position > SIZE_MAX - k ? SIZE_MAX : position + k;
 }
 
 void checkRoom(std::span<std::uint8_t> image, std::size_t position, std::size_t width) {
@@ -42,11 +48,11 @@ std::uint8_t getByte(std::span<const std::uint8_t> image, std::size_t position) 
 }
 
 std::uint16_t getWord(std::span<const std::uint8_t> image, std::size_t position) {
-    return static_cast<std::uint16_t>(getByte(image, position) << 8 | getByte(image, position + 1));
+    return static_cast<std::uint16_t>(getByte(image, position) << 8 | getByte(image, after(position, 1)));
 }
 
 std::uint32_t getLong(std::span<const std::uint8_t> image, std::size_t position) {
-    return std::uint32_t{getWord(image, position)} << 16 | getWord(image, position + 2);
+    return std::uint32_t{getWord(image, position)} << 16 | getWord(image, after(position, 2));
 }
 
 void putByte(std::uint32_t value, std::span<std::uint8_t> image, std::size_t position) {

@@ -3,7 +3,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
 
-#include <cstring>
+#include <algorithm>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -252,7 +252,7 @@ private:
         // earlier line for the same antenna survives.
         const std::string_view name = remainingText();
         a.antName.fill('\0');
-        std::memcpy(a.antName.data(), name.data(), std::min(name.size(), antennaNameLength));
+        std::copy_n(name.begin(), std::min(name.size(), antennaNameLength), a.antName.begin());
     }
 
     void readTs() {

@@ -2,9 +2,9 @@
 
 #include "channeldb/file_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <concepts>
-#include <cstring>
 
 namespace bv3::channeldb {
 
@@ -56,8 +56,8 @@ void writeAntennas(const ChannelDatabase& db, QnfText& q) {
         q.column(a.antByteB);
         q.column(a.antByteC);
         q.column(a.antByteD);
-        const std::size_t length = strnlen(a.antName.data(), antennaNameLength);
-        q.text(std::string_view(a.antName.data(), length));
+        const auto end = std::find(a.antName.begin(), a.antName.end(), '\0');
+        q.text(std::string_view(a.antName.data(), static_cast<std::size_t>(end - a.antName.begin())));
         q.endLine();
     }
 }

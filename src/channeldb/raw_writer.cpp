@@ -174,9 +174,10 @@ std::vector<std::uint32_t> assignSlots(const ChannelDatabase& db, const std::vec
         const bool numbered = firstUnnumbered == 0 || db.services[rows[n]].channelNumber != 0;
         const std::uint32_t slot = numbered ? static_cast<std::uint32_t>(n) : nextUnnumbered++;
         if (slot >= layout.listSlots) {
-            throw ConversionError(std::string("the ") + which + " list holds " + std::to_string(rows.size()) +
-                                  " services, more than the " + std::to_string(layout.listSlots) + " slots of model " +
-                                  std::to_string(modelCode) + " place");
+            throw ConversionError(std::string("the ") + which + " list of model " + std::to_string(modelCode) +
+                                  " has " + std::to_string(layout.listSlots) + " slots; service " +
+                                  std::to_string(n + 1) + " (\"" + db.services[rows[n]].svcName +
+                                  "\") would need slot " + std::to_string(slot));
         }
         if (taken[slot]) {
             throw ConversionError(std::string("the ") + which + " service " + std::to_string(n + 1) + " (\"" +

@@ -4,14 +4,17 @@
 // position finds the longest earlier match on the way down.
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace bv3::compress::lzh_detail {
 
 inline constexpr int windowSize = 4096;
 inline constexpr int lookahead = 60;
-inline constexpr int nil = windowSize;                       // the empty child
-inline constexpr int firstRoot = windowSize + 1;             // roots 4097-4352
+inline constexpr int nil = windowSize;            // the empty child
+inline constexpr int firstRoot = windowSize + 1;  // roots 4097-4352
+inline constexpr int windowPadding = 8;
 inline constexpr int spacePrefill = windowSize - lookahead;  // window[0 .. 4035] starts as spaces
 
 class SearchTree {
@@ -43,10 +46,7 @@ public:
             }
             p = next;
             const std::uint8_t* other = &window[static_cast<std::size_t>(p)];
-            int i = 1;
-            while (i < lookahead && key[i] == other[i]) {
-                ++i;
-            }
+            const int i = FirstDifference(key, other);
             goRight = i == lookahead || key[i] >= other[i];
             if (i > 2) {
                 const int distance = ((r - p) & (windowSize - 1)) - 1;
@@ -97,12 +97,34 @@ public:
     }
 
     // The ring window plus 59 bytes that repeat positions 0-58, so that a string starting
-    // anywhere compares without wrapping. Positions 4036 onwards start as zero bytes.
-    std::array<std::uint8_t, windowSize + lookahead - 1> window{};
+    // anywhere compares without wrapping, plus padding for the word-wide compare. Positions
+    // 4036 onwards start as zero bytes.
+    std::array<std::uint8_t, windowSize + lookahead - 1 + windowPadding> window{};
     int matchPosition = 0;
     int matchLength = 0;
 
 private:
+    // Index (1 to 59) of the first byte in which the two strings differ, or 60 when bytes 1-59
+    // are all equal. Compared eight bytes at a time: a difference found beyond index 59 only
+    // ever pushes the answer to 60, and the window's padding keeps those reads inside it.
+    static int FirstDifference(const std::uint8_t* key, const std::uint8_t* other) {
+        int i = 1;
+        while (i < lookahead) {
+            std::uint64_t a = 0;
+            std::uint64_t b = 0;
+            std::memcpy(&a, key + i, sizeof a);
+            std::memcpy(&b, other + i, sizeof b);
+            if (const std::uint64_t difference = a ^ b; difference != 0) {
+                const int bit = std::endian::native == std::endian::little ? std::countr_zero(difference)
+                                                                           : std::countl_zero(difference);
+                i += bit / 8;
+                return i < lookahead ? i : lookahead;
+            }
+            i += 8;
+        }
+        return lookahead;
+    }
+
     // Roots only ever have a right child, so a root parent never reaches the left table.
     void ReplaceChild(int parent, int from, int to) {
         if (parent >= firstRoot || right_[parent] == from) {

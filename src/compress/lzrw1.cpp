@@ -156,7 +156,8 @@ void Tlzrw1::FinishSession(Session& session) {
 }
 
 // After a failure once the output exists: close it, delete it, close the input. A stream is
-// left as it is.
+// left as it is. Only a regular file is ever deleted: an output that names a device (or a
+// link to one) is not a partial file of ours.
 void Tlzrw1::AbandonSession(Session& session) noexcept {
     if (useStream_) {
         return;
@@ -165,7 +166,9 @@ void Tlzrw1::AbandonSession(Session& session) noexcept {
         session.outputFile->Close();
         session.outputFile.reset();
         std::error_code ignored;
-        std::filesystem::remove(outputFile_, ignored);
+        if (std::filesystem::is_regular_file(outputFile_, ignored)) {
+            std::filesystem::remove(outputFile_, ignored);
+        }
     }
     if (session.inputFile) {
         session.inputFile->Close();

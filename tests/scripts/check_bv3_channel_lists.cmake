@@ -1,0 +1,76 @@
+# bv3 raw2qnf, qnf2raw and make-upload from the command line: outputs, exit codes, messages.
+# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expected_status)
+  execute_process(COMMAND ${BV3} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
+  endif()
+  set(last_error "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_size path size)
+  file(SIZE ${path} actual)
+  if(NOT actual EQUAL size)
+    message(FATAL_ERROR "${path}: ${actual} bytes, expected ${size}")
+  endif()
+endfunction()
+
+# The sample list through a model 4 receiver and back is byte-identical.
+run(0 make-upload ${SAMPLE} ${WORK}/upload.raw --variant 3 --model 4)
+expect_size(${WORK}/upload.raw 401408)
+run(0 raw2qnf ${WORK}/upload.raw ${WORK}/back.qnf --variant 3 --model 4)
+file(SHA256 ${SAMPLE} sample_hash)
+file(SHA256 ${WORK}/back.qnf back_hash)
+if(NOT sample_hash STREQUAL back_hash)
+  message(FATAL_ERROR "raw2qnf did not give back the sample list")
+endif()
+
+# The two receiver images, sized by model.
+run(0 qnf2raw ${SAMPLE} ${WORK}/Config.raw ${WORK}/Service.raw --variant 0 --model 0)
+expect_size(${WORK}/Config.raw 8192)
+expect_size(${WORK}/Service.raw 327680)
+run(0 qnf2raw ${SAMPLE} ${WORK}/Config.raw ${WORK}/Service.raw --variant 0 --model 0x1)
+expect_size(${WORK}/Service.raw 393216)
+
+# A corrupt header stops both image commands: message with the file name, exit 1, no output.
+file(WRITE ${WORK}/corrupt.qnf "[BREVORA V3 FILE] \r\n[MENU]\r\n")
+foreach(command qnf2raw make-upload)
+  if(command STREQUAL qnf2raw)
+    run(1 qnf2raw ${WORK}/corrupt.qnf ${WORK}/c.raw ${WORK}/s.raw --variant 0 --model 0)
+  else()
+    run(1 make-upload ${WORK}/corrupt.qnf ${WORK}/c.raw --variant 0 --model 0)
+  endif()
+  if(NOT last_error MATCHES "corrupt.qnf: Corrupt data table\\.\\.")
+    message(FATAL_ERROR "${command}: unexpected message: ${last_error}")
+  endif()
+  if(EXISTS ${WORK}/c.raw OR EXISTS ${WORK}/s.raw)
+    message(FATAL_ERROR "${command} left output behind a corrupt header")
+  endif()
+endforeach()
+
+# A missing input names the file; an unknown model is a usage error.
+run(1 raw2qnf ${WORK}/absent.raw ${WORK}/x.qnf --variant 0 --model 0)
+if(NOT last_error MATCHES "absent.raw")
+  message(FATAL_ERROR "raw2qnf: the message does not name the file: ${last_error}")
+endif()
+run(2 raw2qnf ${WORK}/upload.raw ${WORK}/x.qnf --variant 0 --model 6)
+if(EXISTS ${WORK}/x.qnf)
+  message(FATAL_ERROR "raw2qnf wrote output for a refused model")
+endif()
+
+# A list its model cannot hold writes neither image.
+file(READ ${SAMPLE} sample_text)
+set(extra "")
+foreach(i RANGE 1 2800)
+  string(APPEND extra "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tTRUE\t0\t0\tX\t0\r\n")
+endforeach()
+string(REPLACE "[SERVICE]\r\n" "[SERVICE]\r\n${extra}" crowded "${sample_text}")
+file(WRITE ${WORK}/crowded.qnf "${crowded}")
+run(1 qnf2raw ${WORK}/crowded.qnf ${WORK}/c.raw ${WORK}/s.raw --variant 0 --model 0)
+if(EXISTS ${WORK}/c.raw OR EXISTS ${WORK}/s.raw)
+  message(FATAL_ERROR "qnf2raw wrote images of a list its model cannot hold")
+endif()
+file(REMOVE_RECURSE ${WORK})
