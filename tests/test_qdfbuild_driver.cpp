@@ -350,6 +350,24 @@ TEST_F(QdfBuildTest, TheExportBuildsWithoutAMessage) {
     expectNoTemporaries();
 }
 
+// Each export call has its own converter: a second call sees nothing of the first.
+TEST_F(QdfBuildTest, SuccessiveExportCallsAreIndependent) {
+    bv3::ui::ScopedMessageBoxRecorder boxes;
+    const std::string second = channelList(1, "Omicron");
+    writeText("first.qnf", channelList(4, "Pi"));
+    writeText("second.qnf", second);
+    QnfToQDF("first.qnf", "one.qdf", 1, 0, 0xAAAAAAAAu);
+    QnfToQDF("second.qnf", "two.qdf", 2, 4, 0x00000123u);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(spyCalls(), (std::vector<std::string>{"qorda.cfg\tone.qdf", "qorda.cfg\ttwo.qdf"}));
+    const auto expected = expectedImages(second, 2, 4);
+    EXPECT_EQ(readBytes(spyCopy(2, "Config.raw")), expected.config);
+    EXPECT_EQ(readBytes(spyCopy(2, "Service.raw")), expected.service);
+    EXPECT_EQ(readText(spyCopy(2, "qorda.cfg")),
+              bv3::qdfbuild::formatLoaderConfig(0x00000123u, 4, "Config.raw", "Service.raw"));
+    expectNoTemporaries();
+}
+
 TEST_F(QdfBuildTest, TheExportShowsTheReceiverSoftwaresBoxForACorruptHeaderAndStops) {
     bv3::ui::ScopedMessageBoxRecorder boxes;
     writeText("list.qnf", "[BREVORA V2 FILE]\r\n");
