@@ -410,6 +410,7 @@ TEST_P(QdfBuildExportFailure, BecomesOneErrorBoxNamingTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Failures, QdfBuildExportFailure,
                          testing::Values(ExportFailureCase{"absent.qnf", "nothing", "\"absent.qnf\""},
+                                         ExportFailureCase{".", "nothing", "\".\": it is a directory"},
                                          ExportFailureCase{"list.qnf", "nothing",
                                                            "without writing the download image \"out.qdf\""},
                                          ExportFailureCase{"list.qnf", nullptr, "model code 9"}));

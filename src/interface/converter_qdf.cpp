@@ -5,12 +5,19 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace bv3::interface {
 
 void TfrmQnfToQdf::SetupQdfBuild(const std::string& qnfPath_, const std::string& qdfPath_, std::uint8_t configVariant_,
                                  std::uint8_t modelCode_, std::uint32_t headerId_) {
     qnfPath = qnfPath_;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(qnfPath, ignored)) {
+        // A directory opens for reading here and would then pass for a file without a header.
+        throw channeldb::ConversionError("cannot open the channel list \"" + qnfPath + "\": it is a directory",
+                                         qnfPath);
+    }
     errno = 0;
     qnfFile.open(qnfPath, std::ios::binary);
     if (!qnfFile.is_open()) {

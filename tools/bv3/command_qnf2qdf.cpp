@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -21,6 +22,10 @@ struct Qnf2QdfOptions {
 };
 
 void runQnf2Qdf(const Qnf2QdfOptions& options) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(options.qnfPath, ignored)) {
+        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath + "\": it is a directory");
+    }
     errno = 0;
     std::ifstream qnf(options.qnfPath, std::ios::binary);
     if (!qnf.is_open()) {
