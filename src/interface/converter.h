@@ -3,6 +3,7 @@
 // length of one call it holds the call's arguments and owns the compressor component.
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,7 @@ public:
     void Decompress(const std::string& inPath, const std::string& outPath);
 
     std::string qnfPath;
+    std::ifstream qnfFile;  // QnfToQDF: open for reading from set-up to the end of the build
     std::string qdfPath;
     std::uint8_t configVariant = 0;
     std::uint8_t modelCode = 0;

@@ -1,0 +1,272 @@
+#include "compress/lzh.h"
+
+#include "compress/compress_error.h"
+#include "compress/lzh_bits.h"
+#include "compress/lzh_model.h"
+#include "compress/lzh_tree.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace bv3::compress {
+
+namespace lzh_detail {
+
+// The tables of one run: the search trees with the window, and the Huffman model.
+struct Tables {
+    SearchTree tree;
+    HuffmanModel model;
+};
+
+namespace {
+
+constexpr int minMatch = 3;                       // a longest match of 2 or less goes as a literal
+constexpr int lengthSymbolBase = 256 - minMatch;  // symbol = length + 253
+
+// The fixed prefix code of a match position's upper 6 bits: canonical, taken in order of the
+// value, each code one more than the previous, shifted left when the length grows.
+struct PositionCode {
+    std::array<std::uint8_t, 64> length{};
+    std::array<std::uint8_t, 64> code{};  // left-aligned in a byte
+    std::array<std::uint8_t, 256> decodeValue{};
+    std::array<std::uint8_t, 256> decodeLength{};
+};
+
+constexpr PositionCode makePositionCode() {
+    PositionCode table;
+    constexpr std::array<int, 6> lastValueOfLength{0, 3, 11, 23, 47, 63};  // lengths 3 to 8
+    unsigned code = 0;
+    int length = 3;
+    for (int u = 0; u < 64; ++u) {
+        while (u > lastValueOfLength[static_cast<std::size_t>(length - 3)]) {
+            ++length;
+            code <<= 1;
+        }
+        table.length[static_cast<std::size_t>(u)] = static_cast<std::uint8_t>(length);
+        const unsigned aligned = code << (8 - length);
+        table.code[static_cast<std::size_t>(u)] = static_cast<std::uint8_t>(aligned);
+        for (unsigned b = aligned; b < aligned + (1u << (8 - length)); ++b) {
+            table.decodeValue[b] = static_cast<std::uint8_t>(u);
+            table.decodeLength[b] = static_cast<std::uint8_t>(length);
+        }
+        ++code;
+    }
+    return table;
+}
+
+constexpr PositionCode positionCode = makePositionCode();
+static_assert(positionCode.code[1] == 0x20 && positionCode.code[4] == 0x50 && positionCode.code[12] == 0x90);
+static_assert(positionCode.code[24] == 0xC0 && positionCode.code[48] == 0xF0 && positionCode.code[63] == 0xFF);
+
+void EncodeDistance(int position, BitWriter& out) {
+    const auto upper = static_cast<std::size_t>(position >> 6);
+    out.WriteBits(positionCode.length[upper], static_cast<std::uint16_t>(positionCode.code[upper] << 8));
+    out.WriteBits(6, static_cast<std::uint16_t>((position & 63) << 10));
+}
+
+int DecodeDistance(BitReader& in) {
+    unsigned b = in.ReadByte();
+    const int upper = positionCode.decodeValue[b];
+    const int length = positionCode.decodeLength[b];
+    for (int i = 0; i < length - 2; ++i) {
+        b = (b << 1) + in.ReadBit();
+    }
+    return upper * 64 + static_cast<int>(b & 63);
+}
+
+// Asks the source for one byte; false once the input has ended.
+bool NextByte(TLzhReadProc& source, std::uint8_t& byte) {
+    std::array<std::uint8_t, 1> one{};
+    if (source(one) == 0) {
+        return false;
+    }
+    byte = one[0];
+    return true;
+}
+
+void PrefillSpaces(SearchTree& tree) {
+    std::fill_n(tree.window.begin(), spacePrefill, std::uint8_t{0x20});
+    std::fill(tree.window.begin() + spacePrefill, tree.window.end(), std::uint8_t{0});
+}
+
+}  // namespace
+}  // namespace lzh_detail
+
+using namespace lzh_detail;
+
+TLZH::TLZH() = default;
+TLZH::~TLZH() = default;
+
+void TLZH::AllocTables() {
+    bytesRead_ = 0;
+    bytesWritten_ = 0;
+    try {
+        tables_ = std::make_unique<Tables>();
+    } catch (const std::bad_alloc&) {
+        throw ElzhException("LZH : Cannot get memory for dictionary tables");
+    }
+}
+
+void TLZH::FreeTables() noexcept {
+    tables_.reset();
+}
+
+namespace {
+// Frees the tables at the end of a run, also when a callback throws.
+struct TablesGuard {
+    std::unique_ptr<Tables>& tables;
+    ~TablesGuard() { tables.reset(); }
+};
+}  // namespace
+
+std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::int32_t* bytesRead) {
+    AllocTables();
+    TablesGuard guard{tables_};
+    SearchTree& tree = tables_->tree;
+    HuffmanModel& model = tables_->model;
+    BitWriter out(sink);
+    model.Reset();
+    tree.Reset();
+
+    int s = 0;
+    int r = spacePrefill;
+    PrefillSpaces(tree);
+    int len = 0;
+    std::uint8_t byte = 0;
+    while (len < lookahead && NextByte(source, byte)) {
+        tree.window[static_cast<std::size_t>(r + len)] = byte;
+        ++len;
+    }
+    bytesRead_ = len;
+    for (int i = 1; i <= lookahead; ++i) {
+        tree.InsertString(r - i);
+    }
+    tree.InsertString(r);
+
+    do {
+        if (tree.matchLength > len) {
+            tree.matchLength = len;
+        }
+        if (tree.matchLength < minMatch) {
+            tree.matchLength = 1;
+            model.EncodeSymbol(tree.window[static_cast<std::size_t>(r)], out);
+        } else {
+            model.EncodeSymbol(tree.matchLength + lengthSymbolBase, out);
+            EncodeDistance(tree.matchPosition, out);
+        }
+        const int last = tree.matchLength;
+        int i = 0;
+        while (i < last && NextByte(source, byte)) {
+            tree.DeleteString(s);
+            tree.window[static_cast<std::size_t>(s)] = byte;
+            if (s < lookahead - 1) {
+                tree.window[static_cast<std::size_t>(s + windowSize)] = byte;
+            }
+            s = (s + 1) & (windowSize - 1);
+            r = (r + 1) & (windowSize - 1);
+            tree.InsertString(r);
+            ++i;
+        }
+        bytesRead_ += i;
+        while (i < last) {
+            ++i;
+            tree.DeleteString(s);
+            s = (s + 1) & (windowSize - 1);
+            r = (r + 1) & (windowSize - 1);
+            if (--len != 0) {
+                tree.InsertString(r);
+            }
+        }
+    } while (len > 0);
+    out.FlushBits();
+    bytesWritten_ = out.bytesWritten;
+    if (bytesRead != nullptr) {
+        *bytesRead = bytesRead_;
+    }
+    return bytesRead_;
+}
+
+void TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink) {
+    AllocTables();
+    TablesGuard guard{tables_};
+    auto& window = tables_->tree.window;
+    HuffmanModel& model = tables_->model;
+    BitReader in(source);
+    model.Reset();
+    PrefillSpaces(tables_->tree);
+    int r = spacePrefill;
+    std::int64_t produced = 0;
+    std::array<std::uint8_t, 1> one{};
+    while (produced < count) {
+        const int c = model.DecodeSymbol(in);
+        if (c < 256) {
+            one[0] = static_cast<std::uint8_t>(c);
+            sink(one);
+            window[static_cast<std::size_t>(r)] = one[0];
+            r = (r + 1) & (windowSize - 1);
+            ++produced;
+        } else {
+            const int p = (r - DecodeDistance(in) - 1) & (windowSize - 1);
+            const int length = c - lengthSymbolBase;
+            for (int k = 0; k < length; ++k) {
+                one[0] = window[static_cast<std::size_t>((p + k) & (windowSize - 1))];
+                sink(one);
+                window[static_cast<std::size_t>(r)] = one[0];
+                r = (r + 1) & (windowSize - 1);
+                ++produced;
+            }
+        }
+    }
+}
+
+std::vector<std::uint8_t> lzhEncode(std::span<const std::uint8_t> input) {
+    std::vector<std::uint8_t> code;
+    code.reserve(input.size() / 2 + 16);
+    std::size_t next = 0;
+    auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
+        if (next >= input.size() || buffer.empty()) {
+            return 0;
+        }
+        buffer[0] = input[next++];
+        return 1;
+    };
+    auto sink = [&](std::span<const std::uint8_t> buffer) -> std::uint16_t {
+        code.insert(code.end(), buffer.begin(), buffer.end());
+        return static_cast<std::uint16_t>(buffer.size());
+    };
+    TLZH engine;
+    engine.EncodeStream(source, sink);
+    return code;
+}
+
+std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::size_t count) {
+    std::vector<std::uint8_t> output;
+    output.reserve(count);
+    std::size_t next = 0;
+    auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
+        if (next >= code.size() || buffer.empty()) {
+            return 0;
+        }
+        buffer[0] = code[next++];
+        return 1;
+    };
+    // The last match may run past count; only the bytes asked for are kept.
+    auto sink = [&](std::span<const std::uint8_t> buffer) -> std::uint16_t {
+        for (const std::uint8_t byte : buffer) {
+            if (output.size() < count) {
+                output.push_back(byte);
+            }
+        }
+        return static_cast<std::uint16_t>(buffer.size());
+    };
+    // The engine counts in 32 bits, as the container's size field does.
+    if (count > 0x7FFFFFFF) {
+        throw std::length_error("LZH : cannot decode more than 2147483647 bytes");
+    }
+    TLZH engine;
+    engine.DecodeStream(static_cast<std::int32_t>(count), source, sink);
+    return output;
+}
+
+}  // namespace bv3::compress

@@ -1,0 +1,35 @@
+#pragma once
+// The build's temporary files in the current directory. Whatever was written is deleted when
+// the build ends, however it ends, in the order the build fixes; a deletion that fails is
+// ignored (the build's result does not depend on it).
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bv3::qdfbuild {
+
+class BuildTemporaries {
+public:
+    // deletionOrder lists every name write() may be given, in the order they are deleted.
+    explicit BuildTemporaries(std::vector<std::string> deletionOrder);
+    ~BuildTemporaries();
+    BuildTemporaries(const BuildTemporaries&) = delete;
+    BuildTemporaries& operator=(const BuildTemporaries&) = delete;
+
+    // Creates (or replaces) the file and writes the bytes. Throws QdfBuildError naming the file
+    // and the reason; a file that was begun counts as written and is deleted at the end.
+    void write(const std::string& name, std::span<const std::uint8_t> bytes);
+    void write(const std::string& name, std::string_view text);
+
+    // Deletes every written file in the deletion order; later calls do nothing.
+    void deleteAll() noexcept;
+
+private:
+    std::vector<std::string> deletionOrder_;
+    std::vector<std::string> written_;
+};
+
+}  // namespace bv3::qdfbuild

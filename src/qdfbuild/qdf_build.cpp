@@ -1,0 +1,103 @@
+#include "qdfbuild/qdf_build.h"
+
+#include "channeldb/channel_database.h"
+#include "channeldb/layout.h"
+#include "channeldb/qnf_reader.h"
+#include "channeldb/raw_writer.h"
+#include "qdfbuild/build_names.h"
+#include "qdfbuild/build_temporaries.h"
+#include "qdfbuild/encoder_call.h"
+#include "qdfbuild/loader_config_writer.h"
+#include "qdfbuild/output_witness.h"
+#include "qdfbuild/qdf_build_error.h"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+namespace bv3::qdfbuild {
+
+namespace {
+
+struct ReceiverImages {
+    std::vector<std::uint8_t> config;
+    std::vector<std::uint8_t> service;
+};
+
+// Steps 1 to 3 and the layout half of 4 and 5: both images exist in memory before the first
+// file is written, so a channel list the writer refuses leaves nothing behind.
+ReceiverImages layOutChannelList(std::istream& qnf, const QdfBuildSettings& settings,
+                                 channeldb::ChannelDatabase& database) {
+    channeldb::readQnf(qnf, database, settings.qnfName);
+    return {channeldb::buildConfigImage(database, settings.configVariant, settings.modelCode),
+            channeldb::buildServiceImage(database, settings.modelCode)};
+}
+
+// The temporaries are deleted after the call, so an image written under one of their names
+// would vanish with them while the build reported success.
+void refuseTemporaryAsOutput(const std::string& qdfPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path output = fs::weakly_canonical(fs::absolute(qdfPath, error), error);
+    for (const char* name : {loaderConfigName, configImageName, serviceImageName}) {
+        std::error_code ignored;
+        if (!error && output == fs::weakly_canonical(fs::absolute(name, ignored), ignored)) {
+            throw QdfBuildError("cannot build the download image \"" + qdfPath +
+                                "\": the build uses that name for a temporary file in the current directory");
+        }
+    }
+}
+
+void closeInput(std::istream& qnf) {
+    if (auto* file = dynamic_cast<std::ifstream*>(&qnf)) {
+        file->close();
+    }
+}
+
+}  // namespace
+
+void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
+    if (!channeldb::isKnownModel(settings.modelCode)) {
+        throw QdfBuildError("cannot build the download image \"" + settings.qdfPath + "\": model code " +
+                            std::to_string(settings.modelCode) + " names no receiver (known models are 0 to " +
+                            std::to_string(channeldb::highestModelCode) + ")");
+    }
+    refuseTemporaryAsOutput(settings.qdfPath);
+    // The database is several hundred kilobytes: it lives on the heap for the build only.
+    auto database = std::make_unique<channeldb::ChannelDatabase>();
+    const ReceiverImages images = layOutChannelList(qnf, settings, *database);
+
+    std::exception_ptr encoderFailure;
+    bool outputWritten = false;
+    {
+        BuildTemporaries temporaries({loaderConfigName, configImageName, serviceImageName});
+        temporaries.write(configImageName, images.config);
+        temporaries.write(serviceImageName, images.service);
+        temporaries.write(loaderConfigName,
+                          formatLoaderConfig(settings.headerId, settings.modelCode, configImageName, serviceImageName));
+
+        const OutputWitness output(settings.qdfPath);
+        try {
+            callEncoder(settings.encoderLibrary, loaderConfigName, settings.qdfPath);
+        } catch (const QdfBuildError&) {
+            // The steps after the call still run as after a call; the failure is told at the end.
+            encoderFailure = std::current_exception();
+        }
+        temporaries.deleteAll();
+        outputWritten = output.writtenSince();
+    }
+    closeInput(qnf);
+    database.reset();
+
+    if (encoderFailure) {
+        std::rethrow_exception(encoderFailure);
+    }
+    if (!outputWritten) {
+        throw QdfBuildError("the encoder \"" + settings.encoderLibrary +
+                            "\" returned without writing the download image \"" + settings.qdfPath + "\"");
+    }
+}
+
+}  // namespace bv3::qdfbuild

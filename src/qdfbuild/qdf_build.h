@@ -1,0 +1,36 @@
+#pragma once
+// The QnfToQDF driver: channel list in, download image out, by way of the receiver's two
+// images, the loader configuration and the maker's encoder.
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+namespace bv3::qdfbuild {
+
+struct QdfBuildSettings {
+    std::string qnfName{};  // names the channel list in messages
+    std::string qdfPath{};  // handed to the encoder unchanged
+    std::uint8_t configVariant = 0;
+    std::uint8_t modelCode = 0;
+    std::uint32_t headerId = 0;
+    std::string encoderLibrary = "tqrdll12.dll";  // tests name a stand-in here
+};
+
+// Runs the build in its fixed order: a zeroed database; the channel list read into it; the
+// configuration and service images laid out; "Config.raw", "Service.raw" and "qorda.cfg"
+// written to the current directory; the encoder loaded, called once with "qorda.cfg" and
+// qdfPath, and unloaded; the three files deleted in that order; the input closed (when it is
+// a file); the database freed.
+//
+// Throws, having written nothing:
+//   - QdfBuildError for a modelCode above 5 (no such receiver);
+//   - channeldb::CorruptQnfHeader when the first line is not the header (the caller shows the
+//     receiver software's message; the build stops there);
+//   - channeldb::ConversionError for a channel list the reader or the raw writer refuses.
+// Throws QdfBuildError, with every temporary it wrote deleted and the encoder not called,
+// when a temporary cannot be written; and, after the steps that follow the call, when the
+// encoder is missing or lacks its entry, or returned without writing qdfPath.
+void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings);
+
+}  // namespace bv3::qdfbuild

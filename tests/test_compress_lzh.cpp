@@ -1,0 +1,254 @@
+// TLZH, the LZHUF engine: exact code streams, what the encoder chooses, round trips through
+// the tree rebuild, and codes longer than 16 bits.
+#include "compress/lzh.h"
+#include "compress/lzh_model.h"
+#include "compress_test_data.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace bv3::compress {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testdata::bytesOf;
+
+// Reads a code stream back symbol by symbol, to see what the encoder chose.
+class SymbolParser {
+public:
+    explicit SymbolParser(const Bytes& code) : code_(code), reader_(source_) { model_.Reset(); }
+
+    int Symbol() { return model_.DecodeSymbol(reader_); }
+
+    // A match position (distance - 1), read the way the decoder reads it.
+    int Position() {
+        unsigned b = reader_.ReadByte();
+        int length = 3;
+        int upper = 0;
+        // Rebuild the canonical code on the fly: count codes of each length up to b.
+        const int lastOfLength[] = {0, 3, 11, 23, 47, 63};
+        unsigned code = 0;
+        for (int u = 0; u < 64; ++u) {
+            while (u > lastOfLength[length - 3]) {
+                ++length;
+                code <<= 1;
+            }
+            if ((b >> (8 - length)) == code) {
+                upper = u;
+                break;
+            }
+            ++code;
+        }
+        for (int i = 0; i < length - 2; ++i) {
+            b = (b << 1) + reader_.ReadBit();
+        }
+        return upper * 64 + static_cast<int>(b & 63);
+    }
+
+private:
+    const Bytes& code_;
+    std::size_t next_ = 0;
+    std::function<std::uint16_t(std::span<std::uint8_t>)> sourceFunction_ = [this](std::span<std::uint8_t> buffer) {
+        if (next_ >= code_.size()) {
+            return std::uint16_t{0};
+        }
+        buffer[0] = code_[next_++];
+        return std::uint16_t{1};
+    };
+    TLzhReadProc source_{sourceFunction_};
+    lzh_detail::BitReader reader_;
+    lzh_detail::HuffmanModel model_;
+};
+
+struct CodeCase {
+    const char* name;
+    std::string input;
+    Bytes code;
+};
+
+class LzhCodeBytes : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(LzhCodeBytes, EncodesToTheseExactBytesAndBack) {
+    const CodeCase& c = GetParam();
+    EXPECT_EQ(lzhEncode(bytesOf(c.input)), c.code);
+    EXPECT_EQ(lzhDecode(c.code, c.input.size()), bytesOf(c.input));
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, LzhCodeBytes,
+                         testing::Values(CodeCase{"abc", "abc", {0xF6, 0xFB, 0xBD, 0xE0}},
+                                         CodeCase{"abc_three_times", "abcabcabc", {0xF6, 0xFB, 0xBD, 0xF1, 0xE0, 0x20}},
+                                         // Empty: the literal at window position 4036, a zero
+                                         // byte, is still coded (9 bits: symbol 0).
+                                         CodeCase{"empty", "", {0xC6, 0x00}}),
+                         [](const testing::TestParamInfo<CodeCase>& info) { return std::string(info.param.name); });
+
+TEST(LzhEncoder, EmptyInputDecodesToNothingWithoutReadingTheCode) {
+    EXPECT_TRUE(lzhDecode(lzhEncode({}), 0).empty());
+    EXPECT_TRUE(lzhDecode({}, 0).empty());
+}
+
+TEST(LzhEncoder, SixtyOneEqualBytesAreOneLiteralAndOneLongestMatch) {
+    const Bytes code = lzhEncode(Bytes(61, 'Q'));
+    SymbolParser parser(code);
+    EXPECT_EQ(parser.Symbol(), 'Q');
+    EXPECT_EQ(parser.Symbol(), 313);  // length 60
+    EXPECT_EQ(parser.Position(), 0);  // distance 1
+}
+
+TEST(LzhEncoder, LeadingSpacesAreAMatchIntoThePrefilledWindow) {
+    const std::string input = "    Aurora One";
+    const Bytes code = lzhEncode(bytesOf(input));
+    SymbolParser parser(code);
+    EXPECT_EQ(parser.Symbol(), 4 + 253);  // four spaces as one match
+    EXPECT_EQ(lzhDecode(code, input.size()), bytesOf(input));
+}
+
+TEST(LzhEncoder, TheNearestOfEquallyLongMatchesIsCoded) {
+    // The third "abc" meets both earlier ones on its way down the tree ("abcX" sorts below
+    // "abcY", and "abc" followed by the zero bytes below both): distance 4 wins over 8.
+    const Bytes code = lzhEncode(bytesOf("abcYabcXabc"));
+    SymbolParser parser(code);
+    for (const char literal : std::string("abcY")) {
+        EXPECT_EQ(parser.Symbol(), literal);
+    }
+    EXPECT_EQ(parser.Symbol(), 3 + 253);
+    EXPECT_EQ(parser.Position(), 3);
+    EXPECT_EQ(parser.Symbol(), 'X');
+    EXPECT_EQ(parser.Symbol(), 3 + 253);
+    EXPECT_EQ(parser.Position(), 3);
+}
+
+Bytes withLeadingSpaces() {
+    Bytes input(70, ' ');
+    const Bytes text = testdata::channelText(5000);
+    input.insert(input.end(), text.begin(), text.end());
+    return input;
+}
+
+Bytes runsAndNoise() {
+    Bytes input(100000, 0);
+    const Bytes noise = testdata::randomBytes(20000, 11);
+    input.insert(input.end(), noise.begin(), noise.end());
+    input.insert(input.end(), 70000, 0xFF);
+    return input;
+}
+
+// Byte values whose positions in the window straddle the ring's end (positions near 4095 and
+// the repeated bytes at 4096 onwards) are compared as one string.
+Bytes periodAcrossTheRing() {
+    Bytes input;
+    for (int i = 0; i < 30000; ++i) {
+        input.push_back(
+            static_cast<std::uint8_t>("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX"[i % 61]));
+    }
+    return input;
+}
+
+struct RoundTripCase {
+    const char* name;
+    Bytes input;
+};
+
+class LzhRoundTrip : public testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(LzhRoundTrip, RestoresEveryByte) {
+    const Bytes& input = GetParam().input;
+    const Bytes code = lzhEncode(input);
+    EXPECT_EQ(lzhDecode(code, input.size()), input);
+}
+
+// Random bytes are all literals, so 40000 of them take the root weight past 0x8000: encoder
+// and decoder must rebuild the tree at the same symbol. The text and run inputs cross it with
+// skewed weights, several times.
+INSTANTIATE_TEST_SUITE_P(Inputs, LzhRoundTrip,
+                         testing::Values(RoundTripCase{"one_byte", {0x42}}, RoundTripCase{"two_spaces", bytesOf("  ")},
+                                         RoundTripCase{"text", testdata::channelText(300000)},
+                                         RoundTripCase{"random_past_rebuild", testdata::randomBytes(100000, 2)},
+                                         RoundTripCase{"runs_and_noise", runsAndNoise()},
+                                         RoundTripCase{"leading_spaces", withLeadingSpaces()},
+                                         RoundTripCase{"period_across_ring", periodAcrossTheRing()},
+                                         RoundTripCase{"zeros_then_text",
+                                                       [] {
+                                                           Bytes input(5000, 0);
+                                                           const Bytes text = testdata::channelText(9000, 4);
+                                                           input.insert(input.end(), text.begin(), text.end());
+                                                           return input;
+                                                       }()}),
+                         [](const testing::TestParamInfo<RoundTripCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(LzhDecoder, ATruncatedCodeReadsZeroBitsAndStillGivesTheCount) {
+    const Bytes input = testdata::channelText(20000);
+    Bytes code = lzhEncode(input);
+    code.resize(code.size() / 2);
+    const Bytes restored = lzhDecode(code, input.size());
+    ASSERT_EQ(restored.size(), input.size());
+    EXPECT_NE(restored, input);
+}
+
+TEST(LzhDecoder, AnyBitSequenceDecodesWithinBounds) {
+    for (std::uint32_t seed = 0; seed < 20; ++seed) {
+        const Bytes garbage = testdata::randomBytes(seed * 37, seed);
+        EXPECT_EQ(lzhDecode(garbage, 5000).size(), 5000u);
+    }
+}
+
+// The encoder and the decoder each run the model; drive it straight with a symbol sequence
+// whose weights grow like Fibonacci numbers, which pushes the rarest symbols deeper than 16
+// levels long before the root weight reaches 0x8000.
+std::vector<int> deepeningSymbols() {
+    constexpr int chain = 9;
+    constexpr long rest = lzh_detail::HuffmanModel::symbolCount - chain;
+    std::vector<long> counts = {rest + 1, rest + 2};
+    std::vector<long> inner = {rest + counts[0]};
+    for (int i = 2; i < chain; ++i) {
+        counts.push_back(inner[static_cast<std::size_t>(i - 2)] + 1);
+        inner.push_back(inner[static_cast<std::size_t>(i - 2)] + counts[static_cast<std::size_t>(i - 1)]);
+    }
+    std::vector<int> symbols;
+    for (int s = 0; s < chain; ++s) {
+        symbols.insert(symbols.end(), static_cast<std::size_t>(counts[static_cast<std::size_t>(s)] - 1), s);
+    }
+    // Then every other symbol once, the deep ones first (one more count for a chain symbol
+    // would lift them), and on through the 0x8000 rebuild, to show both sides stay in step.
+    for (int s = lzh_detail::HuffmanModel::symbolCount - 1; s >= 0; --s) {
+        symbols.push_back(s);
+    }
+    for (int i = 0; i < 10000; ++i) {
+        symbols.push_back(i % 3 == 0 ? 300 : 5);
+    }
+    return symbols;
+}
+
+TEST(LzhModel, CodesLongerThanSixteenBitsAreSentWhole) {
+    const std::vector<int> symbols = deepeningSymbols();
+    Bytes code;
+    auto sinkFunction = [&](std::span<const std::uint8_t> bytes) {
+        code.insert(code.end(), bytes.begin(), bytes.end());
+        return static_cast<std::uint16_t>(bytes.size());
+    };
+    lzh_detail::BitWriter writer{TLzhWriteProc(sinkFunction)};
+    lzh_detail::HuffmanModel encoder;
+    encoder.Reset();
+    int longest = 0;
+    bool rebuilt = false;
+    for (const int symbol : symbols) {
+        longest = std::max(longest, encoder.CodeLength(symbol));
+        rebuilt = rebuilt || encoder.RootWeight() == lzh_detail::HuffmanModel::weightLimit;
+        encoder.EncodeSymbol(symbol, writer);
+    }
+    writer.FlushBits();
+    EXPECT_GT(longest, 16);
+    EXPECT_TRUE(rebuilt);
+
+    SymbolParser parser(code);
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        ASSERT_EQ(parser.Symbol(), symbols[i]) << "symbol " << i;
+    }
+}
+
+}  // namespace
+}  // namespace bv3::compress

@@ -1,0 +1,63 @@
+// bv3 qnf2qdf QNF QDF --variant CV --model MC --header-id ID: the QnfToQDF build from the
+// command line. The temporary files lie in the current directory, as in the library.
+#include "bv3/command_registry.h"
+#include "channeldb/conversion_error.h"
+#include "qdfbuild/qdf_build.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+struct Qnf2QdfOptions {
+    std::string qnfPath;
+    std::string qdfPath;
+    std::uint32_t configVariant = 0;
+    std::uint32_t modelCode = 0;
+    std::uint32_t headerId = 0;
+};
+
+void runQnf2Qdf(const Qnf2QdfOptions& options) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(options.qnfPath, ignored)) {
+        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath + "\": it is a directory");
+    }
+    errno = 0;
+    std::ifstream qnf(options.qnfPath, std::ios::binary);
+    if (!qnf.is_open()) {
+        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath +
+                                       "\": " + (errno != 0 ? std::strerror(errno) : "cannot be opened"));
+    }
+    try {
+        bv3::qdfbuild::runQdfBuild(qnf, {.qnfName = options.qnfPath,
+                                         .qdfPath = options.qdfPath,
+                                         .configVariant = static_cast<std::uint8_t>(options.configVariant),
+                                         .modelCode = static_cast<std::uint8_t>(options.modelCode),
+                                         .headerId = options.headerId});
+    } catch (const bv3::channeldb::CorruptQnfHeader& failure) {
+        throw bv3::cli::CommandFailure("\"" + options.qnfPath + "\": " + failure.what() +
+                                       " (the first line is not \"[BREVORA V3 FILE]\"); nothing was built");
+    }
+    std::cout << "wrote " << options.qdfPath << '\n';
+}
+
+void install(CLI::App& app) {
+    auto options = std::make_shared<Qnf2QdfOptions>();
+    auto* command = app.add_subcommand("qnf2qdf", "Build a QDF download image from a QNF channel list");
+    command->add_option("QNF", options->qnfPath, "channel list to read")->required();
+    command->add_option("QDF", options->qdfPath, "download image to write")->required();
+    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration layout variant (0-255)",
+                              0xFF)
+        ->required();
+    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0-5)", 0xFF)->required();
+    bv3::cli::addNumberOption(*command, "--header-id", options->headerId, "receiver identifier (32 bits)")->required();
+    command->callback([options] { runQnf2Qdf(*options); });
+}
+
+const bv3::cli::CommandRegistration registration(20, install);
+
+}  // namespace
