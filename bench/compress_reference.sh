@@ -61,5 +61,6 @@ for name in names:
     print(f"{name:12} " + " ".join(f"{v:10.1f}" for v in row))
 print()
 print("lz4 -b1 (lz4's own in-memory benchmark) on text_1m:")
-subprocess.run(["lz4", "-b1", "-i3", os.path.join(folder, "text_1m")], check=False)
+result = subprocess.run(["lz4", "-b1", "-i3", os.path.join(folder, "text_1m")], capture_output=True, text=True)
+print((result.stdout + result.stderr).replace("\r", "\n").strip().splitlines()[-1])
 PY

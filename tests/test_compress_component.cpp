@@ -512,8 +512,11 @@ TEST(Lzrw1Advise, SamplesAThirdAndTwoThirdsInAndRestoresThePosition) {
     component.SetUseStream(true);
     component.SetInputStream(&in);
     component.SetCompressMode(TCompressMode::Auto);
+    std::vector<std::string> texts;
+    component.OnStatusText = [&](const std::string& text) { texts.push_back(text); };
     EXPECT_EQ(component.Advise(), TCompressMode::Fast);
-    EXPECT_EQ(component.StatusText(), "Lzrw1 recommends FAST compression : 0%.");
+    EXPECT_EQ(texts, (std::vector<std::string>{"Guessing the best compression mode for the inputstream",
+                                               "Lzrw1 recommends FAST compression : 0%."}));
     EXPECT_EQ(component.CompressMode(), TCompressMode::Auto);
     EXPECT_EQ(in.seeks, (std::vector<std::int64_t>{0, 32768, 65536, 1234}));
     EXPECT_EQ(in.Position(), 1234);

@@ -116,6 +116,28 @@ TEST_F(CompressionExports, TheBv3CommandsWriteTheSameBytesAsTheExports) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
+TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnly) {
+    writeFile(path("large"), bv3::compress::testdata::channelText(1100000));
+    writeFile(path("small"), bv3::compress::testdata::channelText(1000));
+    const std::string tool = std::string(BV3_BINARY_DIR) + "/bin/bv3 ";
+    ASSERT_EQ(std::system((tool + "compress " + path("large") + " " + path("large.v3") + " >" + path("large.out") +
+                           " 2>" + path("large.err"))
+                              .c_str()),
+              0);
+    ASSERT_EQ(std::system((tool + "compress --mode fast " + path("small") + " " + path("small.v3") + " >" +
+                           path("small.out") + " 2>" + path("small.err"))
+                              .c_str()),
+              0);
+    const Bytes progress = readFile(path("large.err"));
+    EXPECT_NE(std::string(progress.begin(), progress.end()).find("\r(LZH) Bytes in : 32768 Bytes out : 8"),
+              std::string::npos);
+    EXPECT_TRUE(readFile(path("small.err")).empty());
+    const Bytes result = readFile(path("small.out"));
+    EXPECT_EQ(std::string(result.begin(), result.end()),
+              path("small") + " : Lzrw1 : successfully compressed at " +
+                  std::to_string(fs::file_size(path("small.v3")) * 100 / 1000) + "%\n");
+}
+
 TEST_F(CompressionExports, TheBv3CommandsFailWithStatusOneOrTwo) {
     writeFile(path("bad.v3"), bv3::compress::testdata::bytesOf("not a container"));
     EXPECT_EQ(runBv3("decompress " + path("bad.v3") + " " + path("out")), 1);

@@ -91,8 +91,7 @@ void Tlzrw1::CheckRead(std::int64_t actual, std::int64_t expected) {
 
 // The size a container records: the whole input file, or what a stream holds from its
 // position on (the part that is actually compressed).
-std::int64_t Tlzrw1::InputSize(Session& session) {
-    (void)session;
+std::int64_t Tlzrw1::InputSize() {
     constexpr std::int64_t largest = std::numeric_limits<std::int32_t>::max();
     if (useStream_) {
         const std::int64_t size = inputStream_ != nullptr ? inputStream_->Size() : -1;
@@ -185,7 +184,7 @@ std::int32_t Tlzrw1::Compress() {
     }
     Session& session = *allocated;
     const std::uint32_t magic = mode == TCompressMode::Fast ? lzrw1khMagic : lzhMagic;
-    session.uncompressedSize = InputSize(session);
+    session.uncompressedSize = InputSize();
     OpenSession(session);
     try {
         const auto magicBytes = littleEndian32(magic);

@@ -96,7 +96,7 @@ private:
     void AbandonSession(Session& session) noexcept;
     void CheckWritten(std::int64_t actual, std::int64_t expected);
     void CheckRead(std::int64_t actual, std::int64_t expected);
-    std::int64_t InputSize(Session& session);
+    std::int64_t InputSize();
 
     void CompressFast(Session& session);
     void CompressGood(Session& session);
