@@ -202,6 +202,7 @@ void DownloadProtocol::sendChunk() {
     host_.showText(StatusLine::Label2, "[" + std::to_string(address_) + "/" + std::to_string(size) + "]");
     length_ -= n;
     address_ += n;
+    host_.showTransferred(address_, size);
     host_.sendBytes(piece);
 }
 

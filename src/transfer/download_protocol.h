@@ -27,6 +27,11 @@ public:
     void receive(std::span<const std::uint8_t> bytes);
     void handleByte(std::uint8_t b);
 
+    // Ends the transfer without the end request (cancelled, or the line is gone).
+    void stop() { finished_ = true; }
+
+    // The receiver's last request was the end request.
+    bool endRequested() const { return endRequested_; }
     bool finished() const { return finished_; }
     DownloadState state() const { return state_; }
 

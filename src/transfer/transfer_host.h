@@ -19,6 +19,8 @@ public:
     virtual void showText(StatusLine line, const std::string& text) = 0;
     // The gauge's percentage (the gauge itself ignores values above 100).
     virtual void showProgress(int percent) = 0;
+    // Bytes moved so far of the whole transfer, for rates and time estimates.
+    virtual void showTransferred(std::int64_t done, std::int64_t total) { (void)done, (void)total; }
 };
 
 class UploadHost : public TransferHost {

@@ -206,6 +206,7 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
             send(ACK);
             const std::int64_t received = uploadImageSize - (remaining_ - blockCount_);
             host_.showProgress(static_cast<int>(received * 100 / uploadImageSize));
+            host_.showTransferred(received, uploadImageSize);
             break;
         }
         default:
@@ -249,6 +250,11 @@ void UploadProtocol::onSendEnd() {
         default:
             break;
     }
+}
+
+void UploadProtocol::stop() {
+    finished_ = true;
+    host_.setWatchdog(false);
 }
 
 void UploadProtocol::watchdogFired() {

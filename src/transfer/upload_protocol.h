@@ -43,6 +43,9 @@ public:
     // The watchdog fired: report the retry and restart the current block's request.
     void watchdogFired();
 
+    // Ends the transfer without completing it (the line is gone): nothing more is handled.
+    void stop();
+
     bool finished() const { return finished_; }
     UploadState state() const { return state_; }
     UploadPhase phase() const { return phase_; }

@@ -1,0 +1,31 @@
+#pragma once
+// TfrmMain: the library's about box. A small fixed dialog at a fixed screen position with the
+// version and build date; no buttons, only the close box. It always ends with mrCancel.
+
+#include <QDialog>
+
+class QLabel;
+
+namespace bv3::ui {
+
+class TfrmMain : public QDialog {
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+
+    QLabel* Label1() const { return label1_; }
+    QLabel* Label2() const { return label2_; }
+
+    // Every way of closing yields the cancel result.
+    void done(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The close handler has nothing to do but let the form go.
+    void FormClose() {}
+    QLabel* label1_;
+    QLabel* label2_;
+};
+
+}  // namespace bv3::ui
