@@ -15,16 +15,26 @@ TfrmDownload::TfrmDownload() : TransferDialog(QStringLiteral("PC to STB"), QSize
     };
 }
 
-void TfrmDownload::FormShow() { session_.start(); }
+void TfrmDownload::FormShow() {
+    session_.start();
+}
 
-void TfrmDownload::Comm1RxChar(serial::TComm&, int count) { session_.onRxChar(count); }
+void TfrmDownload::Comm1RxChar(serial::TComm&, int count) {
+    session_.onRxChar(count);
+}
 
-void TfrmDownload::Comm1Error(serial::TComm&, int errors) { session_.onLineError(errors); }
+void TfrmDownload::Comm1Error(serial::TComm&, int errors) {
+    session_.onLineError(errors);
+}
 
-void TfrmDownload::BitBtn1Click() { session_.cancel(); }
+void TfrmDownload::BitBtn1Click() {
+    session_.cancel();
+}
 
 // The close box releases the port and the file as Cancel does, instead of leaving them open
 // while the hidden dialog lives.
-void TfrmDownload::CloseBoxClicked() { session_.cancel(); }
+void TfrmDownload::CloseBoxClicked() {
+    session_.cancel();
+}
 
 }  // namespace bv3::transfer

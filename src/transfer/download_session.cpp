@@ -34,7 +34,9 @@ void DownloadSession::start() {
     protocol_.reset(size);
 }
 
-void DownloadSession::sendBytes(std::span<const std::uint8_t> bytes) { comm_.Write(bytes); }
+void DownloadSession::sendBytes(std::span<const std::uint8_t> bytes) {
+    comm_.Write(bytes);
+}
 
 void DownloadSession::showText(StatusLine line, const std::string& text) {
     // The protocol's refusals of a request are the transfer's failure.

@@ -18,7 +18,8 @@ void readNotification(serial::TComm& comm, int count, Handle&& handle) {
     std::array<std::uint8_t, pieceSize> buffer{};
     int left = count;
     while (left > 0) {
-        const auto want = static_cast<std::size_t>(left) < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
+        const auto want =
+            static_cast<std::size_t>(left) < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
         const std::int32_t got = comm.Read(std::span<std::uint8_t>(buffer.data(), want));
         if (got <= 0) {
             return;

@@ -18,9 +18,8 @@
 namespace bv3::transfer {
 
 TransferDialog::TransferDialog(const QString& caption, QSize clientSize)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowStaysOnTopHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       panel1_(new QFrame(this)),
       label1_(new QLabel(QStringLiteral("Waiting for Qorda Connection..."), panel1_)),
       label2_(new QLabel(panel1_)),
@@ -69,6 +68,12 @@ void TransferDialog::Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const
     setFilePath(filePath);
 }
 
+void TransferDialog::SetupDevice(const std::string& deviceName, serial::TBaudrate rate, const std::string& filePath) {
+    comm1_.SetDeviceName(deviceName);
+    comm1_.SetBaudRate(rate);
+    setFilePath(filePath);
+}
+
 void TransferDialog::setScreenshot(const std::string& path, int percent) {
     screenshotPath_ = path;
     screenshotPercent_ = percent;
@@ -97,7 +102,9 @@ void TransferDialog::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TransferDialog::reject() { BitBtn1Click(); }
+void TransferDialog::reject() {
+    BitBtn1Click();
+}
 
 void TransferDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -111,7 +118,9 @@ void TransferDialog::showEvent(QShowEvent* event) {
     });
 }
 
-void TransferDialog::showStartFailure(const std::exception& failure) { ui::showErrorBox(failure.what()); }
+void TransferDialog::showStartFailure(const std::exception& failure) {
+    ui::showErrorBox(failure.what());
+}
 
 QLabel* TransferDialog::lineLabel(StatusLine line) const {
     switch (line) {
@@ -138,7 +147,9 @@ void TransferDialog::showProgress(int percent) {
     }
 }
 
-void TransferDialog::reportError(const std::string& text) { ui::showErrorBox(text); }
+void TransferDialog::reportError(const std::string& text) {
+    ui::showErrorBox(text);
+}
 
 void TransferDialog::close() {
     if (!closing_) {

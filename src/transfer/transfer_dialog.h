@@ -25,6 +25,8 @@ public:
 
     // Setup: the port and rate indexes of the host, and the file. Opens nothing.
     void Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath);
+    // The same with a device name (or path) and a rate, for the command-line tool.
+    void SetupDevice(const std::string& deviceName, serial::TBaudrate rate, const std::string& filePath);
 
     serial::TComm& Comm1() { return comm1_; }
     QFrame* Panel1() const { return panel1_; }

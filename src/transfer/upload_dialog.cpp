@@ -29,15 +29,25 @@ TfrmUpLoad::TfrmUpLoad()
     };
 }
 
-void TfrmUpLoad::FormShow() { session_.start(); }
+void TfrmUpLoad::FormShow() {
+    session_.start();
+}
 
-void TfrmUpLoad::Comm1RxChar(serial::TComm&, int count) { session_.onRxChar(count); }
+void TfrmUpLoad::Comm1RxChar(serial::TComm&, int count) {
+    session_.onRxChar(count);
+}
 
-void TfrmUpLoad::Comm1Error(serial::TComm&, int errors) { session_.onLineError(errors); }
+void TfrmUpLoad::Comm1Error(serial::TComm&, int errors) {
+    session_.onLineError(errors);
+}
 
-void TfrmUpLoad::Timer1Timer() { session_.onWatchdog(); }
+void TfrmUpLoad::Timer1Timer() {
+    session_.onWatchdog();
+}
 
-void TfrmUpLoad::BitBtn1Click() { session_.cancel(); }
+void TfrmUpLoad::BitBtn1Click() {
+    session_.cancel();
+}
 
 void TfrmUpLoad::FormClose() {
     // The form is released after its modal call; releasing it closes the port.

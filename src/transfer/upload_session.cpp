@@ -19,7 +19,9 @@ void UploadSession::start() {
     failure_.clear();
 }
 
-void UploadSession::sendBytes(std::span<const std::uint8_t> bytes) { comm_.Write(bytes); }
+void UploadSession::sendBytes(std::span<const std::uint8_t> bytes) {
+    comm_.Write(bytes);
+}
 
 void UploadSession::onRxChar(int count) {
     if (protocol_.finished()) {

@@ -33,7 +33,9 @@ TfrmMain::TfrmMain(QWidget* parent)
     label2_->adjustSize();
 }
 
-void TfrmMain::done(int) { QDialog::done(mrCancel); }
+void TfrmMain::done(int) {
+    QDialog::done(mrCancel);
+}
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     FormClose();

@@ -6,17 +6,29 @@
 namespace bv3::ui {
 
 namespace {
-int redOf(TColor c) { return static_cast<int>(c & 0xFF); }
-int greenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-int blueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+int redOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+int greenOf(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+int blueOf(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Rounds to the nearest integer, ties to even: the rounding the gauge was designed with.
-int roundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int roundHalfEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
-int blend(int to, int from, double a) { return roundHalfEven(to * a + from * (1.0 - a)); }
+int blend(int to, int from, double a) {
+    return roundHalfEven(to * a + from * (1.0 - a));
+}
 }  // namespace
 
-QColor toQColor(TColor color) { return QColor(redOf(color), greenOf(color), blueOf(color)); }
+QColor toQColor(TColor color) {
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
 
 TProgress::TProgress(QWidget* parent) : QWidget(parent) {
     resize(217, 40);
@@ -84,9 +96,9 @@ QImage TProgress::render() const {
         const int columns = std::min(roundHalfEven(progress_ / 100.0 * span), span);
         for (int i = 1; i <= columns; ++i) {
             const double a = static_cast<double>(i) / span;
-            const QRgb colour = qRgb(blend(redOf(toColor_), redOf(fromColor_), a),
-                                     blend(greenOf(toColor_), greenOf(fromColor_), a),
-                                     blend(blueOf(toColor_), blueOf(fromColor_), a));
+            const QRgb colour =
+                qRgb(blend(redOf(toColor_), redOf(fromColor_), a), blend(greenOf(toColor_), greenOf(fromColor_), a),
+                     blend(blueOf(toColor_), blueOf(fromColor_), a));
             for (int y = 1; y < h - 1; ++y) {
                 picture.setPixel(i, y, colour);
             }
