@@ -62,7 +62,7 @@ void DownloadSession::onRxChar(int count) {
 
 void DownloadSession::onLineError(int errors) {
     if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
-        abandon("the device " + comm_.DeviceName() + " went away");
+        abandon("the device went away");
     }
 }
 
@@ -80,7 +80,7 @@ void DownloadSession::readSource(std::uint32_t offset, std::span<std::uint8_t> i
 }
 
 void DownloadSession::abandon(const std::string& reason) {
-    failure_ = "Transfer failed: " + reason;
+    failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
     view_.showText(StatusLine::Label1, failure_);
     protocol_.stop();
     comm_.Close();

@@ -39,7 +39,7 @@ void UploadSession::onRxChar(int count) {
 
 void UploadSession::onLineError(int errors) {
     if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
-        abandon("the device " + comm_.DeviceName() + " went away");
+        abandon("the device went away");
     }
 }
 
@@ -63,7 +63,7 @@ void UploadSession::cancel() {
 void UploadSession::abandon(const std::string& reason) {
     protocol_.stop();
     comm_.Close();
-    failure_ = "Transfer failed: " + reason;
+    failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
     view_.showText(StatusLine::Label1, failure_);
     view_.reportError(failure_ + ". Nothing was written to " + filePath_ + ".");
 }

@@ -83,6 +83,10 @@ void TerminalProgress::redraw(bool force) {
 }
 
 void TerminalProgress::finish() {
+    // The download's gauge shows the start of the last chunk; a finished transfer is all done.
+    if (total_ > 0 && done_ == total_) {
+        percent_ = 100;
+    }
     if (terminal_) {
         redraw(true);
         std::fputc('\n', stderr);
