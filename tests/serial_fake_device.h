@@ -28,6 +28,7 @@ struct FakeScript {
     std::deque<std::uint32_t> masks;  // reported one per wait, then the wait blocks
     std::uint32_t commMask = 0;
     int purges = 0;
+    std::uint32_t purgeFlags = 0;
 
     void push(std::uint32_t mask) {
         std::lock_guard lock(mutex);
@@ -61,14 +62,15 @@ public:
         status = script_->status;
         return 0;
     }
-    int purge(std::uint32_t) override {
+    int purge(std::uint32_t flags) override {
         std::lock_guard lock(script_->mutex);
         ++script_->purges;
+        script_->purgeFlags = flags;
         return 0;
     }
     platform::IoResult read(std::span<std::uint8_t>, std::int32_t) override { return script_->readResult; }
     platform::IoResult write(std::span<const std::uint8_t>, std::int32_t) override { return script_->writeResult; }
-    void drainOutput(std::int32_t) override {}
+    bool drainOutput(std::int32_t) override { return true; }
 
     platform::WaitResult waitCommEvent(platform::WaitableEvent& wake) override {
         if (script_->repeatMask != 0) {

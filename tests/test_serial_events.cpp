@@ -143,7 +143,9 @@ TEST_F(SerialEvents, NoNotificationArrivesAfterClose) {
     const int atClose = calls;
     pumpFor(std::chrono::milliseconds(30));
     EXPECT_EQ(calls, atClose);
+    // The output had left, so only the input queues were purged.
     EXPECT_EQ(script->purges, 1);
+    EXPECT_EQ(script->purgeFlags, platform::purgeflag::PURGE_RXABORT | platform::purgeflag::PURGE_RXCLEAR);
 }
 
 TEST_F(SerialEvents, AHandlerMayDestroyTheComponent) {

@@ -92,10 +92,8 @@ TEST_F(SerialLine, FramingReachesTheControlBlockAndTheTerminal) {
     comm_.Open();
     // Even parity is missing: a pseudo-terminal drops PARENB, and a request whose only change
     // is dropped fails with EINVAL. The mapping test covers it.
-    const std::pair<TParity, tcflag_t> parities[] = {{TParity::paOdd, PARODD},
-                                                     {TParity::paMark, PARODD | CMSPAR},
-                                                     {TParity::paSpace, CMSPAR},
-                                                     {TParity::paNone, 0}};
+    const std::pair<TParity, tcflag_t> parities[] = {
+        {TParity::paOdd, PARODD}, {TParity::paMark, PARODD | CMSPAR}, {TParity::paSpace, CMSPAR}, {TParity::paNone, 0}};
     for (const auto& [parity, kept] : parities) {
         SCOPED_TRACE(static_cast<int>(parity));
         comm_.SetParity(parity);

@@ -299,12 +299,15 @@ public:
         return {IoResult::Status::completed, done, 0};
     }
 
-    void drainOutput(std::int32_t timeoutMs) override {
+    bool drainOutput(std::int32_t timeoutMs) override {
         const auto deadline = deadlineAfter(timeoutMs);
         for (;;) {
             int pending = 0;
-            if (::ioctl(fd_, TIOCOUTQ, &pending) != 0 || pending <= 0 || msLeft(deadline) == 0) {
-                return;
+            if (::ioctl(fd_, TIOCOUTQ, &pending) != 0 || pending <= 0) {
+                return true;
+            }
+            if (msLeft(deadline) == 0) {
+                return false;
             }
             ::poll(nullptr, 0, 1);
         }
