@@ -141,8 +141,9 @@ public:
     virtual IoResult read(std::span<std::uint8_t> buffer, std::int32_t timeoutMs) = 0;
     // Writes all of `bytes`, or times out after timeoutMs (negative: no limit).
     virtual IoResult write(std::span<const std::uint8_t> bytes, std::int32_t timeoutMs) = 0;
-    // Waits until the bytes written so far have left the output queue, at most timeoutMs.
-    virtual void drainOutput(std::int32_t timeoutMs) = 0;
+    // Waits until the bytes written so far have left the output queue, at most timeoutMs;
+    // false when some are still queued.
+    virtual bool drainOutput(std::int32_t timeoutMs) = 0;
 
     // Blocks until one of the events selected by setCommMask() occurs, or `wake` is set.
     virtual WaitResult waitCommEvent(WaitableEvent& wake) = 0;

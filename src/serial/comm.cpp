@@ -75,10 +75,12 @@ void TCustomComm::Close() {
         FEventThread->Join();
     }
     FEventThread.reset();
-    // A write returns once the driver holds the bytes; give them their time on the line
-    // before the queues are purged, or the last answer of an exchange would be lost.
-    FHandle->drainOutput(FWriteTimeout);
-    (void)FHandle->purge(platform::purgeflag::all);
+    // A write returns once the driver holds the bytes, so the transmit queue may still hold
+    // the last answer of an exchange: it gets its time on the line (at most WriteTimeout)
+    // and is aborted only when it did not leave in that time. The input is always discarded.
+    using namespace platform::purgeflag;
+    const bool drained = FHandle->drainOutput(FWriteTimeout);
+    (void)FHandle->purge(drained ? (PURGE_RXABORT | PURGE_RXCLEAR) : all);
     FHandle.reset();
 }
 
@@ -262,39 +264,57 @@ void TCustomComm::SetFlowControl(TFlowControl value) {
     changeLineSetting(*this, FFlowControl, value);
 }
 
+namespace {
+
+// Calls a copy of the handler: a handler may destroy the component, and with it the handler
+// object that is running.
+template <typename Handler, typename... Args>
+void callHandler(const Handler& handler, Args&&... args) {
+    const Handler call = handler;
+    call(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
 void TComm::HandleCommEvent(std::uint32_t mask) {
     using namespace platform::commevent;
     platform::CommStatus status;
     if (FHandle->clearError(status) != 0) {
         status = {};
     }
-    const auto has = [mask](std::uint32_t bit) { return (mask & bit) != 0; };
+    const std::shared_ptr<bool> alive = alive_;
+    // A handler may close the port or destroy the component; the handlers after it then
+    // hear nothing more.
+    const auto live = [&] { return *alive && IsOpen(); };
     try {
-        // A handler may close the port; the handlers after it then hear nothing more.
-        if (has(EV_BREAK) && OnBreak && IsOpen())
-            OnBreak(*this);
-        if (has(EV_CTS) && OnCts && IsOpen())
-            OnCts(*this);
-        if (has(EV_DSR) && OnDsr && IsOpen())
-            OnDsr(*this);
-        if (has(EV_ERR) && OnError && IsOpen())
-            OnError(*this, static_cast<int>(status.errors));
-        if (has(EV_RING) && OnRing && IsOpen())
-            OnRing(*this);
-        if (has(EV_RLSD) && OnRlsd && IsOpen())
-            OnRlsd(*this);
-        if (has(EV_RXCHAR) && OnRxChar && status.inQueue > 0 && IsOpen()) {
-            OnRxChar(*this, static_cast<int>(status.inQueue));
+        if ((mask & EV_BREAK) && live() && OnBreak)
+            callHandler(OnBreak, *this);
+        if ((mask & EV_CTS) && live() && OnCts)
+            callHandler(OnCts, *this);
+        if ((mask & EV_DSR) && live() && OnDsr)
+            callHandler(OnDsr, *this);
+        if ((mask & EV_ERR) && live() && OnError)
+            callHandler(OnError, *this, static_cast<int>(status.errors));
+        if ((mask & EV_RING) && live() && OnRing)
+            callHandler(OnRing, *this);
+        if ((mask & EV_RLSD) && live() && OnRlsd)
+            callHandler(OnRlsd, *this);
+        if ((mask & EV_RXCHAR) && status.inQueue > 0 && live() && OnRxChar) {
+            callHandler(OnRxChar, *this, static_cast<int>(status.inQueue));
         }
-        if (has(EV_RXFLAG) && OnRxFlag && IsOpen())
-            OnRxFlag(*this);
-        if (has(EV_TXEMPTY) && OnTxEmpty && IsOpen())
-            OnTxEmpty(*this);
+        if ((mask & EV_RXFLAG) && live() && OnRxFlag)
+            callHandler(OnRxFlag, *this);
+        if ((mask & EV_TXEMPTY) && live() && OnTxEmpty)
+            callHandler(OnTxEmpty, *this);
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
-        if (OnHandlerException) {
-            OnHandlerException(*this, error);
-            return;
+        if (*alive && OnHandlerException) {
+            try {
+                callHandler(OnHandlerException, *this, error);
+                return;
+            } catch (...) {
+                // Reported below like the first one; delivery must go on.
+            }
         }
         try {
             std::rethrow_exception(error);

@@ -129,6 +129,8 @@ protected:
 
     std::unique_ptr<platform::SerialDevice> FHandle;  // the port handle; null while closed
     platform::Dcb FDCB;
+    // False once destroyed: a handler that destroys the component is survived.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
     void RefuseWhileOpen() const;
@@ -153,8 +155,6 @@ private:
 
     std::uint64_t generation_ = 0;  // counts Opens, so a stale notification is recognised
     int dispatching_ = 0;           // > 0 while one of this port's notifications runs
-    // False once destroyed: a handler that destroys the component is survived.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 using TNotifyEvent = std::function<void(TComm& sender)>;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/posix/dcb_termios.h"
 #include "platform/posix/posix_waitable_event.h"
 #include "platform/posix/termios2_fence.h"
 #include "platform/serial_device.h"
@@ -33,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 // How long a transmit-empty event waits for a received byte to share its notification: in a
 // lock-step exchange the answer usually arrives within this time, and one hand-off to the UI
-// thread then serves both.
+// thread then serves both (the handlers still run in their fixed order).
 constexpr int txEmptyGraceMs = 2;
 // How often the wait looks again while something cannot be waited for directly: an output
 // queue that is draining, unread input that must grow before it is news, the modem lines.
@@ -42,37 +44,6 @@ constexpr int lingeringInputTickMs = 10;
 constexpr int lineSampleTickMs = 20;
 
 constexpr std::uint32_t lineEvents = EV_BREAK | EV_CTS | EV_DSR | EV_ERR | EV_RING | EV_RLSD;
-
-struct SpeedEntry {
-    std::uint32_t rate;
-    speed_t code;
-};
-
-constexpr SpeedEntry standardSpeeds[] = {
-    {50, B50},          {75, B75},         {110, B110},         {134, B134},         {150, B150},
-    {200, B200},        {300, B300},       {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},      {4800, B4800},     {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},    {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000},  {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
-    {2000000, B2000000}};
-
-std::optional<speed_t> speedCode(std::uint32_t rate) {
-    for (const auto& e : standardSpeeds) {
-        if (e.rate == rate) {
-            return e.code;
-        }
-    }
-    return std::nullopt;
-}
-
-std::uint32_t speedRate(speed_t code) {
-    for (const auto& e : standardSpeeds) {
-        if (e.code == code) {
-            return e.rate;
-        }
-    }
-    return 0;
-}
 
 // Milliseconds left until `deadline`, for poll(); -1 when there is none.
 int msLeft(std::optional<Clock::time_point> deadline) {
@@ -90,24 +61,10 @@ std::optional<Clock::time_point> deadlineAfter(std::int64_t ms) {
     return Clock::now() + std::chrono::milliseconds(ms);
 }
 
-// The raw, handshake-free line a communications port starts with. A Linux terminal opens in
-// cooked mode with XON/XOFF on, which would swallow 0x11 and 0x13 from binary data and turn
-// CR into LF.
-void makeRaw(termios& t) {
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                                        IXANY | INPCK | IMAXBEL);
-    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    t.c_cflag |= CREAD | CLOCAL;
-    // One byte satisfies a read, so an empty queue reads as EAGAIN and an end of file (the
-    // line hung up) as 0: the two must not look alike.
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-}
-
 class PosixSerialDevice final : public SerialDevice {
 public:
     PosixSerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+        kick_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         raiseLowLatency();
         serial_icounter_struct counters{};
         haveCounters_ = ::ioctl(fd_, TIOCGICOUNT, &counters) == 0;
@@ -125,6 +82,9 @@ public:
         }
         (void)::ioctl(fd_, TIOCNXCL);
         ::close(fd_);  // also drops the flock
+        if (kick_ >= 0) {
+            ::close(kick_);
+        }
     }
 
     int getState(Dcb& dcb) override {
@@ -134,7 +94,7 @@ public:
         }
         dcb = recorded_;
         const std::uint32_t custom = posix::customSpeed(fd_);
-        dcb.BaudRate = custom != 0 ? custom : speedRate(::cfgetospeed(&t));
+        dcb.BaudRate = custom != 0 ? custom : posix::speedRate(::cfgetospeed(&t));
         switch (t.c_cflag & CSIZE) {
             case CS5:
                 dcb.ByteSize = 5;
@@ -199,57 +159,16 @@ public:
         if (::tcgetattr(fd_, &t) != 0) {
             return errno;
         }
-        makeRaw(t);
-        t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-        static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-        t.c_cflag |= sizes[dcb.ByteSize - 5];
-        switch (dcb.Parity) {
-            case 1:
-                t.c_cflag |= PARENB | PARODD;
-                break;
-            case 2:
-                t.c_cflag |= PARENB;
-                break;
-            case 3:
-                t.c_cflag |= PARENB | PARODD | CMSPAR;
-                break;
-            case 4:
-                t.c_cflag |= PARENB | CMSPAR;
-                break;
-            default:
-                break;
-        }
-        // The UART sends one and a half stop bits for CSTOPB with 5 data bits.
-        if (dcb.StopBits != 0) {
-            t.c_cflag |= CSTOPB;
-        }
-        const bool rtsHandshake = (dcb.Flags & fRtsControlMask) == RTS_CONTROL_HANDSHAKE;
-        if ((dcb.Flags & fOutxCtsFlow) || rtsHandshake) {
-            t.c_cflag |= CRTSCTS;
-        }
-        if (dcb.Flags & fOutX) {
-            t.c_iflag |= IXON;
-        }
-        if (dcb.Flags & fInX) {
-            t.c_iflag |= IXOFF;
-        }
-        if (dcb.Flags & fParity) {
-            t.c_iflag |= INPCK;
-        }
-        t.c_cc[VSTART] = dcb.XonChar;
-        t.c_cc[VSTOP] = dcb.XoffChar;
-        const auto code = speedCode(dcb.BaudRate);
-        ::cfsetispeed(&t, code.value_or(B38400));
-        ::cfsetospeed(&t, code.value_or(B38400));
+        const bool customRate = !posix::dcbToTermios(dcb, t);
         if (::tcsetattr(fd_, TCSANOW, &t) != 0) {
             return errno;
         }
-        if (!code) {
+        if (customRate) {
             if (const int error = posix::setCustomSpeed(fd_, dcb.BaudRate); error != 0) {
                 return error;
             }
         }
-        applyModemLines(dcb.Flags, rtsHandshake || (dcb.Flags & fOutxCtsFlow));
+        applyModemLines(dcb.Flags, (t.c_cflag & CRTSCTS) != 0);
         recorded_ = dcb;
         haveRecorded_ = true;
         return 0;
@@ -273,10 +192,11 @@ public:
         return 0;
     }
 
+    // A line that hung up may refuse the count; the error word must still get through.
     int clearError(CommStatus& status) override {
         int queued = 0;
         if (::ioctl(fd_, FIONREAD, &queued) != 0) {
-            return errno;
+            queued = 0;
         }
         status.inQueue = static_cast<std::uint32_t>(std::max(queued, 0));
         status.errors = pendingErrors_.exchange(0);
@@ -354,7 +274,7 @@ public:
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
-                txPending_ = true;
+                noteTransmit();
                 continue;
             }
             if (n < 0 && errno == EINTR) {
@@ -379,12 +299,15 @@ public:
         return {IoResult::Status::completed, done, 0};
     }
 
-    void drainOutput(std::int32_t timeoutMs) override {
+    bool drainOutput(std::int32_t timeoutMs) override {
         const auto deadline = deadlineAfter(timeoutMs);
         for (;;) {
             int pending = 0;
-            if (::ioctl(fd_, TIOCOUTQ, &pending) != 0 || pending <= 0 || msLeft(deadline) == 0) {
-                return;
+            if (::ioctl(fd_, TIOCOUTQ, &pending) != 0 || pending <= 0) {
+                return true;
+            }
+            if (msLeft(deadline) == 0) {
+                return false;
             }
             ::poll(nullptr, 0, 1);
         }
@@ -392,15 +315,20 @@ public:
 
     WaitResult waitCommEvent(WaitableEvent& wake) override {
         const int wakeFd = wake.impl().fd;
-        bool graceUsed = false;
+        std::optional<Clock::time_point> txEmptySince;
         for (;;) {
+            drainKick();
             const std::uint32_t mask = mask_.load();
             std::uint32_t events = takeHangUp(mask);
             bool lingering = false;
             events |= inputEvents(mask, lingering);
             events |= lineSample(mask);
             const bool txEmpty = (mask & EV_TXEMPTY) && transmitQueueEmpty();
-            if (events != 0 || (txEmpty && graceUsed)) {
+            if (txEmpty && !txEmptySince) {
+                txEmptySince = Clock::now();
+            }
+            const bool graceOver = txEmpty && Clock::now() - *txEmptySince >= std::chrono::milliseconds(txEmptyGraceMs);
+            if (events != 0 || graceOver) {
                 if (txEmpty) {
                     txPending_ = false;
                     events |= EV_TXEMPTY;
@@ -411,8 +339,7 @@ public:
             int timeout = -1;
             auto tighten = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
             if (txEmpty) {
-                tighten(txEmptyGraceMs);
-                graceUsed = true;
+                tighten(std::max(1, msLeft(*txEmptySince + std::chrono::milliseconds(txEmptyGraceMs))));
             } else if ((mask & EV_TXEMPTY) && txPending_) {
                 tighten(txDrainTickMs);
             }
@@ -424,13 +351,13 @@ public:
                 tighten(lineSampleTickMs);
             }
 
-            pollfd fds[2] = {{wakeFd, POLLIN, 0}, {fd_, 0, 0}};
-            nfds_t count = 1;
+            pollfd fds[3] = {{wakeFd, POLLIN, 0}, {kick_, POLLIN, 0}, {fd_, 0, 0}};
+            nfds_t count = 2;
             if (!hungUp_) {
                 // With input lingering unread, POLLIN would report it over and over; the tick
                 // above looks for growth instead. Hang-up is reported whatever we ask for.
-                fds[1].events = (watchInput && !lingering) ? POLLIN : 0;
-                count = 2;
+                fds[2].events = (watchInput && !lingering) ? POLLIN : 0;
+                count = 3;
             }
             const int r = ::poll(fds, count, timeout);
             if (r < 0) {
@@ -442,13 +369,26 @@ public:
             if (fds[0].revents & POLLIN) {
                 return {WaitResult::Status::woken, 0, 0};
             }
-            if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            if (count == 3 && (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
                 noteHangUp();
             }
         }
     }
 
 private:
+    // A write while transmit-empty is watched must reach a wait that is already blocked.
+    void noteTransmit() {
+        if (!txPending_.exchange(true) && (mask_.load() & EV_TXEMPTY) && kick_ >= 0) {
+            const std::uint64_t one = 1;
+            (void)!::write(kick_, &one, sizeof one);
+        }
+    }
+
+    void drainKick() {
+        std::uint64_t value = 0;
+        (void)!::read(kick_, &value, sizeof value);
+    }
+
     // The line hung up (the other end of a pseudo-terminal closed, an adapter was pulled):
     // reported once as a line error, after which the device is no longer watched, so the wait
     // neither spins on the hang-up nor misses Close.
@@ -592,6 +532,7 @@ private:
     }
 
     int fd_;
+    int kick_ = -1;  // eventfd: a write woke the event wait
     std::string path_;
     Dcb recorded_{};
     bool haveRecorded_ = false;
@@ -687,7 +628,7 @@ std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name) {
     (void)::ioctl(fd, TIOCEXCL);
     termios t{};
     if (::tcgetattr(fd, &t) == 0) {
-        makeRaw(t);
+        posix::makeRaw(t);
         (void)::tcsetattr(fd, TCSANOW, &t);
     }
     try {
