@@ -1,6 +1,9 @@
 // The transfer dialogs without a receiver: layout, Setup, and how each way of ending treats
 // the port and the file.
+#include "BV3Dll.h"
+#include "platform/manual_ui_thread.h"
 #include "transfer/download_dialog.h"
+#include "transfer/notification_reader.h"
 #include "transfer/upload_dialog.h"
 #include "ui/application.h"
 #include "ui/message_box.h"
@@ -65,6 +68,9 @@ public:
     QuietLine(const QuietLine&) = delete;
     QuietLine& operator=(const QuietLine&) = delete;
     const std::string& name() const { return name_; }
+    void receiverSends(const std::vector<std::uint8_t>& bytes) const {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
 
 private:
     int master_ = -1;
@@ -221,6 +227,44 @@ TEST_F(DialogTest, DownloadOfAMissingFileIsReported) {
     EXPECT_EQ(runModal(dialog, [&] { dialog.BitBtn1()->click(); }), 2);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Cannot open " + path("missing.qdf") + ": No such file or directory");
+}
+
+TEST_F(DialogTest, ANotificationOfMoreThan128BytesIsReadInPiecesAndNothingIsLeft) {
+    platform::ManualUiThread ui;
+    platform::UiThread* previous = platform::setUiThread(&ui);
+    QuietLine line;
+    serial::TComm comm;
+    comm.SetDeviceName(line.name());
+    comm.Open();
+    std::vector<std::uint8_t> sent(1000);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    line.receiverSends(sent);
+    std::vector<std::uint8_t> received;
+    std::size_t largestPiece = 0;
+    for (int attempt = 0; attempt < 100 && received.size() < sent.size(); ++attempt) {
+        readNotification(comm, static_cast<int>(sent.size() - received.size()),
+                         [&](std::span<const std::uint8_t> piece) {
+                             largestPiece = std::max(largestPiece, piece.size());
+                             received.insert(received.end(), piece.begin(), piece.end());
+                             return true;
+                         });
+        ui.pump(std::chrono::milliseconds(5));
+    }
+    comm.Close();
+    platform::setUiThread(previous);
+    EXPECT_EQ(received, sent);
+    EXPECT_EQ(largestPiece, 128u);
+}
+
+TEST_F(DialogTest, AboutBoxExportReturnsTheCancelResult) {
+    QTimer::singleShot(50, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    EXPECT_EQ(VYRAbout(), 2);
 }
 
 }  // namespace

@@ -133,8 +133,8 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
     }
     {
         SCOPED_TRACE("DownloadData");
-        Simulator sim(path("sim2"), {"--download-size", std::to_string(file.size()), "--request-size", "1000",
-                                     "--save", path("dialog.got")});
+        Simulator sim(path("sim2"), {"--download-size", std::to_string(file.size()), "--request-size", "1000", "--save",
+                                     path("dialog.got")});
         linkPort(2, sim.device());
         EXPECT_EQ(DownloadData(1, 1, source.c_str()), 2);
         EXPECT_TRUE(boxes.shown().empty());
