@@ -11,6 +11,7 @@
 
 #include "platform/manual_ui_thread.h"
 #include "serial/comm.h"
+#include "serial/open_failure_hint.h"
 #include "serial_fake_device.h"
 #include "serial_test_support.h"
 
@@ -425,6 +426,35 @@ TEST_F(SerialComponent, ComNamesReachADeviceThroughThePortsFolder) {
 
     ::unsetenv("BV3_PORTS_DIR");
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace bv3::serial
+
+namespace bv3::serial {
+namespace {
+
+TEST(SerialOpenHint, NamesTheDeviceAndWhatHelps) {
+    ::unsetenv("BV3_PORTS_DIR");
+    struct Case {
+        std::int32_t code;
+        std::string name;
+        std::string part;
+    };
+    const Case cases[] = {
+        {EACCES, "/dev/ttyUSB0", "'dialout' group"},
+        {EBUSY, "/dev/ttyUSB0", "/dev/ttyUSB0 is in use"},
+        {ENOENT, "/dev/ttyUSB7", "BV3_PORTS_DIR"},
+        {-1, "/tmp/file", "not a serial device"},
+        {EIO, "/dev/ttyS0", "/dev/ttyS0: Input/output error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_NE(OpenFailureHint(ECommError(commtext::errorAccessingPort, c.code), c.name).find(c.part),
+                  std::string::npos);
+    }
+    EXPECT_NE(OpenFailureHint(ECommError(commtext::errorAccessingPort, EACCES), "Com4").find("Com4 ("),
+              std::string::npos);
 }
 
 }  // namespace

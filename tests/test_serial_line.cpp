@@ -318,3 +318,36 @@ TEST_F(SerialLine, SettingAnUnchangedValueNeverReachesTheDevice) {
 
 }  // namespace
 }  // namespace bv3::serial
+
+namespace bv3::serial {
+namespace {
+
+// Driver time-outs other than "return at once" (the component never sets them, a host of the
+// device seam may): the read completes when the driver's total time-out ends, and reports a
+// time-out when the caller's wait ends first.
+TEST(SerialDeviceTimeouts, DriverTotalTimeoutEndsARead) {
+    testing::PtyPair pty;
+    auto device = platform::openSerialDevice(pty.path());
+    platform::CommTimeouts timeouts;
+    timeouts.ReadTotalTimeoutConstant = 30;
+    ASSERT_EQ(device->setTimeouts(timeouts), 0);
+    pty.send({7, 8});
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::uint8_t buffer[4] = {};
+    platform::IoResult r = device->read(buffer, 1000);
+    EXPECT_EQ(r.status, platform::IoResult::Status::completed);
+    EXPECT_EQ(r.count, 2u);
+    EXPECT_EQ(buffer[1], 8);
+
+    r = device->read(buffer, 5);
+    EXPECT_EQ(r.status, platform::IoResult::Status::timedOut);
+    EXPECT_EQ(r.count, 0u);
+
+    pty.send({1, 2, 3, 4});
+    r = device->read(buffer, 1000);  // a full buffer ends the read at once
+    EXPECT_EQ(r.status, platform::IoResult::Status::completed);
+    EXPECT_EQ(r.count, 4u);
+}
+
+}  // namespace
+}  // namespace bv3::serial

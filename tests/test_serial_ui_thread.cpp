@@ -8,6 +8,7 @@
 
 #include "platform/manual_ui_thread.h"
 #include "platform/ui_thread.h"
+#include "serial/comm_objs.h"
 
 namespace bv3::platform {
 namespace {
@@ -89,3 +90,35 @@ TEST(UiThreadCall, WithoutAnInstalledUiThreadItSaysSo) {
 
 }  // namespace
 }  // namespace bv3::platform
+
+namespace bv3::serial {
+namespace {
+
+TEST(CommObjs, EventsSignalAndReset) {
+    TSimpleEvent manual;  // manual reset, starts non-signalled
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+    manual.SetEvent();
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrSignaled);
+    EXPECT_EQ(manual.WaitFor(10), TWaitResult::wrSignaled);  // stays set until reset
+    manual.ResetEvent();
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+    manual.ResetEvent();  // resetting a clear event is harmless
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+
+    TEvent automatic(false, true);  // auto reset, starts signalled
+    EXPECT_EQ(automatic.WaitFor(0), TWaitResult::wrSignaled);
+    EXPECT_EQ(automatic.WaitFor(0), TWaitResult::wrTimeout);  // consumed by the first wait
+}
+
+TEST(CommObjs, AWaitEndsWhenAnotherThreadSets) {
+    TSimpleEvent event;
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        event.SetEvent();
+    });
+    EXPECT_EQ(event.WaitFor(-1), TWaitResult::wrSignaled);
+    setter.join();
+}
+
+}  // namespace
+}  // namespace bv3::serial

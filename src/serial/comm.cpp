@@ -65,16 +65,20 @@ void TCustomComm::Close() {
     if (!IsOpen()) {
         return;
     }
-    FEventThread->Stop();
-    if (dispatching_ > 0) {
-        // Called from one of this port's handlers: the thread is waiting for that handler to
-        // return, so it cannot be joined here. Once the handler returns it sees the stop and
-        // ends without touching the port or this component.
-        FEventThread->Detach();
-    } else {
-        FEventThread->Join();
+    if (FEventThread) {
+        FEventThread->Stop();
+        if (dispatching_ > 0) {
+            // Called from one of this port's handlers: the thread is waiting for that handler
+            // to return, so it cannot be joined here. Once the handler returns it sees the stop
+            // and ends without touching the port or this component.
+            FEventThread->Detach();
+        } else {
+            FEventThread->Join();
+        }
+        FEventThread.reset();
     }
-    FEventThread.reset();
+    // Read and Write use the handle under the I/O lock; it goes away under the same lock.
+    std::lock_guard lock(*FCriticalSection);
     // A write returns once the driver holds the bytes, so the transmit queue may still hold
     // the last answer of an exchange: it gets its time on the line (at most WriteTimeout)
     // and is aborted only when it did not leave in that time. The input is always discarded.

@@ -317,7 +317,6 @@ public:
         const int wakeFd = wake.impl().fd;
         std::optional<Clock::time_point> txEmptySince;
         for (;;) {
-            drainKick();
             const std::uint32_t mask = mask_.load();
             std::uint32_t events = takeHangUp(mask);
             bool lingering = false;
@@ -368,6 +367,9 @@ public:
             }
             if (fds[0].revents & POLLIN) {
                 return {WaitResult::Status::woken, 0, 0};
+            }
+            if (fds[1].revents & POLLIN) {
+                drainKick();  // a write happened; the loop looks at the transmit queue again
             }
             if (count == 3 && (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
                 noteHangUp();
