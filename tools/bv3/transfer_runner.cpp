@@ -3,6 +3,7 @@
 #include "bv3/command_registry.h"
 #include "bv3/terminal_progress.h"
 #include "platform/manual_ui_thread.h"
+#include "serial/open_failure_hint.h"
 #include "transfer/download_dialog.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
@@ -98,8 +99,12 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
     session.setFilePath(options.file);
     try {
         session.start();
-    } catch (const std::exception& failure) {
-        throw CommandFailure("cannot open the port " + options.port + ": " + failure.what());
+    } catch (const serial::ECommError& failure) {
+        std::string message = "cannot open the port " + options.port + ": " + failure.what();
+        if (const std::string hint = serial::OpenFailureHint(failure, options.port); !hint.empty()) {
+            message += "\n" + hint;
+        }
+        throw CommandFailure(message);
     }
     view.progress().status("Waiting for Qorda Connection...");
     InterruptGuard guard;
