@@ -12,8 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>

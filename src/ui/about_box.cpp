@@ -5,6 +5,8 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPixmap>
+#include <QTimer>
 
 namespace bv3::ui {
 
@@ -40,6 +42,24 @@ void TfrmMain::done(int) {
 void TfrmMain::closeEvent(QCloseEvent* event) {
     FormClose();
     QDialog::closeEvent(event);
+}
+
+}  // namespace bv3::ui
+
+namespace bv3::ui {
+
+int runAboutBox(const std::string& screenshotPath, bool* saved) {
+    TfrmMain box;
+    if (!screenshotPath.empty()) {
+        QTimer::singleShot(0, &box, [&box, &screenshotPath, saved] {
+            const bool written = box.grab().save(QString::fromLocal8Bit(screenshotPath.c_str()), "PNG");
+            if (saved != nullptr) {
+                *saved = written;
+            }
+            box.close();
+        });
+    }
+    return box.exec();
 }
 
 }  // namespace bv3::ui

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 class QLabel;
 
 namespace bv3::ui {
@@ -27,5 +29,10 @@ private:
     QLabel* label1_;
     QLabel* label2_;
 };
+
+// Shows the about box modally and returns its modal result. With a screenshot path, saves a
+// picture of the box there once it is on screen and closes it; returns false through `saved`
+// when the picture could not be written.
+int runAboutBox(const std::string& screenshotPath = {}, bool* saved = nullptr);
 
 }  // namespace bv3::ui

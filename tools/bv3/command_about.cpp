@@ -3,9 +3,7 @@
 #include "ui/about_box.h"
 #include "ui/application.h"
 
-#include <QApplication>
-#include <QPixmap>
-#include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -15,15 +13,8 @@ void install(CLI::App& app) {
     command->add_option("--screenshot", *screenshot, "save a picture of the box (PNG) and close it");
     command->callback([screenshot] {
         bv3::ui::application();
-        bv3::ui::TfrmMain box;
         bool saved = true;
-        if (!screenshot->empty()) {
-            QTimer::singleShot(0, &box, [&box, &saved, screenshot] {
-                saved = box.grab().save(QString::fromLocal8Bit(screenshot->c_str()), "PNG");
-                box.close();
-            });
-        }
-        box.exec();
+        bv3::ui::runAboutBox(*screenshot, &saved);
         if (!saved) {
             throw bv3::cli::CommandFailure("cannot write the screenshot " + *screenshot);
         }

@@ -11,8 +11,6 @@
 #include "transfer/upload_session.h"
 #include "ui/application.h"
 
-#include <QApplication>
-
 #include <atomic>
 #include <csignal>
 #include <optional>
