@@ -4,6 +4,8 @@
 #include <sys/ioctl.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <thread>
 
 #include <functional>
 
@@ -387,6 +389,13 @@ TEST(SerialLowLatency, AskedForWhileOpenAndRestoredOnClose) {
         const int during = serialFlags(port);
         ASSERT_GE(during, 0) << "cannot look at the open device (needs root)";
         EXPECT_TRUE(during & ASYNC_LOW_LATENCY);
+        // The modem lines and error counters are sampled now and then, never in a tight loop.
+        timespec start{}, end{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+        ui.pump(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+        EXPECT_LT((end.tv_sec - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000, 60);
         comm.Close();
     }
     EXPECT_EQ(serialFlags(port), before);
