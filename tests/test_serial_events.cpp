@@ -301,5 +301,17 @@ TEST_F(SerialEvents, ADeviceWithoutAnInputCountDoesNotSpin) {
     comm.Close();
 }
 
+// A wait that keeps failing (a driver in trouble) is retried now and then, not in a loop.
+TEST_F(SerialEvents, AFailingWaitIsRetriedWithoutSpinning) {
+    auto script = std::make_shared<FakeScript>();
+    script->failWaits = true;
+    FakeComm comm(script);
+    comm.Open();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(script->waits.load(), 10);
+    EXPECT_GE(script->waits.load(), 1);
+    comm.Close();  // and Close still ends the thread at once
+}
+
 }  // namespace
 }  // namespace bv3::serial
