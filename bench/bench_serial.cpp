@@ -14,7 +14,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <time.h>
 #include <QApplication>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -90,15 +92,26 @@ private:
     std::thread thread_;
 };
 
-void report(benchmark::State& state) {
+// CPU time of the whole process (every thread, the peer included), which a busy machine
+// disturbs far less than the elapsed time.
+double processCpuUs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+void report(benchmark::State& state, double cpuStartUs) {
+    const double roundTrips = static_cast<double>(state.iterations()) * batch;
     state.SetItemsProcessed(state.iterations() * batch);
     state.counters["per_roundtrip"] =
         benchmark::Counter(batch, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_us_per_roundtrip"] = (processCpuUs() - cpuStartUs) / roundTrips;
 }
 
 void PlainBlocking(benchmark::State& state) {
     Pty pty;
     Peer peer(pty.master());
+    const double cpuStart = processCpuUs();
     for (auto _ : state) {
         for (int i = 0; i < batch; ++i) {
             std::uint8_t byte;
@@ -108,7 +121,7 @@ void PlainBlocking(benchmark::State& state) {
             }
         }
     }
-    report(state);
+    report(state, cpuStart);
 }
 
 void PlainThreadHop(benchmark::State& state) {
@@ -135,6 +148,7 @@ void PlainThreadHop(benchmark::State& state) {
             changed.wait(lock, [&] { return answered || stop; });
         }
     });
+    const double cpuStart = processCpuUs();
     {
         Peer peer(pty.master());
         for (auto _ : state) {
@@ -153,7 +167,7 @@ void PlainThreadHop(benchmark::State& state) {
         changed.notify_all();
     }
     reader.join();
-    report(state);
+    report(state, cpuStart);
 }
 
 void TCommPingPong(benchmark::State& state) {
@@ -176,6 +190,7 @@ void TCommPingPong(benchmark::State& state) {
         }
     };
     comm.Open();
+    const double cpuStart = processCpuUs();
     {
         Peer peer(pty.master());
         for (auto _ : state) {
@@ -186,7 +201,7 @@ void TCommPingPong(benchmark::State& state) {
         }
         comm.Close();
     }
-    report(state);
+    report(state, cpuStart);
 }
 
 }  // namespace

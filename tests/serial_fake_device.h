@@ -2,6 +2,7 @@
 // A scripted serial device for the paths a pseudo-terminal cannot take: driver calls that
 // fail, reads that time out, a chosen set of events arriving at once.
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -20,9 +21,10 @@ struct FakeScript {
     platform::IoResult readResult;
     platform::IoResult writeResult;
     platform::CommStatus status;
-    std::uint32_t repeatMask = 0;
-    platform::Dcb
-        reported;  // what the device reports before the first write of the block  // reported by every wait when not 0
+    std::uint32_t repeatMask = 0;  // reported by every wait when not 0
+    bool failWaits = false;        // every wait fails at once
+    std::atomic<int> waits{0};
+    platform::Dcb reported;  // what the device reports before the first write of the block
 
     std::mutex mutex;
     std::deque<std::uint32_t> masks;  // reported one per wait, then the wait blocks
@@ -73,6 +75,10 @@ public:
     bool drainOutput(std::int32_t) override { return true; }
 
     platform::WaitResult waitCommEvent(platform::WaitableEvent& wake) override {
+        ++script_->waits;
+        if (script_->failWaits) {
+            return {platform::WaitResult::Status::failed, 0, 5};
+        }
         if (script_->repeatMask != 0) {
             if (wake.wait(0) == platform::WaitableEvent::Result::signaled) {
                 return {platform::WaitResult::Status::woken, 0, 0};

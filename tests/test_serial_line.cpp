@@ -1,5 +1,11 @@
 // Line settings: the control block the component builds, and what reaches the terminal.
 #include <gtest/gtest.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <thread>
 
 #include <functional>
 
@@ -347,6 +353,53 @@ TEST(SerialDeviceTimeouts, DriverTotalTimeoutEndsARead) {
     r = device->read(buffer, 1000);  // a full buffer ends the read at once
     EXPECT_EQ(r.status, platform::IoResult::Status::completed);
     EXPECT_EQ(r.count, 4u);
+}
+
+}  // namespace
+}  // namespace bv3::serial
+
+namespace bv3::serial {
+namespace {
+
+int serialFlags(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY);
+    serial_struct info{};
+    const int r = fd >= 0 ? ::ioctl(fd, TIOCGSERIAL, &info) : -1;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return r == 0 ? info.flags : -1;
+}
+
+// Needs a real serial device (a pty has no low-latency flag): set BV3_TEST_SERIAL_PORT to one.
+TEST(SerialLowLatency, AskedForWhileOpenAndRestoredOnClose) {
+    const char* port = std::getenv("BV3_TEST_SERIAL_PORT");
+    if (port == nullptr || *port == '\0') {
+        GTEST_SKIP() << "set BV3_TEST_SERIAL_PORT to a serial device";
+    }
+    const int before = serialFlags(port);
+    ASSERT_GE(before, 0) << "no serial driver behind " << port;
+    platform::ManualUiThread ui;
+    platform::UiThread* previous = platform::setUiThread(&ui);
+    {
+        TComm comm;
+        comm.SetDeviceName(port);
+        comm.Open();
+        // A second handle sees the driver's flags; only root gets past our TIOCEXCL for it.
+        const int during = serialFlags(port);
+        ASSERT_GE(during, 0) << "cannot look at the open device (needs root)";
+        EXPECT_TRUE(during & ASYNC_LOW_LATENCY);
+        // The modem lines and error counters are sampled now and then, never in a tight loop.
+        timespec start{}, end{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+        ui.pump(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+        EXPECT_LT((end.tv_sec - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000, 60);
+        comm.Close();
+    }
+    EXPECT_EQ(serialFlags(port), before);
+    platform::setUiThread(previous);
 }
 
 }  // namespace

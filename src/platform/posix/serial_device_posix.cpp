@@ -318,6 +318,7 @@ public:
         std::optional<Clock::time_point> txEmptySince;
         for (;;) {
             const std::uint32_t mask = mask_.load();
+            const bool txPendingBefore = txPending_.load();
             std::uint32_t events = takeHangUp(mask);
             bool lingering = false;
             events |= inputEvents(mask, lingering);
@@ -355,10 +356,18 @@ public:
             if (!hungUp_) {
                 // With input lingering unread, POLLIN would report it over and over; the tick
                 // above looks for growth instead. Hang-up is reported whatever we ask for.
-                fds[2].events = (watchInput && !lingering) ? POLLIN : 0;
+                fds[2].events = (watchInput && !lingering && !inputUncountable_) ? POLLIN : 0;
                 count = 3;
             }
+            // A write wakes the poll below only while we are in it (see noteTransmit); one
+            // that came just before is seen here instead.
+            waiting_ = true;
+            if ((mask & EV_TXEMPTY) && !txPendingBefore && txPending_.load()) {
+                waiting_ = false;
+                continue;
+            }
             const int r = ::poll(fds, count, timeout);
+            waiting_ = false;
             if (r < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -378,9 +387,11 @@ public:
     }
 
 private:
-    // A write while transmit-empty is watched must reach a wait that is already blocked.
+    // A write while transmit-empty is watched must reach a wait that is already blocked. In
+    // a lock-step exchange the write comes from a handler, while the event thread is not in
+    // its wait, and then costs no wake-up.
     void noteTransmit() {
-        if (!txPending_.exchange(true) && (mask_.load() & EV_TXEMPTY) && kick_ >= 0) {
+        if (!txPending_.exchange(true) && (mask_.load() & EV_TXEMPTY) && waiting_.load() && kick_ >= 0) {
             const std::uint64_t one = 1;
             (void)!::write(kick_, &one, sizeof one);
         }
@@ -413,6 +424,9 @@ private:
     std::uint32_t inputEvents(std::uint32_t mask, bool& lingering) {
         int queued = 0;
         if (::ioctl(fd_, FIONREAD, &queued) != 0) {
+            // A device that cannot count its input (a character device that is no terminal)
+            // may still poll readable for ever; it is not watched for input any more.
+            inputUncountable_ = true;
             return 0;
         }
         const std::uint64_t arrived = consumed_.load() + static_cast<std::uint64_t>(std::max(queued, 0));
@@ -544,12 +558,14 @@ private:
     // Shared between the owner's thread and the event thread.
     std::atomic<std::uint32_t> mask_{0};
     std::atomic<bool> txPending_{false};
+    std::atomic<bool> waiting_{false};  // the event thread is blocked in poll
     std::atomic<std::uint32_t> pendingErrors_{0};
     std::atomic<std::uint64_t> consumed_{0};  // bytes taken from the input queue by read or purge
 
     // The event thread's own.
     std::uint64_t reported_ = 0;
     bool hungUp_ = false;
+    bool inputUncountable_ = false;
     bool hangUpToReport_ = false;
     bool haveCounters_ = false;
     serial_icounter_struct counters_{};
