@@ -144,6 +144,15 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
     EXPECT_TRUE(readBytes(source) == file);
 }
 
+TEST_F(TransferE2eTest, Bv3RefusesToServeAFileItCannotOpen) {
+    Simulator sim(path("sim"), {"--download-size", "100", "--wait", "5"});
+    ChildProcess tool = bv3({"download", path("missing.qdf"), "--port", sim.device()});
+    EXPECT_EQ(tool.wait(std::chrono::seconds(10)), 1);
+    EXPECT_NE(tool.standardError().find("bv3: Cannot open " + path("missing.qdf") + ": No such file or directory"),
+              std::string::npos)
+        << tool.standardError();
+}
+
 TEST_F(TransferE2eTest, AVanishingDeviceIsReportedAndLeavesNoFile) {
     {
         SCOPED_TRACE("bv3");

@@ -104,6 +104,12 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
         }
         throw CommandFailure(message);
     }
+    if (!view.error().empty()) {
+        // The dialog would show this and wait for Cancel; on the command line there is no
+        // point in waiting for a receiver whose requests must all be refused.
+        comm.Close();
+        throw CommandFailure(view.error());
+    }
     view.progress().status("Waiting for Qorda Connection...");
     InterruptGuard guard;
     while (!view.closed() && !session.failed()) {
