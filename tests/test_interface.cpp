@@ -9,9 +9,7 @@
 
 extern "C" size_t bv3_c_boundary_export_count(void);
 
-TEST(ExportTable, AllNineEntryPointsAreCallableFromC) {
-    EXPECT_EQ(bv3_c_boundary_export_count(), 9u);
-}
+TEST(ExportTable, AllNineEntryPointsAreCallableFromC) { EXPECT_EQ(bv3_c_boundary_export_count(), 9u); }
 
 TEST(IdleExports, DoNothing) {
     bv3::ui::ScopedMessageBoxRecorder boxes;

@@ -38,8 +38,8 @@ std::uint32_t parseNumber(const std::string& text, const std::string& what, std:
     const auto* end = digits.data() + digits.size();
     const auto [stop, error] = std::from_chars(digits.data(), end, value, base);
     if (digits.empty() || error != std::errc() || stop != end || value > max) {
-        throw CLI::ValidationError(
-            what, "'" + text + "' is not a number from 0 to " + std::to_string(max) + " (decimal or 0x-hex)");
+        throw CLI::ValidationError(what, "'" + text + "' is not a number from 0 to " + std::to_string(max) +
+                                             " (decimal or 0x-hex)");
     }
     return static_cast<std::uint32_t>(value);
 }
@@ -48,7 +48,8 @@ CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::ui
                              const std::string& description, std::uint32_t max) {
     return command
         .add_option_function<std::string>(
-            name, [&target, name, max](const std::string& text) { target = parseNumber(text, name, max); }, description)
+            name, [&target, name, max](const std::string& text) { target = parseNumber(text, name, max); },
+            description)
         ->type_name("N");
 }
 
