@@ -9,10 +9,10 @@ bool ManualUiThread::isCurrent() const {
 }
 
 void ManualUiThread::post(std::function<void()> task) {
-    {
-        std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
-    }
+    // Notified under the lock: once the UI thread can take the task, the poster no longer
+    // touches this object, which may then go away with its owner.
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
     queued_.notify_one();
 }
 
