@@ -313,5 +313,30 @@ TEST_F(SerialEvents, AFailingWaitIsRetriedWithoutSpinning) {
     comm.Close();  // and Close still ends the thread at once
 }
 
+// A handler that closes, reopens and closes again: the second thread never delivered anything,
+// so Close must stop it properly before the device goes, not leave it waiting on a freed one.
+TEST_F(SerialEvents, AHandlerMayReopenAndCloseAgain) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    const int before = testing::openFdCount();
+    int calls = 0;
+    comm.OnRxChar = [&](TComm& sender, int) {
+        ++calls;
+        sender.Close();
+        sender.Open();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // the new thread is in its wait
+        sender.Close();
+    };
+    for (int round = 1; round <= 20; ++round) {
+        comm.Open();
+        pty.send({static_cast<std::uint8_t>(round)});
+        ASSERT_TRUE(pumpUntil([&] { return calls == round; }));
+        EXPECT_FALSE(comm.IsOpen());
+    }
+    pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(testing::openFdCount(), before);
+}
+
 }  // namespace
 }  // namespace bv3::serial

@@ -3,8 +3,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 #include "platform/qt/qt_ui_thread.h"
 #include "serial/comm.h"
@@ -115,6 +119,35 @@ TEST_F(SerialQt, LockStepExchangeThroughTheEventLoop) {
     const bool done = processUntil([&] { return received == rounds; });
     peer.join();
     EXPECT_TRUE(done) << received;
+}
+
+// A handler that runs a nested event loop (a message box, say) is not entered again for the
+// same port while it runs: the port's next notification waits for it.
+TEST_F(SerialQt, NoHandlerRunsInsideAnotherOfTheSamePort) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    int depth = 0;
+    int deepest = 0;
+    int calls = 0;
+    comm.OnRxChar = [&](TComm& sender, int count) {
+        ++depth;
+        ++calls;
+        deepest = std::max(deepest, depth);
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(count));
+        sender.Read(buffer);
+        if (calls == 1) {
+            pty.send({2});  // arrives while the nested loop runs
+            QEventLoop nested;
+            QTimer::singleShot(100, &nested, &QEventLoop::quit);
+            nested.exec();
+        }
+        --depth;
+    };
+    comm.Open();
+    pty.send({1});
+    ASSERT_TRUE(processUntil([&] { return calls == 2; }));
+    EXPECT_EQ(deepest, 1);
 }
 
 }  // namespace

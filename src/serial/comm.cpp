@@ -67,7 +67,7 @@ void TCustomComm::Close() {
     }
     if (FEventThread) {
         FEventThread->Stop();
-        if (dispatching_ > 0) {
+        if (runningGeneration_ == generation_) {
             // Called from one of this port's handlers: the thread is waiting for that handler
             // to return, so it cannot be joined here. Once the handler returns it sees the stop
             // and ends without touching the port or this component.
@@ -93,18 +93,19 @@ void TCustomComm::DeliverNotification(std::uint32_t mask, std::uint64_t generati
         return;  // a notification of a port that has been closed since
     }
     const std::shared_ptr<bool> alive = alive_;
-    ++dispatching_;
+    const std::uint64_t outer = runningGeneration_;  // a handler's nested event loop may nest
+    runningGeneration_ = generation;
     try {
         HandleCommEvent(mask);
     } catch (...) {
         if (*alive) {
-            --dispatching_;
+            runningGeneration_ = outer;
         }
         throw;
     }
     // A handler may have destroyed the component; then nothing of it may be touched.
     if (*alive) {
-        --dispatching_;
+        runningGeneration_ = outer;
     }
 }
 

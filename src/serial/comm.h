@@ -154,7 +154,9 @@ private:
     TFlowControl FFlowControl = TFlowControl::fcDefault;
 
     std::uint64_t generation_ = 0;  // counts Opens, so a stale notification is recognised
-    int dispatching_ = 0;           // > 0 while one of this port's notifications runs
+    // The Open whose notification is running on the UI thread (0: none). Only that Open's
+    // event thread waits for the UI thread and cannot be joined from inside its handler.
+    std::uint64_t runningGeneration_ = 0;
 };
 
 using TNotifyEvent = std::function<void(TComm& sender)>;
