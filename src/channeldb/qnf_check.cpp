@@ -207,9 +207,9 @@ private:
                 ++n;
                 if (slot >= layout_.listSlots) {
                     service(row, Severity::Error,
-                            std::string(list) + " service " + quoted(s.svcName) + " would need list slot " +
-                                std::to_string(slot) + "; the " + list + " list of model " +
-                                std::to_string(modelCode_) + " has " + std::to_string(layout_.listSlots) + " slots");
+                            std::string("the ") + list + " list of model " + std::to_string(modelCode_) + " has " +
+                                std::to_string(layout_.listSlots) + " slots; " + list + " service " +
+                                quoted(s.svcName) + " would need slot " + std::to_string(slot));
                     continue;
                 }
                 if (holder[slot]) {
@@ -283,7 +283,8 @@ private:
                     findings_.push_back(where_.favouriteList(
                         g, l, Severity::Warning,
                         "favourite list " + std::to_string(g) + "/" + std::to_string(l) + " has " +
-                            std::to_string(db_.favCount[g][l]) + " entries; model " + std::to_string(modelCode_) +
+                            std::to_string(db_.favCount[g][l]) + (db_.favCount[g][l] == 1 ? " entry" : " entries") +
+                            "; model " + std::to_string(modelCode_) +
                             " has only list 0 of each group, so they are not built"));
                 }
             }
