@@ -227,6 +227,27 @@ private:
                within / layout_.serviceRecordSize < layout_.recordsPerBank;
     }
 
+    // Empty slots where a list's count says records are: reported once per list, at the first.
+    struct EmptySlots {
+        std::size_t count = 0;
+        std::size_t firstOffset = 0;
+        std::size_t firstSlot = 0;
+        void add(std::size_t offset, std::size_t slot) {
+            if (count++ == 0) {
+                firstOffset = offset;
+                firstSlot = slot;
+            }
+        }
+    };
+
+    void reportEmpty(const EmptySlots& empty, const std::string& region, std::size_t listCount) {
+        if (empty.count != 0) {
+            error(empty.firstOffset, region + " slot " + std::to_string(empty.firstSlot),
+                  std::to_string(empty.count) + " slot(s) the list count of " + std::to_string(listCount) +
+                      " takes are empty, the first this one");
+        }
+    }
+
     // A TS, provider or network list: its word count within its slots, and every address in
     // use landing on a record of its table. Returns the addresses the list holds.
     std::vector<std::uint32_t> checkRecordList(const RecordTable& table, std::size_t listOffset,
@@ -241,14 +262,18 @@ private:
                 "count " + std::to_string(count) + " exceeds the list's " + std::to_string(table.capacity) + " slots");
         }
         std::vector<std::uint32_t> addresses;
+        EmptySlots empty;
         for (std::size_t i = 0; i < std::min<std::size_t>(count, table.capacity); ++i) {
             const std::uint32_t address = getLong(file_, at + 4 + 4 * i);
             addresses.push_back(address);
-            if (!isRecordOf(table, address)) {
+            if (address == 0) {
+                empty.add(at + 4 + 4 * i, i);
+            } else if (!isRecordOf(table, address)) {
                 error(at + 4 + 4 * i, region + " slot " + std::to_string(i),
                       "address " + hex(address, 8) + " is not a " + table.name + " record of the TS region");
             }
         }
+        reportEmpty(empty, region, count);
         return addresses;
     }
 
@@ -299,6 +324,7 @@ private:
             return slots;
         }
         std::size_t emptyBefore = 0;
+        EmptySlots empty;
         for (std::size_t n = 0; n < count; ++n) {
             std::size_t s = n;
             if (modelCode_ == 3 && slot(n) == 0) {
@@ -312,12 +338,12 @@ private:
                 }
             }
             if (slot(s) == 0) {
-                error(listAt + 4 + 4 * s, region + " slot " + std::to_string(s),
-                      "slot is empty, but the list count says " + std::to_string(count) + " services");
+                empty.add(listAt + 4 + 4 * s, s);
                 continue;
             }
             slots.push_back(s);
         }
+        reportEmpty(empty, region, count);
         return slots;
     }
 
