@@ -396,7 +396,7 @@ private:
         const std::uint8_t kind = getByte(file_, at + 14);
         if ((kind == 0) != (group == 0)) {
             error(at + 14, region,
-                  "kind byte " + std::to_string(kind) + " marks an " + (group == 0 ? "audio" : "video") +
+                  "kind byte " + std::to_string(kind) + " marks " + (group == 0 ? "an audio" : "a video") +
                       " service in the " + (group == 0 ? "video" : "audio") + " list");
         }
         checkReference(tsAddresses_, "TS", at + 20, region);
