@@ -4,10 +4,15 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
 #include "channeldb/image_check.h"
+#include "channeldb/layout.h"
 #include "channeldb/qnf_check.h"
+#include "channeldb/qnf_reader.h"
 #include "channeldb/uploaded_image.h"
 
+#include <limits>
+#include <memory>
 #include <span>
+#include <sstream>
 
 namespace bv3::cli {
 
@@ -75,7 +80,23 @@ bool warnIfImageDamaged(const std::string& rawPath, std::uint8_t configVariant, 
 }
 
 void refuseUnrepresentableList(const std::string& qnfPath, std::uint8_t modelCode, std::ostream& warnings) {
-    const auto report = channeldb::checkChannelListFile(qnfPath, modelCode);
+    // A file that cannot be read or that the reader refuses, and a model the system does not
+    // know, are the command's own to report in its own words; this only adds the refusals of
+    // a list that reads but cannot be built.
+    if (!channeldb::isKnownModel(modelCode)) {
+        return;
+    }
+    channeldb::CheckReport report;
+    try {
+        const std::string text = channeldb::readFileBytes(qnfPath, std::numeric_limits<std::size_t>::max());
+        const auto db = std::make_unique<channeldb::ChannelDatabase>();
+        std::istringstream in(text);
+        channeldb::readQnf(in, *db, qnfPath);
+        const channeldb::QnfLineMap lines = channeldb::mapQnfLines(text);
+        report.findings = channeldb::checkChannelList(*db, modelCode, &lines);
+    } catch (const channeldb::ConversionError&) {
+        return;
+    }
     if (const channeldb::Finding* error = report.firstError()) {
         const std::size_t errors = countOf(report, channeldb::Severity::Error);
         std::string message = describe(qnfPath, *error);

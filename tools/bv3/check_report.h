@@ -25,7 +25,8 @@ bool warnIfImageDamaged(const std::string& rawPath, std::uint8_t configVariant, 
 
 // Checks the channel list at qnfPath for modelCode. Throws CommandFailure ("FILE: reason
 // (line N)") when it holds an error: something the receiver images cannot represent. Prints
-// one warning line when it holds only warnings.
+// one warning line when it holds only warnings. A file that cannot be read or that the QNF
+// reader refuses, and a modelCode above 5, pass untouched: the command reports those itself.
 void refuseUnrepresentableList(const std::string& qnfPath, std::uint8_t modelCode, std::ostream& warnings = std::cerr);
 
 }  // namespace bv3::cli
