@@ -318,6 +318,7 @@ TEST(ChannelListCheck, AValueTheReaderRefusesIsOneErrorWithTheReadersMessage) {
     EXPECT_EQ(report.findings[0].severity, Severity::Error);
     EXPECT_NE(report.findings[0].message.find("list.qnf: line 3, column 2"), std::string::npos)
         << report.findings[0].message;
+    EXPECT_EQ(report.findings[0].line, 3u);
 }
 
 TEST(ChannelListCheck, LineNumbersFollowTheReadersLineEndsAndTags) {

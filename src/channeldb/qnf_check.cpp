@@ -313,6 +313,21 @@ ChannelCounts countsOf(const ChannelDatabase& db) {
     return counts;
 }
 
+// The line number of a reader message "FILE: line N...", if it has one.
+std::optional<std::size_t> lineIn(std::string_view message, std::string_view fileName) {
+    const std::string prefix = std::string(fileName) + ": line ";
+    if (!message.starts_with(prefix)) {
+        return std::nullopt;
+    }
+    message.remove_prefix(prefix.size());
+    std::size_t line = 0;
+    const auto [end, failure] = std::from_chars(message.data(), message.data() + message.size(), line);
+    if (failure != std::errc() || end == message.data()) {
+        return std::nullopt;
+    }
+    return line;
+}
+
 void checkModel(std::uint8_t modelCode) {
     if (!isKnownModel(modelCode)) {
         throw ConversionError("model code " + std::to_string(modelCode) +
@@ -386,7 +401,9 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
                                    1});
         return report;
     } catch (const ConversionError& refused) {
-        report.findings.push_back({Severity::Error, {}, refused.what(), {}, {}});
+        // The reader's message already says where ("FILE: line N, column C: reason"); the
+        // line is kept as a number too, for a host that lists findings by line.
+        report.findings.push_back({Severity::Error, {}, refused.what(), {}, lineIn(refused.what(), fileName)});
         return report;
     }
     report.counts = countsOf(*db);
