@@ -1,4 +1,4 @@
-# bv3 check from the command line, and the checks run by raw2qnf, qnf2raw and make-upload.
+# bv3 check from the command line, and the checks run by raw2qnf, qnf2raw, make-upload and qnf2qdf.
 # Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -59,15 +59,17 @@ expect("${last_output}" "0 errors, 2 warnings")
 run(0 qnf2raw ${SAMPLE} ${WORK}/Config.raw ${WORK}/Service.raw --variant 0 --model 0)
 expect("${last_error}" "^bv3: warning: [^\n]*channels.qnf: favourite list 0/1 has 3 entries[^\n]*\\(line [0-9]+\\); 1 more warning, 'bv3 check [^\n]* --model 0' lists them\n$")
 
-# A list whose references the images cannot represent is refused by qnf2raw and make-upload,
+# A list whose references the images cannot represent is refused by qnf2raw, make-upload and qnf2qdf,
 # with the file, the reason and the line; nothing is written.
 file(WRITE ${WORK}/bad.qnf "[BREVORA V3 FILE]\r\n[TS]\r\n1000\t0\t11156\t22000\t0\t3\t1\t3000\r\n[SERVICE]\r\nV\t1\t2\t3\t4\t5\t0\tFALSE\tFALSE\tTRUE\t5\t0\tLost\t1\r\n")
 run(1 check ${WORK}/bad.qnf --model 1)
 expect("${last_output}" "line 5: error: service \"Lost\" refers to TS 5; the list has 1 TS")
-foreach(command qnf2raw make-upload)
+foreach(command qnf2raw make-upload qnf2qdf)
   file(REMOVE ${WORK}/c.raw ${WORK}/s.raw)
   if(command STREQUAL qnf2raw)
     run(1 qnf2raw ${WORK}/bad.qnf ${WORK}/c.raw ${WORK}/s.raw --variant 0 --model 1)
+  elseif(command STREQUAL qnf2qdf)
+    run(1 qnf2qdf ${WORK}/bad.qnf ${WORK}/c.raw --variant 0 --model 1 --header-id 0x12345678)
   else()
     run(1 make-upload ${WORK}/bad.qnf ${WORK}/c.raw --variant 0 --model 1)
   endif()
