@@ -106,20 +106,30 @@ private:
     std::vector<std::string> lines_;
 };
 
+// Qt's notes about the session (no XDG_RUNTIME_DIR in a bare test environment) are not errors.
+std::string withoutToolkitNotes(const std::string& text) {
+    std::string out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("QStandardPaths: ")) {
+            out += line + "\n";
+        }
+    }
+    return out;
+}
+
 // Service columns: 0 kind, 1..5 numbers, 6 antenna, 7..9 flags, 10 TS row, 11 provider row,
 // 12 name, 13 channel number.
 constexpr std::size_t providerColumn = 11;
 constexpr std::size_t nameColumn = 12;
 constexpr std::size_t channelColumn = 13;
 
-struct EditReport {
-    std::string summary;
-};
-
-// The edits an editor's user makes, chosen so that each survives the receiver's memory map of
-// every model: names within 19 characters, a favourite on list 0 (the only list of models 0, 2,
-// 3, 5), no provider named "PDM" (model 3 numbers those services itself).
-std::string editList(const std::string& original, int model) {
+// The edits an editor's user makes, made on the list as the first upload from this model gave
+// it (the memory map of models other than 4 does not keep every value of the sample list), and
+// chosen so that each survives every model's memory map: names within 19 characters, a
+// favourite on list 0 (the only list of models 0, 2, 3, 5), no provider named "PDM" (model 3
+// numbers those services itself).
+std::string editList(const std::string& original) {
     QnfText qnf(original);
     auto& lines = qnf.lines();
 
@@ -142,7 +152,6 @@ std::string editList(const std::string& original, int model) {
         lines[a] = QnfText::join(second);
         lines[b] = QnfText::join(first);
     }
-    (void)model;
 
     // Add a favourite: the video list 0 gains service 7.
     {
@@ -154,11 +163,12 @@ std::string editList(const std::string& original, int model) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), "0\t0\t7");
     }
 
-    // Change a menu value: the 5th setting.
+    // Change a menu value: menuValue5, a time of day written hours x 100 + minutes (the
+    // receiver keeps minutes, so only a real time comes back as written), to 1:30.
     {
         const auto [begin, end] = qnf.section("MENU");
         auto columns = QnfText::columns(lines[begin]);
-        columns.at(4) = columns.at(4) == "80" ? "90" : "80";
+        columns.at(4) = columns.at(4) == "130" ? "145" : "130";
         lines[begin] = QnfText::join(columns);
     }
 
@@ -228,7 +238,7 @@ protected:
         ChildProcess child(std::move(args), path(step), directory_.string());
         const int status = child.wait(timeout);
         EXPECT_EQ(status, 0) << step << (status < 0 ? " timed out" : " failed") << ": " << child.standardError();
-        EXPECT_EQ(child.standardError(), "") << step;
+        EXPECT_EQ(withoutToolkitNotes(child.standardError()), "") << step;
         return child.standardOutput();
     }
     std::string host(std::vector<std::string> args, const std::string& step, std::chrono::seconds timeout = 60s) {
@@ -256,7 +266,7 @@ TEST_P(CycleTest, EditedListComesBackFromTheReceiver) {
     const std::string first = readText(path("first.qnf"));
     ASSERT_FALSE(first.empty());
 
-    const std::string edited = editList(first, GetParam());
+    const std::string edited = editList(first);
     ASSERT_NE(edited, first);
     writeText(path("edited.qnf"), edited);
     host({"qnf2qdf", path("edited.qnf"), path("edited.qdf"), variant, model(), headerId}, "qnf2qdf");
