@@ -261,7 +261,7 @@ TEST_P(CycleTest, EditedListComesBackFromTheReceiver) {
                                 path("memory-after.raw"), "--wait", "60"});
     fs::create_symlink(sim.device(), path("ports/Com1"));
 
-    EXPECT_EQ(host({"upload", "0", "4", path("first.raw")}, "upload-1", 120s), "UploadData returned 2\n");
+    EXPECT_EQ(host({"upload", "0", "4", path("first.raw")}, "upload-1", 300s), "UploadData returned 2\n");
     host({"raw2qnf", path("first.raw"), path("first.qnf"), variant, model()}, "raw2qnf-1");
     const std::string first = readText(path("first.qnf"));
     ASSERT_FALSE(first.empty());
@@ -271,9 +271,9 @@ TEST_P(CycleTest, EditedListComesBackFromTheReceiver) {
     writeText(path("edited.qnf"), edited);
     host({"qnf2qdf", path("edited.qnf"), path("edited.qdf"), variant, model(), headerId}, "qnf2qdf");
     ASSERT_TRUE(fs::exists(path("edited.qdf")));
-    EXPECT_EQ(host({"download", "0", "4", path("edited.qdf")}, "download", 60s), "DownloadData returned 2\n");
+    EXPECT_EQ(host({"download", "0", "4", path("edited.qdf")}, "download", 120s), "DownloadData returned 2\n");
 
-    EXPECT_EQ(host({"upload", "0", "4", path("second.raw")}, "upload-2", 120s), "UploadData returned 2\n");
+    EXPECT_EQ(host({"upload", "0", "4", path("second.raw")}, "upload-2", 300s), "UploadData returned 2\n");
     host({"raw2qnf", path("second.raw"), path("second.qnf"), variant, model()}, "raw2qnf-2");
     EXPECT_EQ(readText(path("second.qnf")), edited);
 
