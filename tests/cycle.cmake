@@ -9,6 +9,7 @@ bv3_add_test_suite(NAME test_cycle_e2e LABELS e2e QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_cycle_e2e.cpp)
 add_dependencies(test_cycle_e2e bv3 bv3-host stb-sim BV3Dll tqrdll12)
 if(BV3_SANITIZE)
-  # Every model's cycle costs two whole uploads; under the sanitizers one model is enough.
-  target_compile_definitions(test_cycle_e2e PRIVATE BV3_CYCLE_ONE_MODEL)
+  # Every model's cycle costs two whole uploads; under the sanitizers one model is enough,
+  # and the children need the encoder's folder named (see the test).
+  target_compile_definitions(test_cycle_e2e PRIVATE BV3_CYCLE_SANITIZED)
 endif()
