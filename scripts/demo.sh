@@ -144,6 +144,12 @@ else
   diff <(tr -d '\r' <"$work/edited.qnf") <(tr -d '\r' <"$work/after.qnf") >&2 || true
   failed=1
 fi
+if cmp -s "$work/sim-memory.raw" "$work/after.raw"; then
+  echo "ok: the memory the simulator saved after applying the image is what the second upload read"
+else
+  echo "FAILED: the second upload differs from the memory the simulator saved" >&2
+  failed=1
+fi
 "$bv3" compress "$work/edited.qnf" "$work/edited.v3qnf" >/dev/null
 "$bv3" decompress "$work/edited.v3qnf" "$work/restored.qnf" >/dev/null
 if cmp -s "$work/edited.qnf" "$work/restored.qnf"; then
