@@ -306,6 +306,42 @@ TEST_P(CycleTest, EditedListComesBackFromTheReceiver) {
     EXPECT_EQ(readText(path("restored.qnf")), edited);
 }
 
+// A damaged image is refused, said so on stderr, and leaves the memory as it was: the next
+// upload returns what the receiver held before. The simulator still serves that upload.
+TEST(CycleRefusal, ADamagedImageLeavesTheReceiverAsItWas) {
+    const fs::path directory = fs::temp_directory_path() / ("bv3-cycle-refusal-" + std::to_string(::getpid()));
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    const auto path = [&](const std::string& name) { return (directory / name).string(); };
+    const auto runBv3 = [&](std::vector<std::string> args, const std::string& step) {
+        args.insert(args.begin(), binary("bv3"));
+        ChildProcess child(std::move(args), path(step), directory.string());
+        EXPECT_EQ(child.wait(300s), 0) << step << ": " << child.standardError();
+    };
+    const std::string sample = std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf";
+    runBv3({"make-upload", sample, path("start.raw"), "--variant", "3", "--model", "1"}, "make-upload");
+    runBv3({"qnf2qdf", sample, path("image.qdf"), "--variant", "3", "--model", "1", "--header-id", "0x2000"},
+           "qnf2qdf");
+    auto image = readBytes(path("image.qdf"));
+    ASSERT_GT(image.size(), 200u);
+    image[image.size() / 2] ^= 0x40;  // inside the service block's stored bytes
+    writeBytes(path("damaged.qdf"), image);
+
+    {
+        Simulator sim(path("sim"), {"--memory", path("start.raw"), "--apply", "--sessions", "2", "--memory-out",
+                                    path("memory-after.raw"), "--wait", "60"});
+        runBv3({"download", path("damaged.qdf"), "--port", sim.device()}, "download");
+        runBv3({"upload", path("after.raw"), "--port", sim.device()}, "upload");
+        EXPECT_EQ(sim.wait(30s), 1) << sim.log();
+        EXPECT_NE(sim.log().find("stb-sim: download image refused, memory unchanged: damaged download image at byte"),
+                  std::string::npos)
+            << sim.log();
+    }
+    EXPECT_TRUE(readBytes(path("after.raw")) == readBytes(path("start.raw")));
+    EXPECT_FALSE(fs::exists(path("memory-after.raw")));
+    fs::remove_all(directory);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryModel, CycleTest, ::testing::ValuesIn(modelsToRun()),
                          [](const auto& info) { return "model" + std::to_string(info.param); });
 
