@@ -204,6 +204,27 @@ std::string editList(const std::string& original) {
     return qnf.text();
 }
 
+// What the children of a sanitizer build need; nothing otherwise.
+void prepareChildEnvironment() {
+#ifdef BV3_CYCLE_SANITIZED
+    // The sanitizer runtime intercepts dlopen, so the RUNPATH of the one that asks ($ORIGIN of
+    // libBV3Dll.so, $ORIGIN/../lib of bv3) no longer finds the encoder: name its folder.
+    ::setenv("LD_LIBRARY_PATH", BV3_BINARY_DIR "/lib", 1);
+    // Unloading libBV3Dll.so takes its dependencies along, and the leak checker then finds a
+    // block of 8 bytes from a module it can no longer name (also with `bv3-host LIB exports`,
+    // which only looks the entry points up). The library's own leaks are checked in-process by
+    // test_interface; here the children are checked for memory errors.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":detect_leaks=0").c_str(), 1);
+#endif
+}
+
+void restoreChildEnvironment() {
+#ifdef BV3_CYCLE_SANITIZED
+    ::unsetenv("LD_LIBRARY_PATH");
+#endif
+}
+
 // The part of the cycle the sanitizer build runs: one model, to keep its time in bounds.
 std::vector<int> modelsToRun() {
 #ifdef BV3_CYCLE_SANITIZED
@@ -222,31 +243,15 @@ protected:
         fs::create_directories(directory_ / "ports");
         // The exports reach "Com1" through the ports folder, as docs/serial.md describes.
         ::setenv("BV3_PORTS_DIR", (directory_ / "ports").c_str(), 1);
-#ifdef BV3_CYCLE_SANITIZED
-        // The sanitizer runtime intercepts dlopen, so the library's own RUNPATH ($ORIGIN) no
-        // longer finds the encoder beside it: name its folder for the children.
-        ::setenv("LD_LIBRARY_PATH", BV3_BINARY_DIR "/lib", 1);
-        // Unloading libBV3Dll.so takes its dependencies along, and the leak checker then finds
-        // a block of 8 bytes from a module it can no longer name (also with `bv3-host LIB
-        // exports`, which only looks the entry points up). The library's own leaks are checked
-        // in-process by test_interface; here the children are checked for memory errors.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":detect_leaks=0").c_str(), 1);
-#endif
+        prepareChildEnvironment();
     }
     void TearDown() override {
         ::unsetenv("BV3_PORTS_DIR");
-#ifdef BV3_CYCLE_SANITIZED
-        ::unsetenv("LD_LIBRARY_PATH");
-#endif
+        restoreChildEnvironment();
         fs::remove_all(directory_);
     }
-    std::string path(const std::string& name) const {
-        return (directory_ / name).string();
-    }
-    std::string model() const {
-        return std::to_string(GetParam());
-    }
+    std::string path(const std::string& name) const { return (directory_ / name).string(); }
+    std::string model() const { return std::to_string(GetParam()); }
 
     // Runs a tool to its end in the test's folder and expects success and a quiet stderr
     // (a failing export shows its error box there).
@@ -318,6 +323,7 @@ TEST(CycleRefusal, ADamagedImageLeavesTheReceiverAsItWas) {
         ChildProcess child(std::move(args), path(step), directory.string());
         EXPECT_EQ(child.wait(300s), 0) << step << ": " << child.standardError();
     };
+    prepareChildEnvironment();
     const std::string sample = std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf";
     runBv3({"make-upload", sample, path("start.raw"), "--variant", "3", "--model", "1"}, "make-upload");
     runBv3({"qnf2qdf", sample, path("image.qdf"), "--variant", "3", "--model", "1", "--header-id", "0x2000"},
@@ -339,6 +345,7 @@ TEST(CycleRefusal, ADamagedImageLeavesTheReceiverAsItWas) {
     }
     EXPECT_TRUE(readBytes(path("after.raw")) == readBytes(path("start.raw")));
     EXPECT_FALSE(fs::exists(path("memory-after.raw")));
+    restoreChildEnvironment();
     fs::remove_all(directory);
 }
 
