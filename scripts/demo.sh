@@ -1,29 +1,162 @@
 #!/usr/bin/env bash
-# The main job: builds the tools and runs the demo. It grows with the system.
+# The main job: builds the tools and runs the editor's whole cycle once against the receiver
+# simulator (model 4, configuration variant 3): upload the receiver's memory, turn it into the
+# editable channel list, edit it, build a download image, download it, upload again and check
+# that the receiver now holds exactly the edited list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+echo "== building (build/)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+cmake --build build --target bv3 stb-sim tqrdll12 | grep -v '^\[' || true
 bv3=build/bin/bv3
+variant=3
+model=4
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# A receiver holding our sample list (model 4, configuration variant 3), as an upload from it
-# would leave the file, then RawToQnf back to the editable list.
-"$bv3" make-upload samples/channels.qnf "$work/upload.raw" --variant 3 --model 4
-"$bv3" raw2qnf "$work/upload.raw" "$work/channels.qnf" --variant 3 --model 4
+sim_pid=""
+cleanup() {
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 section_lines() { # counts the data lines of one [SECTION] of a QNF file
   tr -d '\r' <"$2" | awk -v tag="[$1]" '/^\[/{on=($0==tag); next} on{n++} END{print n+0}'
 }
-echo "RawToQnf of $(stat -c %s "$work/upload.raw") bytes:" \
-  "$(grep -c $'^V\t' "$work/channels.qnf") video and $(grep -c $'^A\t' "$work/channels.qnf") audio services," \
-  "$(section_lines TS "$work/channels.qnf") TS, $(section_lines NETWORK "$work/channels.qnf") networks," \
-  "$(section_lines PROVIDER "$work/channels.qnf") providers, $(section_lines FAVORITE "$work/channels.qnf") favourites"
-if cmp -s samples/channels.qnf "$work/channels.qnf"; then
-  echo "the list read back from the image is byte-identical to samples/channels.qnf"
-else
-  echo "the list read back differs from samples/channels.qnf" >&2
+describe() { # a one-line summary of a QNF list
+  echo "$(grep -c $'^V\t' "$1") video and $(grep -c $'^A\t' "$1") audio services," \
+    "$(section_lines TS "$1") TS, $(section_lines NETWORK "$1") networks," \
+    "$(section_lines PROVIDER "$1") providers, $(section_lines FAVORITE "$1") favourites"
+}
+size() { stat -c %s "$1"; }
+step() { echo; echo "== $*"; }
+
+# The edits a user makes in the editor: rename "Lumen Two", let "Orbis Kids" and "Polaris 2"
+# change places (with their channel numbers, as this model keeps its lists in channel order),
+# add service 7 to the first video favourite list, set the menu's time value (menuValue5,
+# hours x 100 + minutes) to 1:30, and drop the provider "Vantage Group", whose services go to
+# "Orbis TV". Lines end in CR LF and columns are TAB-separated.
+edit_list() { # IN OUT
+  awk '
+    function join(c, k,   s, j) { s = c[1]; for (j = 2; j <= k; j++) s = s "\t" c[j]; return s }
+    { sub(/\r$/, ""); line[++n] = $0 }
+    END {
+      section = ""
+      for (i = 1; i <= n; i++) {
+        if (line[i] ~ /^\[/) { section = line[i]; row = 0; if (section == "[FAVORITE]") favourite = i; continue }
+        if (section == "[PROVIDER]") {
+          if (line[i] == "Vantage Group") { dropped = row; drop[i] = 1 }
+          if (line[i] == "Orbis TV") taker = row
+          row++
+        }
+        if (section == "[FAVORITE]" && substr(line[i], 1, 4) == "0\t0\t") favourite = i
+        if (section == "[SERVICE]") {
+          split(line[i], c, "\t")
+          if (c[13] == "Orbis Kids") a = i
+          if (c[13] == "Polaris 2") b = i
+          if (c[13] == "Lumen Two") renamed = i
+          last_service = i
+        }
+        if (section == "[MENU]") menu = i
+      }
+      if (!a || !b || !renamed || !menu || dropped == "" || taker == "") { print "the list lacks a service, provider or menu the edit needs" > "/dev/stderr"; exit 1 }
+      k = split(line[renamed], c, "\t"); c[13] = "Lumen Zwei"; line[renamed] = join(c, k)
+      ka = split(line[a], ca, "\t"); kb = split(line[b], cb, "\t")
+      t = ca[14]; ca[14] = cb[14]; cb[14] = t
+      line[a] = join(cb, kb); line[b] = join(ca, ka)
+      k = split(line[menu], c, "\t"); c[5] = 130; line[menu] = join(c, k)
+      if (taker > dropped) taker--
+      for (i = a - 1; i > 0 && line[i] != "[SERVICE]"; i--) {}
+      for (i = i + 1; i <= last_service; i++) {
+        k = split(line[i], c, "\t")
+        p = c[12] + 0
+        if (p == dropped) p = taker; else if (p > dropped) p--
+        c[12] = p; line[i] = join(c, k)
+      }
+      for (i = 1; i <= n; i++) {
+        if (!drop[i]) printf "%s\r\n", line[i]
+        if (i == favourite) printf "0\t0\t7\r\n"
+      }
+    }' "$1" >"$2"
+}
+
+step "1. a receiver holding our sample list (model $model, variant $variant)"
+"$bv3" make-upload samples/channels.qnf "$work/start.raw" --variant "$variant" --model "$model"
+"$bv3" raw2qnf "$work/start.raw" "$work/start.qnf" --variant "$variant" --model "$model"
+echo "RawToQnf of the receiver's $(size "$work/start.raw")-byte memory: $(describe "$work/start.qnf")"
+if ! cmp -s samples/channels.qnf "$work/start.qnf"; then
+  echo "the list read back from the memory differs from samples/channels.qnf" >&2
   exit 1
 fi
+echo "the list read back is byte-identical to samples/channels.qnf"
+
+step "2. the receiver simulator (three sessions: upload, download, upload)"
+build/bin/stb-sim --memory "$work/start.raw" --apply --sessions 3 --memory-out "$work/sim-memory.raw" --wait 60 \
+  >"$work/sim.out" 2>"$work/sim.log" &
+sim_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/sim.out" ] && break
+  sleep 0.1
+done
+port=$(head -1 "$work/sim.out")
+[ -n "$port" ] || { echo "the simulator did not start:" >&2; cat "$work/sim.log" >&2; exit 1; }
+echo "stb-sim plays the receiver on $port"
+
+step "3. UploadData: the receiver's memory to the PC"
+"$bv3" upload "$work/receiver.raw" --port "$port"
+"$bv3" raw2qnf "$work/receiver.raw" "$work/channels.qnf" --variant "$variant" --model "$model"
+echo "uploaded $(size "$work/receiver.raw") bytes; RawToQnf: $(describe "$work/channels.qnf")"
+
+step "4. the edit"
+edit_list "$work/channels.qnf" "$work/edited.qnf"
+echo "renamed \"Lumen Two\" to \"Lumen Zwei\"; \"Orbis Kids\" and \"Polaris 2\" changed places;"
+echo "service 7 added to video favourite list 0; menu time value set to 1:30;"
+echo "provider \"Vantage Group\" dropped, its services moved to \"Orbis TV\""
+echo "edited list: $(describe "$work/edited.qnf")"
+changed=$(diff <(tr -d '\r' <"$work/channels.qnf") <(tr -d '\r' <"$work/edited.qnf") | grep -c '^>' || true)
+echo "$changed lines of the list differ (most of them services whose provider row moved up)"
+
+step "5. QnfToQDF: the download image"
+"$bv3" qnf2qdf "$work/edited.qnf" "$work/edited.qdf" --variant "$variant" --model "$model" --header-id 0xABCDE123
+"$bv3" qdf-info "$work/edited.qdf"
+
+step "6. DownloadData: the image to the receiver"
+"$bv3" download "$work/edited.qdf" --port "$port"
+
+step "7. UploadData again: what the receiver holds now"
+"$bv3" upload "$work/after.raw" --port "$port"
+"$bv3" raw2qnf "$work/after.raw" "$work/after.qnf" --variant "$variant" --model "$model"
+echo "uploaded $(size "$work/after.raw") bytes; RawToQnf: $(describe "$work/after.qnf")"
+wait "$sim_pid" || { echo "the simulator failed:" >&2; cat "$work/sim.log" >&2; sim_pid=""; exit 1; }
+sim_pid=""
+echo "the simulator's log:"
+grep -E "applied|refused|saved" "$work/sim.log" | sed 's/^/  /'
+
+step "8. the checks"
+failed=0
+if cmp -s "$work/edited.qnf" "$work/after.qnf"; then
+  echo "ok: the list uploaded after the download is byte-identical to the edited list"
+else
+  echo "FAILED: the list uploaded after the download differs from the edited list:" >&2
+  diff <(tr -d '\r' <"$work/edited.qnf") <(tr -d '\r' <"$work/after.qnf") >&2 || true
+  failed=1
+fi
+if cmp -s "$work/sim-memory.raw" "$work/after.raw"; then
+  echo "ok: the memory the simulator saved after applying the image is what the second upload read"
+else
+  echo "FAILED: the second upload differs from the memory the simulator saved" >&2
+  failed=1
+fi
+"$bv3" compress "$work/edited.qnf" "$work/edited.v3qnf" >/dev/null
+"$bv3" decompress "$work/edited.v3qnf" "$work/restored.qnf" >/dev/null
+if cmp -s "$work/edited.qnf" "$work/restored.qnf"; then
+  echo "ok: QnfToV3Qnf + V3QnfToQnf restore the edited list byte for byte" \
+    "($(size "$work/edited.qnf") -> $(size "$work/edited.v3qnf") bytes)"
+else
+  echo "FAILED: the compressed list does not restore the edited one" >&2
+  failed=1
+fi
+exit "$failed"

@@ -38,10 +38,14 @@ inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>&
 // A child process with its stdout and stderr going to files.
 class ChildProcess {
 public:
-    ChildProcess(std::vector<std::string> args, const std::string& outputStem)
+    // workingDirectory: where the child runs (empty: ours).
+    ChildProcess(std::vector<std::string> args, const std::string& outputStem, const std::string& workingDirectory = {})
         : stdoutPath_(outputStem + ".out"), stderrPath_(outputStem + ".err") {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        if (!workingDirectory.empty()) {
+            posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+        }
         posix_spawn_file_actions_addopen(&actions, 1, stdoutPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         std::vector<char*> argv;
@@ -91,6 +95,11 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return -1;
+    }
+
+    std::string standardOutput() const {
+        std::ifstream in(stdoutPath_);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     std::string standardError() const {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <mutex>
+#include <vector>
 
 namespace bv3::serial {
 
@@ -10,6 +12,48 @@ namespace {
 // After a failed wait the thread pauses this long before it waits again, so a device that
 // keeps failing costs a retry now and then instead of a spinning core.
 constexpr std::int32_t failedWaitPauseMs = 100;
+
+// Threads let go from inside a notification. They end by themselves as soon as that
+// notification returns, but they run this library's code until then: a host that unloads the
+// library right after a transfer would pull that code away from under them. They are therefore
+// kept here and joined when the library is unloaded (or the process ends), and the finished
+// ones whenever another thread is handed over.
+class RetiredThreads {
+public:
+    RetiredThreads() = default;
+    RetiredThreads(const RetiredThreads&) = delete;
+    RetiredThreads& operator=(const RetiredThreads&) = delete;
+    ~RetiredThreads() {
+        for (auto& retired : threads_) {
+            retired.thread.join();
+        }
+    }
+
+    void take(std::thread thread, std::shared_ptr<const std::atomic<bool>> finished) {
+        std::lock_guard lock(mutex_);
+        std::erase_if(threads_, [](Retired& retired) {
+            if (!retired.finished->load()) {
+                return false;
+            }
+            retired.thread.join();
+            return true;
+        });
+        threads_.push_back({std::move(thread), std::move(finished)});
+    }
+
+private:
+    struct Retired {
+        std::thread thread;
+        std::shared_ptr<const std::atomic<bool>> finished;
+    };
+    std::mutex mutex_;
+    std::vector<Retired> threads_;
+};
+
+RetiredThreads& retiredThreads() {
+    static RetiredThreads threads;
+    return threads;
+}
 
 }  // namespace
 
@@ -44,11 +88,15 @@ void TCommEventThread::Join() {
 
 void TCommEventThread::Detach() {
     if (thread_.joinable()) {
-        thread_.detach();
+        retiredThreads().take(std::move(thread_), state_->finished);
     }
 }
 
 void TCommEventThread::Execute(const std::shared_ptr<State>& state) {
+    struct MarkFinished {
+        std::shared_ptr<std::atomic<bool>> finished;
+        ~MarkFinished() { *finished = true; }
+    } markFinished{state->finished};
     platform::raiseCurrentThreadPriority();
     try {
         while (!state->terminated) {

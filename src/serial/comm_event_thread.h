@@ -35,7 +35,8 @@ public:
     // Waits for the thread's end. Must not be called from inside this thread's notification.
     void Join();
     // Lets the stopped thread finish by itself. After Stop the thread touches neither the port
-    // nor the notification's target again, so this is safe from inside a notification.
+    // nor the notification's target again, so this is safe from inside a notification. The
+    // thread is joined later (at the latest when the library is unloaded), never left running.
     void Detach();
 
 private:
@@ -45,6 +46,9 @@ private:
         Notification notification;
         TSimpleEvent wake;
         std::atomic<bool> terminated{false};
+        // Execute has returned; shared apart from the state, whose wake event must go with the
+        // thread.
+        std::shared_ptr<std::atomic<bool>> finished = std::make_shared<std::atomic<bool>>(false);
         std::stop_source stop;
     };
 

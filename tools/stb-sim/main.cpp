@@ -2,6 +2,7 @@
 // end it prints on the first line of stdout) or on a given device, for tests, benchmarks and
 // demonstrations without a receiver.
 
+#include "stb-sim/image_applier.h"
 #include "stb-sim/receiver_memory.h"
 #include "stb-sim/receiver_simulator.h"
 #include "stb-sim/sim_port.h"
@@ -55,30 +56,35 @@ void saveFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-int run(const std::string& device, unsigned baud, const std::string& memoryFile, const std::string& saveTo,
-        bv3::stbsim::SimulatorOptions options, unsigned waitSeconds) {
-    SimPort port = device.empty() ? SimPort::openPseudoTerminal() : SimPort::openDevice(device, baud);
-    std::cout << port.otherName() << std::endl;
+struct RunSettings {
+    std::string device;
+    unsigned baud = 115200;
+    std::string memoryFile;
+    std::string saveTo;
+    std::string memoryOut;
+    bool apply = false;
+    unsigned sessions = 1;
+    unsigned waitSeconds = 60;
+};
 
-    ReceiverMemory memory =
-        memoryFile.empty() ? ReceiverMemory::samplePattern() : ReceiverMemory::fromUploadedImageFile(memoryFile);
-
-    // The receiver speaks only once somebody listens: wait for the PC to open its end, then
-    // give it a moment to set the line up (opening may discard pending input).
+// The receiver speaks only once somebody listens: wait for the PC to open its end, then give
+// it a moment to set the line up (opening may discard pending input).
+bool waitForThePc(SimPort& port, unsigned waitSeconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
     while (port.otherEndClosed()) {
         if (std::chrono::steady_clock::now() > deadline) {
             std::cerr << "stb-sim: nobody opened " << port.otherName() << " within " << waitSeconds << " s\n";
-            return 1;
+            return false;
         }
         std::this_thread::sleep_for(10ms);
     }
     std::this_thread::sleep_for(200ms);
+    return true;
+}
 
-    PortLink link(port);
-    ReceiverSimulator simulator(memory, options, link);
+// Runs one exchange to its end; false when the PC went away in the middle.
+bool serve(SimPort& port, ReceiverSimulator& simulator) {
     simulator.start();
-
     std::array<std::uint8_t, 4096> buffer{};
     bool heardAnything = false;
     auto lastAnnouncement = std::chrono::steady_clock::now();
@@ -86,7 +92,7 @@ int run(const std::string& device, unsigned baud, const std::string& memoryFile,
         const auto got = port.read(buffer, 100ms);
         if (!got) {
             std::cerr << "stb-sim: the PC closed the line before the end of the exchange\n";
-            return 1;
+            return false;
         }
         if (*got == 0) {
             // A PC that opened the port after our announcement never saw it: say it again.
@@ -101,57 +107,108 @@ int run(const std::string& device, unsigned baud, const std::string& memoryFile,
             simulator.handleByte(buffer[i]);
         }
     }
-    if (simulator.hungUp()) {
-        return 0;
-    }
-    if (simulator.mode() == SessionMode::Download) {
-        std::cerr << "stb-sim: download finished: " << simulator.downloaded().size() << " bytes received\n";
-        if (!saveTo.empty()) {
-            saveFile(saveTo, simulator.downloaded());
-        }
-    } else {
-        std::cerr << "stb-sim: upload finished: " << simulator.requestsServed() << " read requests served\n";
-    }
-    // Let the PC read our last byte before the line goes away.
-    const auto drainDeadline = std::chrono::steady_clock::now() + 5s;
-    while (!port.otherEndClosed() && std::chrono::steady_clock::now() < drainDeadline) {
+    return true;
+}
+
+// Lets the PC read our last byte and close its end before the line goes away or the next
+// session announces itself.
+void waitForThePcToLeave(SimPort& port) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!port.otherEndClosed() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    return 0;
+}
+
+// Applies a received image; false (memory unchanged) when it is refused.
+bool applyImage(ReceiverMemory& memory, const std::vector<std::uint8_t>& image, const RunSettings& settings) {
+    try {
+        for (const auto& block : bv3::stbsim::applyDownloadImage(memory, image)) {
+            std::cerr << "stb-sim: applied " << block.length << " bytes at $" << std::hex << std::uppercase
+                      << block.address << std::dec << " to the " << block.target << '\n';
+        }
+    } catch (const bv3::stbsim::ImageRefused& refusal) {
+        std::cerr << "stb-sim: download image refused, memory unchanged: " << refusal.what() << '\n';
+        return false;
+    }
+    if (!settings.memoryOut.empty()) {
+        saveFile(settings.memoryOut, memory.uploadedImage());
+        std::cerr << "stb-sim: memory saved to " << settings.memoryOut << '\n';
+    }
+    return true;
+}
+
+int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& options) {
+    SimPort port =
+        settings.device.empty() ? SimPort::openPseudoTerminal() : SimPort::openDevice(settings.device, settings.baud);
+    std::cout << port.otherName() << std::endl;
+
+    ReceiverMemory memory = settings.memoryFile.empty() ? ReceiverMemory::samplePattern()
+                                                        : ReceiverMemory::fromUploadedImageFile(settings.memoryFile);
+    int status = 0;
+    for (unsigned session = 1; session <= settings.sessions; ++session) {
+        if (!waitForThePc(port, settings.waitSeconds)) {
+            return 1;
+        }
+        PortLink link(port);
+        ReceiverSimulator simulator(memory, options, link);
+        if (!serve(port, simulator)) {
+            return 1;
+        }
+        if (simulator.hungUp()) {
+            return status;
+        }
+        if (simulator.mode() == SessionMode::Download) {
+            std::cerr << "stb-sim: download finished: " << simulator.downloaded().size() << " bytes received\n";
+            if (!settings.saveTo.empty()) {
+                saveFile(settings.saveTo, simulator.downloaded());
+            }
+            if (settings.apply && !applyImage(memory, simulator.downloaded(), settings)) {
+                status = 1;
+            }
+        } else {
+            std::cerr << "stb-sim: upload finished: " << simulator.requestsServed() << " read requests served\n";
+        }
+        waitForThePcToLeave(port);
+    }
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"stb-sim - plays the Brevora V3 receiver on a pseudo-terminal or a serial device"};
-    std::string device;
-    unsigned baud = 115200;
-    std::string memoryFile;
-    std::string saveTo;
-    unsigned waitSeconds = 60;
+    RunSettings settings;
     std::uint64_t silenceMs = 3500;
     bv3::stbsim::SimulatorOptions options;
-    app.add_option("--device", device, "use this device instead of a new pseudo-terminal");
-    app.add_option("--baud", baud, "line rate for --device (9600, 19200, 38400, 57600, 115200)");
-    app.add_option("--memory", memoryFile, "load memory from a 401,408-byte image in the uploaded (complemented) form")
+    app.add_option("--device", settings.device, "use this device instead of a new pseudo-terminal");
+    app.add_option("--baud", settings.baud, "line rate for --device (9600, 19200, 38400, 57600, 115200)");
+    app.add_option("--memory", settings.memoryFile,
+                   "load memory from a 401,408-byte image in the uploaded (complemented) form")
         ->check(CLI::ExistingFile);
     app.add_option("--noise", options.bytesBeforeStx, "send this many noise bytes before the announcement's STX");
     app.add_flag("--stx-twice", options.stxTwice, "send the announcement's STX twice");
-    app.add_option("--download-size", options.downloadSize, "download: bytes of the file to fetch")
+    app.add_option("--download-size", options.downloadSize,
+                   "download: bytes of the file to fetch (with --apply, default: the image's own length)")
         ->check(CLI::Range(0u, 0x1000000u));
     app.add_option("--request-size", options.requestSize, "download: bytes per request (1..65535)")
         ->check(CLI::Range(1u, 0xFFFFu));
-    app.add_option("--save", saveTo, "download: write the received file here");
+    app.add_option("--save", settings.saveTo, "download: write the received file here");
+    app.add_flag("--apply", settings.apply, "download: decode the received image and write it into memory");
+    app.add_option("--memory-out", settings.memoryOut,
+                   "after applying an image, save the memory here in the uploaded (complemented) form");
+    app.add_option("--sessions", settings.sessions, "serve this many exchanges (uploads or downloads) in turn")
+        ->check(CLI::Range(1u, 1000u));
     app.add_option("--silence-after", options.silenceAfterByte, "fall silent after sending byte K (from 1)");
     app.add_option("--silence-ms", silenceMs, "how long to stay silent (more than 3000 restarts an upload block)");
     app.add_option("--hang-up-after", options.hangUpAfterByte, "close the line after sending byte K");
     app.add_option("--garbage-after", options.garbageAfterByte, "send garbage after sending byte K");
     app.add_option("--garbage-count", options.garbageCount, "how many garbage bytes");
-    app.add_option("--wait", waitSeconds, "seconds to wait for the PC to open the line");
+    app.add_option("--wait", settings.waitSeconds, "seconds to wait for the PC to open the line");
     CLI11_PARSE(app, argc, argv);
     options.silence = std::chrono::milliseconds(silenceMs);
+    options.sizeFromImageHeader = settings.apply && options.downloadSize == 0;
     try {
-        return run(device, baud, memoryFile, saveTo, options, waitSeconds);
+        return run(settings, options);
     } catch (const std::exception& failure) {
         std::cerr << "stb-sim: " << failure.what() << '\n';
         return 1;

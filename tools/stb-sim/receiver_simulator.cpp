@@ -4,6 +4,15 @@
 
 #include <algorithm>
 
+namespace {
+// The download image's header and where in it the image's whole length is stored
+// (big-endian, like every integer of the image).
+constexpr std::uint32_t imageHeaderSize = 24;
+constexpr std::uint32_t imageLengthOffset = 20;
+// A request carries a 3-byte file offset, so nothing beyond 16 MB can be fetched.
+constexpr std::uint32_t largestFetch = 0xFFFFFF;
+}  // namespace
+
 namespace bv3::stbsim {
 
 using transfer::ACK;
@@ -14,6 +23,11 @@ ReceiverSimulator::ReceiverSimulator(ReceiverMemory& memory, SimulatorOptions op
     : memory_(memory), options_(options), link_(link), downloaded_(options.downloadSize, 0) {
     if (options_.requestSize == 0 || options_.requestSize > 0xFFFF) {
         options_.requestSize = 0x1000;
+    }
+    if (options_.sizeFromImageHeader) {
+        options_.downloadSize = imageHeaderSize;
+        downloaded_.assign(imageHeaderSize, 0);
+        sizeKnown_ = false;
     }
     announcement_.push_back(STX);
     if (options_.stxTwice) {
@@ -203,7 +217,24 @@ void ReceiverSimulator::frameComplete() {
     }
 }
 
+void ReceiverSimulator::takeSizeFromImageHeader() {
+    sizeKnown_ = true;
+    const std::uint32_t length = static_cast<std::uint32_t>(downloaded_[imageLengthOffset]) << 24 |
+                                 static_cast<std::uint32_t>(downloaded_[imageLengthOffset + 1]) << 16 |
+                                 static_cast<std::uint32_t>(downloaded_[imageLengthOffset + 2]) << 8 |
+                                 downloaded_[imageLengthOffset + 3];
+    // A length the header cannot have (shorter than the header, or beyond what a request can
+    // reach) ends the download with the header alone: the image is then refused as damaged.
+    if (length > imageHeaderSize && length <= largestFetch) {
+        options_.downloadSize = length;
+        downloaded_.resize(length, 0);
+    }
+}
+
 void ReceiverSimulator::beginNextRequest() {
+    if (!sizeKnown_ && fetched_ >= imageHeaderSize) {
+        takeSizeFromImageHeader();
+    }
     const bool end = fetched_ >= options_.downloadSize;
     std::uint32_t length = 0;
     if (end) {

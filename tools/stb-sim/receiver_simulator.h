@@ -20,6 +20,9 @@ struct SimulatorOptions {
     // Download: the size of the file to fetch and the size of each requested range.
     std::uint32_t downloadSize = 0;
     std::uint32_t requestSize = 0x1000;
+    // Download: learn the size from the download image itself, as the receiver's loader does:
+    // fetch the image header first and then as many bytes as its length field gives.
+    bool sizeFromImageHeader = false;
     // Faults; a byte number counts the bytes this side has sent, from 1; 0 switches it off.
     std::uint64_t silenceAfterByte = 0;
     std::chrono::milliseconds silence{3500};
@@ -80,6 +83,7 @@ private:
     void frameComplete();
     void beginNextRequest();
     void startChunk();
+    void takeSizeFromImageHeader();
 
     ReceiverMemory& memory_;
     SimulatorOptions options_;
@@ -110,6 +114,7 @@ private:
     std::uint32_t rangeLeft_ = 0;
     std::uint32_t chunkLeft_ = 0;
     std::vector<std::uint8_t> downloaded_;
+    bool sizeKnown_ = true;
 };
 
 }  // namespace bv3::stbsim
