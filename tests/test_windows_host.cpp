@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +25,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -226,20 +228,123 @@ TEST_P(WindowsHost, QnfToQdfBuildsTheImagesThroughTheStandInEncoder) {
     }
 }
 
+// Answers the library's error boxes while it lives, remembering their texts: on a desktop
+// (the virtual display of the test run) a box would otherwise wait for a person forever.
+class ErrorBoxAnswerer {
+public:
+    ErrorBoxAnswerer()
+        : thread_([this] {
+              while (!stop_) {
+                  if (HWND box = FindWindowA(nullptr, "Error"); box != nullptr && IsWindowVisible(box)) {
+                      EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&texts_));
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                      Sleep(200);
+                  }
+                  Sleep(20);
+              }
+          }) {}
+    ~ErrorBoxAnswerer() { finish(); }
+    ErrorBoxAnswerer(const ErrorBoxAnswerer&) = delete;
+    ErrorBoxAnswerer& operator=(const ErrorBoxAnswerer&) = delete;
+
+    // Stops answering (after the calls have returned) and hands over what the boxes said.
+    std::string finish() {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        }
+        return texts_;
+    }
+
+private:
+    static BOOL CALLBACK collectText(HWND child, LPARAM texts) {
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof text);
+        *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
+        return TRUE;
+    }
+    std::atomic<bool> stop_{false};
+    std::string texts_;
+    std::thread thread_;
+};
+
 TEST_P(WindowsHost, AFailureStaysInsideTheCallAndNamesTheFile) {
-    // Under Wine without a display no box can be shown, so the text goes to the error output.
+    // On a desktop the error box tells; without one the text goes to the error output.
     const WorkingFolder folder;
     const fs::path missing = folder / "missing.qnf";
     const fs::path qdf = folder / "never.qdf";
+    ErrorBoxAnswerer answerer;
     testing::internal::CaptureStderr();
     entry<QdfEntry>(8)(missing.string().c_str(), qdf.string().c_str(), 3, 5, 0);
     entry<RawEntry>(7)(missing.string().c_str(), qdf.string().c_str(), 3, 5);
-    const std::string told = testing::internal::GetCapturedStderr();
+    const std::string told = testing::internal::GetCapturedStderr() + answerer.finish();
     EXPECT_NE(told.find("missing.qnf"), std::string::npos) << told;
     EXPECT_FALSE(fs::exists(qdf));
     for (const char* temporary : {"qorda.cfg", "Config.raw", "Service.raw"}) {
         EXPECT_FALSE(fs::exists(folder / temporary)) << temporary << " was left behind";
     }
+}
+
+// What a person would see of the about box, read from outside while it is open.
+struct SeenWindow {
+    bool found = false;
+    RECT frame{};
+    RECT client{};
+    LONG style = 0;
+    bool hostDisabled = false;
+};
+
+bool windowsCanBeShown() {
+    HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    if (probe == nullptr) {
+        return false;
+    }
+    DestroyWindow(probe);
+    return true;
+}
+
+TEST_P(WindowsHost, TheAboutBoxShowsItsLayoutAndReturnsTheCancelResult) {
+    using AboutEntry = std::int32_t(__cdecl*)();
+    if (!windowsCanBeShown()) {
+        // Without a desktop the box cannot open: the call still returns 2 and says why.
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(entry<AboutEntry>(9)(), 2);
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_NE(told.find("BV3 DLL"), std::string::npos) << told;
+        GTEST_SKIP() << "no desktop to show the about box on";
+    }
+    // A host window of this thread, which the modal box must disable while it is open.
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    SeenWindow seen;
+    std::thread watcher([&seen, host] {
+        for (int attempt = 0; attempt < 500 && !seen.found; ++attempt) {
+            if (HWND box = FindWindowA(nullptr, "BV3 DLL"); box != nullptr && IsWindowVisible(box)) {
+                seen.found = true;
+                GetWindowRect(box, &seen.frame);
+                GetClientRect(box, &seen.client);
+                seen.style = GetWindowLongA(box, GWL_STYLE);
+                seen.hostDisabled = IsWindowEnabled(host) == FALSE;
+                PostMessageA(box, WM_CLOSE, 0, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    const std::int32_t result = entry<AboutEntry>(9)();
+    watcher.join();
+    EXPECT_EQ(result, 2);
+    ASSERT_TRUE(seen.found) << "the about box never appeared";
+    EXPECT_EQ(seen.frame.left, 498);
+    EXPECT_EQ(seen.frame.top, 388);
+    EXPECT_EQ(seen.client.right - seen.client.left, 155);
+    EXPECT_EQ(seen.client.bottom - seen.client.top, 43);
+    EXPECT_NE(seen.style & WS_SYSMENU, 0);
+    EXPECT_EQ(seen.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_TRUE(seen.hostDisabled);
+    EXPECT_TRUE(IsWindowEnabled(host)) << "the host stays disabled after the box closed";
+    DestroyWindow(host);
 }
 
 TEST_P(WindowsHost, TheIdleExportsDoNothing) {
