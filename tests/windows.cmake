@@ -22,3 +22,10 @@ bv3_add_test_suite(NAME test_windows_host LABELS unit
 add_dependencies(test_windows_host BV3Dll tqrdll12)
 # A box nobody answers would wait for ever; the whole suite needs seconds.
 set_tests_properties(test_windows_host PROPERTIES TIMEOUT 180)
+
+# The serial component on the Windows communications API, against the Wine COM port that the
+# test script maps onto an echoing pseudo-terminal (skipped when no port is named).
+bv3_add_test_suite(NAME test_windows_serial LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_serial.cpp
+                   LIBS bv3::serial)
+set_tests_properties(test_windows_serial PROPERTIES TIMEOUT 120)

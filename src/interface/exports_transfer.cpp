@@ -1,23 +1,63 @@
 // UploadData, DownloadData and VYRAbout: modal dialogs; the result is always the cancel result.
 #include "BV3Dll.h"
+#include "interface/current_objects.h"
 #include "interface/export_frame.h"
+#include "transfer/download_dialog.h"
+#include "transfer/upload_dialog.h"
+#include "ui/about_box.h"
+#include "ui/application.h"
+#include "ui/modal_result.h"
+
+#include <string>
 
 namespace {
-constexpr int32_t modalResultCancel = 2;
+
+using bv3::ui::mrCancel;
+
+// Makes `object` the current one of its class for the length of the call.
+class CurrentObject {
+public:
+    CurrentObject(void*& slot, void* object) : slot_(slot) { slot_ = object; }
+    ~CurrentObject() { slot_ = nullptr; }
+    CurrentObject(const CurrentObject&) = delete;
+    CurrentObject& operator=(const CurrentObject&) = delete;
+
+private:
+    void*& slot_;
+};
+
+template <class Dialog>
+int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
+    bv3::ui::application();
+    // The dialog is released when the call ends: once closed it is never used again, and
+    // releasing it releases its port.
+    Dialog dialog;
+    const CurrentObject current(slot, &dialog);
+    dialog.Setup(portIndex, baudIndex, filePath != nullptr ? std::string(filePath) : std::string());
+    return dialog.exec();
 }
 
+}  // namespace
+
 extern "C" BV3_API int32_t BV3_CALL UploadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
-    (void)portIndex;
-    (void)baudIndex;
-    (void)filePath;
-    return modalResultCancel;
+    return bv3::interface::runExport("UploadData", int32_t{mrCancel}, [&] {
+        return runTransferDialog<bv3::transfer::TfrmUpLoad>(bv3::interface::current::uploadDialog, portIndex, baudIndex,
+                                                            filePath);
+    });
 }
 
 extern "C" BV3_API int32_t BV3_CALL DownloadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
-    (void)portIndex;
-    (void)baudIndex;
-    (void)filePath;
-    return modalResultCancel;
+    return bv3::interface::runExport("DownloadData", int32_t{mrCancel}, [&] {
+        return runTransferDialog<bv3::transfer::TfrmDownload>(bv3::interface::current::downloadDialog, portIndex,
+                                                              baudIndex, filePath);
+    });
 }
 
-extern "C" BV3_API int32_t BV3_CALL VYRAbout(void) { return modalResultCancel; }
+extern "C" BV3_API int32_t BV3_CALL VYRAbout(void) {
+    return bv3::interface::runExport("VYRAbout", int32_t{mrCancel}, [] {
+        bv3::ui::application();
+        bv3::ui::TfrmMain box;
+        const CurrentObject current(bv3::interface::current::aboutBox, &box);
+        return static_cast<int32_t>(box.exec());
+    });
+}

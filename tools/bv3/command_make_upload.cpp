@@ -2,6 +2,7 @@
 // receiver holding this list would leave (every byte complemented). The simulator, the demo
 // and the tests use it as a stand-in for a real receiver's memory.
 #include "bv3/channel_list_input.h"
+#include "bv3/check_report.h"
 #include "bv3/command_registry.h"
 #include "channeldb/raw_writer.h"
 #include "channeldb/uploaded_image.h"
@@ -31,6 +32,7 @@ void install(CLI::App& app) {
         const auto db = bv3::cli::readChannelList(options->qnfPath);
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
+        bv3::cli::refuseUnrepresentableList(options->qnfPath, model);
         const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
         const auto image = bv3::channeldb::composeUploadedImage(images.config, images.service, model);
         bv3::channeldb::writeImageFile(options->rawPath, image);

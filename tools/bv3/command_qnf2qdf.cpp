@@ -1,5 +1,6 @@
 // bv3 qnf2qdf QNF QDF --variant CV --model MC --header-id ID: the QnfToQDF build from the
 // command line. The temporary files lie in the current directory, as in the library.
+#include "bv3/check_report.h"
 #include "bv3/command_registry.h"
 #include "channeldb/conversion_error.h"
 #include "qdfbuild/qdf_build.h"
@@ -32,6 +33,8 @@ void runQnf2Qdf(const Qnf2QdfOptions& options) {
         throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath +
                                        "\": " + (errno != 0 ? std::strerror(errno) : "cannot be opened"));
     }
+    // A list the receiver's images cannot hold is refused before anything is written.
+    bv3::cli::refuseUnrepresentableList(options.qnfPath, static_cast<std::uint8_t>(options.modelCode));
     try {
         bv3::qdfbuild::runQdfBuild(qnf, {.qnfName = options.qnfPath,
                                          .qdfPath = options.qdfPath,

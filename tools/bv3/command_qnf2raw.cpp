@@ -1,6 +1,7 @@
 // bv3 qnf2raw QNF CONFIG SERVICE --variant CV --model MC: the two receiver images of a list,
 // as the download build lays them out, without calling the encoder.
 #include "bv3/channel_list_input.h"
+#include "bv3/check_report.h"
 #include "bv3/command_registry.h"
 #include "channeldb/raw_writer.h"
 
@@ -30,6 +31,7 @@ void install(CLI::App& app) {
         const auto db = bv3::cli::readChannelList(options->qnfPath);
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
+        bv3::cli::refuseUnrepresentableList(options->qnfPath, model);
         // Both images are laid out before either is written: a refused list writes nothing.
         const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
         bv3::channeldb::writeImageFile(options->configPath, images.config);

@@ -1,4 +1,5 @@
 // bv3 raw2qnf RAW QNF --variant CV --model MC: the RawToQnf conversion.
+#include "bv3/check_report.h"
 #include "bv3/command_registry.h"
 #include "channeldb/raw_to_qnf.h"
 
@@ -25,6 +26,8 @@ void install(CLI::App& app) {
     command->callback([options] {
         bv3::channeldb::rawToQnf(options->rawPath, options->qnfPath, static_cast<std::uint8_t>(options->configVariant),
                                  static_cast<std::uint8_t>(options->modelCode));
+        bv3::cli::warnIfImageDamaged(options->rawPath, static_cast<std::uint8_t>(options->configVariant),
+                                     static_cast<std::uint8_t>(options->modelCode));
         std::cout << "wrote " << options->qnfPath << '\n';
     });
 }

@@ -1,0 +1,35 @@
+#pragma once
+// The hand-off from a worker thread to the user-interface thread. Serial event handlers must
+// run on the UI thread, one at a time, while the worker that noticed the event waits for them.
+// The toolkit backend (qt/) and a plain pumped queue (manual_ui_thread.h) implement UiThread;
+// runOnUiThread() builds the synchronous, cancellable call on top of it.
+
+#include <functional>
+#include <stop_token>
+
+namespace bv3::platform {
+
+class UiThread {
+public:
+    virtual ~UiThread() = default;
+    // True when the calling thread is the UI thread.
+    virtual bool isCurrent() const = 0;
+    // Queues `task` to run on the UI thread soon; returns at once. Safe from any thread.
+    virtual void post(std::function<void()> task) = 0;
+};
+
+// Installs the UI thread that uiThread() returns (not owned; nullptr uninstalls) and returns
+// the one installed before.
+UiThread* setUiThread(UiThread* ui);
+
+// The installed UI thread. Throws std::logic_error when none is installed: a component that
+// must deliver events to the UI thread cannot work without one.
+UiThread& uiThread();
+
+// Runs `fn` on `ui` and returns after it has returned; runs it directly when called on the UI
+// thread. Returns false, without running fn, when `cancel` is requested before the UI thread
+// started it; once fn has started, waits for its end whatever `cancel` says. An exception
+// thrown by fn is rethrown here.
+bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_token cancel = {});
+
+}  // namespace bv3::platform

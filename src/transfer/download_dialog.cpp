@@ -1,0 +1,40 @@
+#include "transfer/download_dialog.h"
+
+namespace bv3::transfer {
+
+TfrmDownload::TfrmDownload() : TransferDialog(QStringLiteral("PC to STB"), QSize(358, 58)), session_(Comm1(), *this) {
+    setObjectName(QStringLiteral("frmDownload"));
+    Comm1().OnRxChar = [this](serial::TComm& sender, int count) { Comm1RxChar(sender, count); };
+    Comm1().OnError = [this](serial::TComm& sender, int errors) { Comm1Error(sender, errors); };
+    Comm1().OnHandlerException = [this](serial::TComm&, std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& failure) {
+            session_.abandon(failure.what());
+        }
+    };
+}
+
+void TfrmDownload::FormShow() {
+    session_.start();
+}
+
+void TfrmDownload::Comm1RxChar(serial::TComm&, int count) {
+    session_.onRxChar(count);
+}
+
+void TfrmDownload::Comm1Error(serial::TComm&, int errors) {
+    session_.onLineError(errors);
+}
+
+void TfrmDownload::BitBtn1Click() {
+    session_.cancel();
+}
+
+// The close box releases the port and the file as Cancel does, instead of leaving them open
+// while the hidden dialog lives.
+void TfrmDownload::CloseBoxClicked() {
+    session_.cancel();
+}
+
+}  // namespace bv3::transfer

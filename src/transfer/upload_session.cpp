@@ -1,0 +1,86 @@
+#include "transfer/upload_session.h"
+
+#include "platform/serial_device.h"
+#include "transfer/image_file.h"
+#include "transfer/notification_reader.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace bv3::transfer {
+
+UploadSession::UploadSession(serial::TComm& comm, TransferView& view, Watchdog& watchdog)
+    : comm_(comm), view_(view), watchdog_(watchdog) {}
+
+void UploadSession::start() {
+    comm_.Open();
+    protocol_.reset();
+    completed_ = false;
+    failure_.clear();
+}
+
+void UploadSession::sendBytes(std::span<const std::uint8_t> bytes) {
+    comm_.Write(bytes);
+}
+
+void UploadSession::onRxChar(int count) {
+    if (protocol_.finished()) {
+        return;
+    }
+    try {
+        readNotification(comm_, count, [this](std::span<const std::uint8_t> piece) {
+            protocol_.receive(piece);
+            return !protocol_.finished();
+        });
+    } catch (const std::exception& failure) {
+        abandon(failure.what());
+    }
+}
+
+void UploadSession::onLineError(int errors) {
+    if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
+        abandon("the device went away");
+    }
+}
+
+void UploadSession::onWatchdog() {
+    try {
+        protocol_.watchdogFired();
+    } catch (const std::exception& failure) {
+        abandon(failure.what());
+    }
+}
+
+void UploadSession::cancel() {
+    protocol_.stop();
+    std::error_code ignored;
+    if (!filePath_.empty() && std::filesystem::exists(filePath_, ignored)) {
+        std::filesystem::remove(filePath_, ignored);
+    }
+    view_.close();
+}
+
+void UploadSession::abandon(const std::string& reason) {
+    protocol_.stop();
+    comm_.Close();
+    failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
+    view_.showText(StatusLine::Label1, failure_);
+    view_.reportError(failure_ + ". Nothing was written to " + filePath_ + ".");
+}
+
+void UploadSession::completeUpload(std::span<const std::uint8_t> image) {
+    try {
+        writeFileCompletely(filePath_, image);
+        completed_ = true;
+    } catch (const std::exception& failure) {
+        failure_ = failure.what();
+    }
+    comm_.Close();
+    if (!failure_.empty()) {
+        view_.showText(StatusLine::Label1, failure_);
+        view_.reportError(failure_);
+    }
+    view_.close();
+}
+
+}  // namespace bv3::transfer

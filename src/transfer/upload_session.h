@@ -1,0 +1,57 @@
+#pragma once
+// One upload as the dialog and the command-line tool run it: the protocol bound to a serial
+// port, a watchdog and a view, with the image stored at the end and Cancel deleting the target.
+
+#include "serial/comm.h"
+#include "transfer/transfer_view.h"
+#include "transfer/upload_protocol.h"
+
+#include <string>
+
+namespace bv3::transfer {
+
+class UploadSession final : private UploadHost {
+public:
+    UploadSession(serial::TComm& comm, TransferView& view, Watchdog& watchdog);
+
+    void setFilePath(std::string path) { filePath_ = std::move(path); }
+    const std::string& filePath() const { return filePath_; }
+
+    // Showing the dialog: opens the port, then resets the transfer. Throws ECommError when
+    // the port cannot be opened, and then resets nothing.
+    void start();
+    // Comm1RxChar: count bytes wait in the port.
+    void onRxChar(int count);
+    // Comm1's error notification; a vanished device ends the transfer.
+    void onLineError(int errors);
+    // Timer1Timer.
+    void onWatchdog();
+    // Cancel: deletes the target file if one exists (a host may rely on its absence after a
+    // cancelled upload), then closes.
+    void cancel();
+    // Ends the transfer because the line is gone or broken: port released, nothing written.
+    void abandon(const std::string& reason);
+
+    bool completed() const { return completed_; }
+    bool failed() const { return !failure_.empty(); }
+    const std::string& failure() const { return failure_; }
+    const UploadProtocol& protocol() const { return protocol_; }
+
+private:
+    void sendBytes(std::span<const std::uint8_t> bytes) override;
+    void showText(StatusLine line, const std::string& text) override { view_.showText(line, text); }
+    void showProgress(int percent) override { view_.showProgress(percent); }
+    void showTransferred(std::int64_t done, std::int64_t total) override { view_.showTransferred(done, total); }
+    void setWatchdog(bool enabled) override { watchdog_.setEnabled(enabled); }
+    void completeUpload(std::span<const std::uint8_t> image) override;
+
+    serial::TComm& comm_;
+    TransferView& view_;
+    Watchdog& watchdog_;
+    UploadProtocol protocol_{*this};
+    std::string filePath_;
+    bool completed_ = false;
+    std::string failure_;
+};
+
+}  // namespace bv3::transfer

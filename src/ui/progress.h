@@ -1,0 +1,72 @@
+#pragma once
+// TProgress: a percentage shown as a bar filled with a colour gradient inside a one-pixel
+// border, with an optional centred caption drawn in the inverse of the colours beneath it.
+// The picture is built off screen (render()) and copied to the control in one step, so what
+// the control shows is exactly what render() returns.
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace bv3::ui {
+
+// A colour as the receiver tools store it: 0x00BBGGRR.
+using TColor = std::uint32_t;
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clLime = 0x00FF00;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clBlue = 0xFF0000;
+inline constexpr TColor clAqua = 0xFFFF00;
+inline constexpr TColor clTeal = 0x808000;
+
+class TProgress : public QWidget {
+public:
+    explicit TProgress(QWidget* parent = nullptr);
+
+    TColor BackColor() const { return backColor_; }
+    void SetBackColor(TColor value);
+    TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(TColor value);
+    TColor FromColor() const { return fromColor_; }
+    void SetFromColor(TColor value);
+    TColor ToColor() const { return toColor_; }
+    void SetToColor(TColor value);
+    std::int32_t Progress() const { return progress_; }
+    // Values above 100 and the value already shown are ignored; anything else (negative
+    // values too, which draw no bar) is stored and painted at once.
+    void SetProgress(std::int32_t value);
+    const QString& Text() const { return text_; }
+    void SetText(const QString& value);
+    QFont TextFont() const { return font(); }
+    void SetTextFont(const QFont& value);
+    // The colour the caption's font is given (the mask is drawn black whatever it is).
+    QColor TextColor() const { return textColor_; }
+    void SetTextColor(const QColor& value) { textColor_ = value; }
+
+    // The picture Paint puts on the control, at the control's size.
+    QImage render() const;
+    // How many times the control has been painted; lets tests see that a value was ignored.
+    int paintCount() const { return paintCount_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TColor backColor_ = clWhite;
+    TColor borderColor_ = clBlack;
+    TColor fromColor_ = clLime;
+    TColor toColor_ = clRed;
+    std::int32_t progress_ = 0;
+    QString text_;
+    QColor textColor_ = Qt::black;
+    int paintCount_ = 0;
+};
+
+// The colour value as Qt spells it.
+QColor toQColor(TColor color);
+
+}  // namespace bv3::ui

@@ -1,0 +1,14 @@
+# The serial transfers and their dialogs are not part of the Windows build yet.
+if(WIN32)
+  return()
+endif()
+bv3_add_test_suite(NAME test_serial LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_component.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_line.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_events.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_ui_thread.cpp
+                   LIBS bv3::serial util)
+
+bv3_add_test_suite(NAME test_serial_qt LABELS unit QT_OFFSCREEN
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_qt.cpp
+                   LIBS bv3::serial bv3::platform_qt util)

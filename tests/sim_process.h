@@ -1,0 +1,125 @@
+#pragma once
+// Runs stb-sim (or bv3) as a child process for the end-to-end tests: the simulator's first
+// line of output is the pseudo-terminal the PC side opens.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace bv3::testing {
+
+inline std::string binary(const std::string& name) {
+    return std::string(BV3_BINARY_DIR) + "/bin/" + name;
+}
+
+inline std::vector<std::uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A child process with its stdout and stderr going to files.
+class ChildProcess {
+public:
+    ChildProcess(std::vector<std::string> args, const std::string& outputStem)
+        : stdoutPath_(outputStem + ".out"), stderrPath_(outputStem + ".err") {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<char*> argv;
+        for (auto& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (failed != 0) {
+            throw std::runtime_error("cannot start " + args[0]);
+        }
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    // The first line of stdout, waiting for it up to timeout.
+    std::string firstLine(std::chrono::seconds timeout = std::chrono::seconds(10)) const {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::ifstream in(stdoutPath_);
+            std::string line;
+            if (std::getline(in, line) && !in.eof()) {
+                return line;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        throw std::runtime_error("no output from the child process");
+    }
+
+    // Waits for the end; the exit status, or -1 after the timeout (the child is then killed).
+    int wait(std::chrono::seconds timeout = std::chrono::seconds(90)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
+    std::string standardError() const {
+        std::ifstream in(stderrPath_);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::string stdoutPath_;
+    std::string stderrPath_;
+};
+
+// A simulator on a fresh pseudo-terminal.
+class Simulator {
+public:
+    Simulator(const std::string& stem, std::vector<std::string> options)
+        : process_(withProgram(std::move(options)), stem), device_(process_.firstLine()) {}
+    const std::string& device() const { return device_; }
+    int wait(std::chrono::seconds timeout = std::chrono::seconds(30)) { return process_.wait(timeout); }
+    std::string log() const { return process_.standardError(); }
+
+private:
+    static std::vector<std::string> withProgram(std::vector<std::string> options) {
+        options.insert(options.begin(), binary("stb-sim"));
+        return options;
+    }
+    ChildProcess process_;
+    std::string device_;
+};
+
+}  // namespace bv3::testing

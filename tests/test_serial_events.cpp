@@ -1,0 +1,342 @@
+// Event delivery: from the event thread to the handlers on the UI thread.
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+
+#include <atomic>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/manual_ui_thread.h"
+#include "serial/comm.h"
+#include "serial_fake_device.h"
+#include "serial_test_support.h"
+
+namespace bv3::serial {
+namespace {
+
+using namespace platform::commevent;
+using testing::FakeComm;
+using testing::FakeScript;
+using testing::PtyPair;
+
+// CPU time the whole process spends while the calling thread sleeps for `span`: an event
+// thread that spins shows up as a large share of it.
+double cpuMsWhileSleeping(std::chrono::milliseconds span) {
+    timespec start{}, end{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+    std::this_thread::sleep_for(span);
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+    return static_cast<double>(end.tv_sec - start.tv_sec) * 1e3 +
+           static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e6;
+}
+
+class SerialEvents : public ::testing::Test {
+protected:
+    void SetUp() override { previous_ = platform::setUiThread(&ui_); }
+    void TearDown() override { platform::setUiThread(previous_); }
+
+    void pump() { ui_.pump(std::chrono::milliseconds(5)); }
+    bool pumpUntil(const std::function<bool()>& done) {
+        return testing::pumpUntil([this] { pump(); }, done);
+    }
+    // Pumps for a while and reports nothing: for "nothing more arrives" checks.
+    void pumpFor(std::chrono::milliseconds span) {
+        const auto end = std::chrono::steady_clock::now() + span;
+        while (std::chrono::steady_clock::now() < end) {
+            pump();
+        }
+    }
+
+    platform::ManualUiThread ui_;
+    platform::UiThread* previous_ = nullptr;
+};
+
+TEST_F(SerialEvents, ReceivedBytesReachOnRxCharOnTheUiThread) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    std::vector<std::uint8_t> got;
+    std::vector<int> counts;
+    bool onUiThread = true;
+    const auto uiThread = std::this_thread::get_id();
+    comm.OnRxChar = [&](TComm& sender, int count) {
+        onUiThread = onUiThread && std::this_thread::get_id() == uiThread;
+        EXPECT_EQ(&sender, &comm);
+        counts.push_back(count);
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(count));
+        const int n = sender.Read(buffer);
+        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+    };
+    comm.Open();
+    pty.send({'a', 'b', 'c'});
+    ASSERT_TRUE(pumpUntil([&] { return got.size() == 3; }));
+    EXPECT_EQ(got, (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    EXPECT_TRUE(onUiThread);
+    for (int count : counts) {
+        EXPECT_GT(count, 0);
+    }
+}
+
+TEST_F(SerialEvents, HandlersRunInTheFixedOrderWithErrorWordAndCount) {
+    auto script = std::make_shared<FakeScript>();
+    script->status = {0x000A, 3};
+    script->push(0x01FF);
+    FakeComm comm(script);
+    std::vector<std::string> calls;
+    comm.OnBreak = [&](TComm&) { calls.push_back("Break"); };
+    comm.OnCts = [&](TComm&) { calls.push_back("Cts"); };
+    comm.OnDsr = [&](TComm&) { calls.push_back("Dsr"); };
+    comm.OnError = [&](TComm&, int errors) { calls.push_back("Error " + std::to_string(errors)); };
+    comm.OnRing = [&](TComm&) { calls.push_back("Ring"); };
+    comm.OnRlsd = [&](TComm&) { calls.push_back("Rlsd"); };
+    comm.OnRxChar = [&](TComm&, int count) { calls.push_back("RxChar " + std::to_string(count)); };
+    comm.OnRxFlag = [&](TComm&) { calls.push_back("RxFlag"); };
+    comm.OnTxEmpty = [&](TComm&) { calls.push_back("TxEmpty"); };
+    comm.Open();
+    ASSERT_TRUE(pumpUntil([&] { return calls.size() == 9; }));
+    EXPECT_EQ(calls, (std::vector<std::string>{"Break", "Cts", "Dsr", "Error 10", "Ring", "Rlsd", "RxChar 3", "RxFlag",
+                                               "TxEmpty"}));
+    EXPECT_EQ(script->commMask, 0x01FFu);
+
+    // With nothing waiting at dispatch OnRxChar stays silent; only the bits present count.
+    calls.clear();
+    script->status = {0, 0};
+    script->push(EV_RXCHAR | EV_TXEMPTY);
+    ASSERT_TRUE(pumpUntil([&] { return !calls.empty(); }));
+    pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(calls, std::vector<std::string>{"TxEmpty"});
+}
+
+TEST_F(SerialEvents, MonitorEventsSelectTheDriverMask) {
+    auto script = std::make_shared<FakeScript>();
+    FakeComm comm(script);
+    comm.SetMonitorEvents({TCommEventType::evRxChar, TCommEventType::evError});
+    comm.Open();
+    EXPECT_EQ(script->commMask, EV_RXCHAR | EV_ERR);
+}
+
+TEST_F(SerialEvents, AHandlerMayCloseThePort) {
+    PtyPair pty;
+    TComm comm;
+    const int before = testing::openFdCount();
+    comm.SetDeviceName(pty.path());
+    int calls = 0;
+    comm.OnRxChar = [&](TComm& sender, int) {
+        ++calls;
+        sender.Close();
+    };
+    comm.OnTxEmpty = [&](TComm&) { ADD_FAILURE() << "a handler after Close ran"; };
+    comm.Open();
+    pty.send({1});
+    ASSERT_TRUE(pumpUntil([&] { return calls == 1; }));
+    EXPECT_FALSE(comm.IsOpen());
+    pty.send({2, 3});
+    pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(testing::openFdCount(), before);
+
+    comm.Open();  // and the port opens again with a fresh thread
+    pty.send({4});
+    ASSERT_TRUE(pumpUntil([&] { return calls == 2; }));
+}
+
+TEST_F(SerialEvents, NoNotificationArrivesAfterClose) {
+    auto script = std::make_shared<FakeScript>();
+    script->repeatMask = EV_BREAK;  // the device reports without pause
+    FakeComm comm(script);
+    int calls = 0;
+    comm.OnBreak = [&](TComm&) { ++calls; };
+    comm.Open();
+    ASSERT_TRUE(pumpUntil([&] { return calls >= 3; }));
+    comm.Close();  // a notification is already queued for the UI thread by now
+    const int atClose = calls;
+    pumpFor(std::chrono::milliseconds(30));
+    EXPECT_EQ(calls, atClose);
+    // The output had left, so only the input queues were purged.
+    EXPECT_EQ(script->purges, 1);
+    EXPECT_EQ(script->purgeFlags, platform::purgeflag::PURGE_RXABORT | platform::purgeflag::PURGE_RXCLEAR);
+}
+
+TEST_F(SerialEvents, AHandlerMayDestroyTheComponent) {
+    auto script = std::make_shared<FakeScript>();
+    script->push(EV_BREAK | EV_TXEMPTY);
+    auto comm = std::make_unique<FakeComm>(script);
+    bool destroyed = false;
+    comm->OnBreak = [&](TComm&) {
+        comm.reset();
+        destroyed = true;
+    };
+    comm->Open();
+    ASSERT_TRUE(pumpUntil([&] { return destroyed; }));
+    pumpFor(std::chrono::milliseconds(20));
+}
+
+TEST_F(SerialEvents, AnExceptionFromAHandlerIsHandedOnAndDeliveryGoesOn) {
+    auto script = std::make_shared<FakeScript>();
+    script->status = {0, 1};
+    script->push(EV_RXCHAR | EV_TXEMPTY);
+    FakeComm comm(script);
+    std::vector<std::string> seen;
+    int txEmpty = 0;
+    comm.OnRxChar = [&](TComm&, int) { throw ECommError(commtext::readError, 5); };
+    comm.OnTxEmpty = [&](TComm&) { ++txEmpty; };
+    comm.OnHandlerException = [&](TComm& sender, std::exception_ptr error) {
+        EXPECT_EQ(&sender, &comm);
+        try {
+            std::rethrow_exception(error);
+        } catch (const ECommError& e) {
+            seen.push_back(e.what());
+        }
+    };
+    comm.Open();
+    ASSERT_TRUE(pumpUntil([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen[0], "Read error (Error: 5) ");
+    EXPECT_EQ(txEmpty, 0);  // the rest of that notification is skipped, as after any raise
+
+    script->push(EV_TXEMPTY);
+    ASSERT_TRUE(pumpUntil([&] { return txEmpty == 1; }));
+}
+
+TEST_F(SerialEvents, TransmitEmptyFollowsAWrite) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    int txEmpty = 0;
+    comm.OnTxEmpty = [&](TComm&) { ++txEmpty; };
+    comm.Open();
+    pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(txEmpty, 0);  // nothing written, nothing to report
+    const std::uint8_t byte = 0x33;
+    comm.Write({&byte, 1});
+    ASSERT_TRUE(pumpUntil([&] { return txEmpty == 1; }));
+    pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(txEmpty, 1);
+}
+
+// Bytes a handler leaves unread are not news again; bytes that arrive later are.
+TEST_F(SerialEvents, UnreadInputIsReportedOnceAndNewInputAgain) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    std::vector<int> counts;
+    comm.OnRxChar = [&](TComm&, int count) { counts.push_back(count); };
+    comm.Open();
+    pty.send({1});
+    ASSERT_TRUE(pumpUntil([&] { return counts.size() == 1; }));
+    pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(counts, std::vector<int>{1});
+    pty.send({2});
+    ASSERT_TRUE(pumpUntil([&] { return counts.size() == 2; }));
+    EXPECT_EQ(counts.back(), 2);
+}
+
+// The lock-step exchange of the transfers: every answer arrives while the previous handler
+// is still on its way out. None may be missed.
+TEST_F(SerialEvents, LockStepExchangeMissesNoByte) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    constexpr int rounds = 300;
+    int received = 0;
+    comm.OnRxChar = [&](TComm& sender, int) {
+        std::uint8_t buffer[16];
+        const int n = sender.Read(buffer);
+        for (int i = 0; i < n; ++i) {
+            ++received;
+            const std::uint8_t reply = static_cast<std::uint8_t>(buffer[i] + 1);
+            sender.Write({&reply, 1});
+        }
+    };
+    comm.Open();
+    std::thread peer([&] {
+        std::uint8_t byte = 0;
+        for (int i = 0; i < rounds; ++i) {
+            if (::write(pty.master(), &byte, 1) != 1) {
+                return;
+            }
+            const auto got = pty.receive(1);
+            if (got.size() != 1) {
+                return;
+            }
+            byte = got[0];
+        }
+    });
+    const bool done = pumpUntil([&] { return received == rounds; });
+    peer.join();
+    EXPECT_TRUE(done) << received << " of " << rounds;
+}
+
+TEST_F(SerialEvents, HangUpIsReportedOnceWithoutSpinning) {
+    PtyPair pty;
+    TComm comm;
+    const int before = testing::openFdCount();
+    comm.SetDeviceName(pty.path());
+    std::vector<int> errors;
+    comm.OnError = [&](TComm&, int e) { errors.push_back(e); };
+    comm.Open();
+    pty.closeMaster();
+    ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors[0] & platform::commerror::CE_IOE, platform::commerror::CE_IOE);
+
+    // A spinning event thread would burn the whole interval on a core.
+    EXPECT_LT(cpuMsWhileSleeping(std::chrono::milliseconds(300)), 60.0);
+    pumpFor(std::chrono::milliseconds(10));
+    EXPECT_EQ(errors.size(), 1u);
+
+    comm.Close();
+    EXPECT_FALSE(comm.IsOpen());
+    EXPECT_EQ(testing::openFdCount(), before - 1);  // only the master is gone
+}
+
+// A character device that is no terminal polls readable for ever and cannot count its input;
+// the open port (left open by the control-block error) must not spin on it.
+TEST_F(SerialEvents, ADeviceWithoutAnInputCountDoesNotSpin) {
+    TComm comm;
+    comm.SetDeviceName("/dev/null");
+    EXPECT_THROW(comm.Open(), ECommError);
+    ASSERT_TRUE(comm.IsOpen());
+    EXPECT_LT(cpuMsWhileSleeping(std::chrono::milliseconds(300)), 60.0);
+    comm.Close();
+}
+
+// A wait that keeps failing (a driver in trouble) is retried now and then, not in a loop.
+TEST_F(SerialEvents, AFailingWaitIsRetriedWithoutSpinning) {
+    auto script = std::make_shared<FakeScript>();
+    script->failWaits = true;
+    FakeComm comm(script);
+    comm.Open();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(script->waits.load(), 10);
+    EXPECT_GE(script->waits.load(), 1);
+    comm.Close();  // and Close still ends the thread at once
+}
+
+// A handler that closes, reopens and closes again: the second thread never delivered anything,
+// so Close must stop it properly before the device goes, not leave it waiting on a freed one.
+TEST_F(SerialEvents, AHandlerMayReopenAndCloseAgain) {
+    PtyPair pty;
+    TComm comm;
+    comm.SetDeviceName(pty.path());
+    const int before = testing::openFdCount();
+    int calls = 0;
+    comm.OnRxChar = [&](TComm& sender, int) {
+        ++calls;
+        sender.Close();
+        sender.Open();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // the new thread is in its wait
+        sender.Close();
+    };
+    for (int round = 1; round <= 20; ++round) {
+        comm.Open();
+        pty.send({static_cast<std::uint8_t>(round)});
+        ASSERT_TRUE(pumpUntil([&] { return calls == round; }));
+        EXPECT_FALSE(comm.IsOpen());
+    }
+    pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(testing::openFdCount(), before);
+}
+
+}  // namespace
+}  // namespace bv3::serial

@@ -1,0 +1,124 @@
+// The synchronous, cancellable call onto the UI thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/manual_ui_thread.h"
+#include "platform/ui_thread.h"
+#include "serial/comm_objs.h"
+
+namespace bv3::platform {
+namespace {
+
+TEST(UiThreadCall, OnTheUiThreadItRunsDirectly) {
+    ManualUiThread ui;
+    bool ran = false;
+    EXPECT_TRUE(runOnUiThread(ui, [&] { ran = true; }));
+    EXPECT_TRUE(ran);
+}
+
+TEST(UiThreadCall, FromAWorkerItRunsOnTheUiThreadAndWaits) {
+    ManualUiThread ui;
+    std::thread::id ranOn;
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        EXPECT_TRUE(runOnUiThread(ui, [&] { ranOn = std::this_thread::get_id(); }));
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(returned);  // waits until the UI thread has served it
+    while (!returned) {
+        ui.pump(std::chrono::milliseconds(5));
+    }
+    worker.join();
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(UiThreadCall, CancelledBeforeItStartsItNeverRuns) {
+    ManualUiThread ui;
+    std::stop_source stop;
+    bool ran = false;
+    auto result = std::async(std::launch::async, [&] {
+        return runOnUiThread(
+            ui, [&] { ran = true; }, stop.get_token());
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop.request_stop();
+    EXPECT_FALSE(result.get());
+    ui.pump();  // the queued task finds itself withdrawn
+    EXPECT_FALSE(ran);
+}
+
+TEST(UiThreadCall, OnceStartedItIsWaitedForEvenWhenCancelled) {
+    ManualUiThread ui;
+    std::stop_source stop;
+    std::atomic<bool> finished{false};
+    auto result = std::async(std::launch::async, [&] {
+        return runOnUiThread(
+            ui,
+            [&] {
+                stop.request_stop();  // e.g. Close from inside a handler
+                finished = true;
+            },
+            stop.get_token());
+    });
+    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        ui.pump(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(result.get());
+    EXPECT_TRUE(finished);
+}
+
+TEST(UiThreadCall, AnExceptionReachesTheCaller) {
+    ManualUiThread ui;
+    auto result =
+        std::async(std::launch::async, [&] { return runOnUiThread(ui, [] { throw std::runtime_error("boom"); }); });
+    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        ui.pump(std::chrono::milliseconds(5));
+    }
+    EXPECT_THROW(result.get(), std::runtime_error);
+}
+
+TEST(UiThreadCall, WithoutAnInstalledUiThreadItSaysSo) {
+    UiThread* previous = setUiThread(nullptr);
+    EXPECT_THROW(uiThread(), std::logic_error);
+    setUiThread(previous);
+}
+
+}  // namespace
+}  // namespace bv3::platform
+
+namespace bv3::serial {
+namespace {
+
+TEST(CommObjs, EventsSignalAndReset) {
+    TSimpleEvent manual;  // manual reset, starts non-signalled
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+    manual.SetEvent();
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrSignaled);
+    EXPECT_EQ(manual.WaitFor(10), TWaitResult::wrSignaled);  // stays set until reset
+    manual.ResetEvent();
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+    manual.ResetEvent();  // resetting a clear event is harmless
+    EXPECT_EQ(manual.WaitFor(0), TWaitResult::wrTimeout);
+
+    TEvent automatic(false, true);  // auto reset, starts signalled
+    EXPECT_EQ(automatic.WaitFor(0), TWaitResult::wrSignaled);
+    EXPECT_EQ(automatic.WaitFor(0), TWaitResult::wrTimeout);  // consumed by the first wait
+}
+
+TEST(CommObjs, AWaitEndsWhenAnotherThreadSets) {
+    TSimpleEvent event;
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        event.SetEvent();
+    });
+    EXPECT_EQ(event.WaitFor(-1), TWaitResult::wrSignaled);
+    setter.join();
+}
+
+}  // namespace
+}  // namespace bv3::serial

@@ -1,0 +1,194 @@
+// Whole transfers over a pseudo-terminal against stb-sim, through the exports' dialogs and
+// through bv3.
+#include "BV3Dll.h"
+#include "sim_process.h"
+#include "stb-sim/receiver_memory.h"
+#include "transfer/upload_dialog.h"
+#include "ui/application.h"
+#include "ui/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+namespace bv3::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// Receiver bytes before the data of flash block k: announcement 7, answers to the mode frame
+// 7, the EEPROM block (9 + 8192 + 1), then 9 + 4096 + 1 per earlier flash block and the 9
+// answers to block k's request.
+std::uint64_t byteInFlashBlock(int block, int byteInBlock) {
+    return 7 + 7 + (9 + 8192 + 1) + static_cast<std::uint64_t>(block) * (9 + 4096 + 1) + 9 + byteInBlock;
+}
+
+class TransferE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::application();
+        directory_ = fs::temp_directory_path() / ("bv3-e2e-" + std::to_string(::getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(directory_);
+    }
+    void TearDown() override {
+        ::unsetenv("BV3_PORTS_DIR");
+        fs::remove_all(directory_);
+    }
+    std::string path(const std::string& name) const { return (directory_ / name).string(); }
+
+    // Makes "ComN" name the simulator's line, as a user's port folder would.
+    void linkPort(int n, const std::string& device) {
+        const fs::path ports = directory_ / "ports";
+        fs::create_directories(ports);
+        fs::create_symlink(device, ports / ("Com" + std::to_string(n)));
+        ::setenv("BV3_PORTS_DIR", ports.c_str(), 1);
+    }
+
+    ChildProcess bv3(std::vector<std::string> args) {
+        args.insert(args.begin(), binary("bv3"));
+        return ChildProcess(std::move(args), path("bv3"));
+    }
+
+    static Bytes expectedUpload() { return stbsim::ReceiverMemory::samplePattern().uploadedImage(); }
+
+    static Bytes randomFile(std::size_t size) {
+        std::mt19937 random(1234);
+        Bytes bytes(size);
+        for (auto& b : bytes) {
+            b = static_cast<std::uint8_t>(random());
+        }
+        return bytes;
+    }
+
+    ui::ScopedMessageBoxRecorder boxes;
+
+private:
+    fs::path directory_;
+};
+
+TEST_F(TransferE2eTest, UploadDataStoresTheComplementOfTheReceiverMemory) {
+    Simulator sim(path("sim"), {"--noise", "3", "--stx-twice"});
+    linkPort(1, sim.device());
+    const std::string target = path("upload.raw");
+    EXPECT_EQ(UploadData(0, 0, target.c_str()), 2);
+    EXPECT_TRUE(boxes.shown().empty());
+    const Bytes received = readBytes(target);
+    ASSERT_EQ(received.size(), 401408u);
+    EXPECT_TRUE(received == expectedUpload());
+    EXPECT_FALSE(fs::exists(target + ".partial"));
+    EXPECT_EQ(sim.wait(), 0) << sim.log();
+}
+
+TEST_F(TransferE2eTest, Bv3UploadSurvivesASilenceInsideAFlashBlock) {
+    Simulator sim(path("sim"), {"--silence-after", std::to_string(byteInFlashBlock(3, 2000)), "--silence-ms", "3300"});
+    const std::string target = path("upload.raw");
+    ChildProcess tool = bv3({"upload", target, "--port", sim.device(), "--baud", "115200"});
+    ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+    EXPECT_NE(tool.standardError().find("(1 retries)"), std::string::npos) << tool.standardError();
+    EXPECT_NE(tool.standardError().find("Serial Error : Retry [1] at 20480"), std::string::npos);
+    EXPECT_TRUE(readBytes(target) == expectedUpload());
+    EXPECT_NE(sim.log().find("falling silent"), std::string::npos);
+}
+
+TEST_F(TransferE2eTest, CancelInTheMiddleDeletesTheFile) {
+    Simulator sim(path("sim"), {});
+    const std::string target = path("upload.raw");
+    writeBytes(target, Bytes(10, 0x11));
+    transfer::TfrmUpLoad dialog;
+    dialog.SetupDevice(sim.device(), serial::TBaudrate::br115200, target);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (dialog.Progress1()->Progress() >= 5) {
+            poll.stop();
+            dialog.BitBtn1()->click();
+        }
+    });
+    poll.start(5);
+    EXPECT_EQ(dialog.exec(), 2);
+    EXPECT_FALSE(dialog.session().completed());
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_FALSE(fs::exists(target + ".partial"));
+}
+
+TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
+    const Bytes file = randomFile(256 * 1024);
+    const std::string source = path("image.qdf");
+    writeBytes(source, file);
+    {
+        SCOPED_TRACE("bv3");
+        Simulator sim(path("sim"), {"--download-size", std::to_string(file.size()), "--save", path("bv3.got")});
+        ChildProcess tool = bv3({"download", source, "--port", sim.device(), "--baud", "57600"});
+        ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+        EXPECT_EQ(sim.wait(), 0) << sim.log();
+        EXPECT_TRUE(readBytes(path("bv3.got")) == file);
+    }
+    {
+        SCOPED_TRACE("DownloadData");
+        Simulator sim(path("sim2"), {"--download-size", std::to_string(file.size()), "--request-size", "1000", "--save",
+                                     path("dialog.got")});
+        linkPort(2, sim.device());
+        EXPECT_EQ(DownloadData(1, 1, source.c_str()), 2);
+        EXPECT_TRUE(boxes.shown().empty());
+        EXPECT_EQ(sim.wait(), 0) << sim.log();
+        EXPECT_TRUE(readBytes(path("dialog.got")) == file);
+    }
+    EXPECT_TRUE(readBytes(source) == file);
+}
+
+TEST_F(TransferE2eTest, Bv3RefusesToServeAFileItCannotOpen) {
+    Simulator sim(path("sim"), {"--download-size", "100", "--wait", "5"});
+    ChildProcess tool = bv3({"download", path("missing.qdf"), "--port", sim.device()});
+    EXPECT_EQ(tool.wait(std::chrono::seconds(10)), 1);
+    EXPECT_NE(tool.standardError().find("bv3: Cannot open " + path("missing.qdf") + ": No such file or directory"),
+              std::string::npos)
+        << tool.standardError();
+}
+
+TEST_F(TransferE2eTest, AVanishingDeviceIsReportedAndLeavesNoFile) {
+    {
+        SCOPED_TRACE("bv3");
+        Simulator sim(path("sim"), {"--hang-up-after", "20000"});
+        const std::string target = path("bv3.raw");
+        ChildProcess tool = bv3({"upload", target, "--port", sim.device()});
+        EXPECT_EQ(tool.wait(), 1);
+        EXPECT_NE(tool.standardError().find("bv3: Transfer failed on " + sim.device()), std::string::npos)
+            << tool.standardError();
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_FALSE(fs::exists(target + ".partial"));
+    }
+    {
+        SCOPED_TRACE("dialog");
+        Simulator sim(path("sim2"), {"--hang-up-after", "20000"});
+        const std::string target = path("dialog.raw");
+        transfer::TfrmUpLoad dialog;
+        dialog.SetupDevice(sim.device(), serial::TBaudrate::br115200, target);
+        QTimer poll;
+        bool portReleased = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (dialog.session().failed()) {
+                poll.stop();
+                portReleased = !dialog.Comm1().IsOpen();
+                dialog.BitBtn1()->click();
+            }
+        });
+        poll.start(5);
+        EXPECT_EQ(dialog.exec(), 2);
+        EXPECT_TRUE(portReleased);
+        EXPECT_TRUE(dialog.Label1()->text().startsWith(QStringLiteral("Transfer failed on")));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_NE(boxes.shown()[0].text.find(target), std::string::npos);
+        EXPECT_FALSE(fs::exists(target));
+    }
+}
+
+}  // namespace
+}  // namespace bv3::testing

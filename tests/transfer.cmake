@@ -1,0 +1,21 @@
+# The serial transfers and their dialogs are not part of the Windows build yet.
+if(WIN32)
+  return()
+endif()
+bv3_add_test_suite(NAME test_transfer LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_upload.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_download.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_image_file.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_stbsim.cpp
+                   LIBS bv3::transfer bv3::stbsim)
+
+bv3_add_test_suite(NAME test_transfer_dialogs LABELS gui QT_OFFSCREEN
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialogs.cpp
+                   LIBS bv3::interface util)
+
+# Whole transfers against the simulator over a pseudo-terminal; they need the tools built.
+bv3_add_test_suite(NAME test_transfer_e2e LABELS e2e QT_OFFSCREEN
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_e2e.cpp
+                   LIBS bv3::interface bv3::stbsim)
+add_dependencies(test_transfer_e2e bv3 stb-sim)

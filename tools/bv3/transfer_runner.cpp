@@ -1,0 +1,213 @@
+#include "bv3/transfer_runner.h"
+
+#include "bv3/command_registry.h"
+#include "bv3/terminal_progress.h"
+#include "platform/manual_ui_thread.h"
+#include "serial/open_failure_hint.h"
+#include "transfer/download_dialog.h"
+#include "transfer/download_session.h"
+#include "transfer/port_setup.h"
+#include "transfer/upload_dialog.h"
+#include "transfer/upload_session.h"
+#include "ui/application.h"
+
+#include <atomic>
+#include <csignal>
+#include <optional>
+
+namespace bv3::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+using transfer::StatusLine;
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
+
+// Ctrl-C cancels the transfer like the dialog's Cancel button, for the life of the object.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        interrupted = false;
+        previous_ = std::signal(SIGINT, onInterrupt);
+    }
+    ~InterruptGuard() { std::signal(SIGINT, previous_); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*previous_)(int);
+};
+
+class TerminalView final : public transfer::TransferView, public transfer::Watchdog {
+public:
+    void showText(StatusLine line, const std::string& text) override {
+        if (line == StatusLine::Label2) {
+            progress_.counter(text);
+        } else if (text != lastStatus_) {
+            lastStatus_ = text;
+            progress_.status(text);
+        }
+    }
+    void showProgress(int percent) override { progress_.percent(percent); }
+    void showTransferred(std::int64_t done, std::int64_t total) override { progress_.transferred(done, total); }
+    void reportError(const std::string& text) override { error_ = text; }
+    void close() override { closed_ = true; }
+    void setEnabled(bool enabled) override {
+        deadline_ = enabled ? std::optional(std::chrono::steady_clock::now() + 3000ms) : std::nullopt;
+    }
+
+    bool closed() const { return closed_; }
+    bool watchdogDue() const { return deadline_ && std::chrono::steady_clock::now() >= *deadline_; }
+    const std::string& error() const { return error_; }
+    TerminalProgress& progress() { return progress_; }
+
+private:
+    TerminalProgress progress_;
+    std::string lastStatus_;
+    std::string error_;
+    bool closed_ = false;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+};
+
+serial::TBaudrate rateOf(std::uint32_t baud) {
+    if (const auto rate = transfer::baudRateForBits(baud)) {
+        return *rate;
+    }
+    throw CLI::ValidationError("--baud", std::to_string(baud) + " is not one of 9600, 19200, 38400, 57600, 115200");
+}
+
+// Binds a session's events to its port and runs the pumped loop until the view closes.
+template <class Session>
+void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, platform::ManualUiThread& ui,
+                   const TransferCommandOptions& options) {
+    comm.OnRxChar = [&](serial::TComm&, int count) { session.onRxChar(count); };
+    comm.OnError = [&](serial::TComm&, int errors) { session.onLineError(errors); };
+    comm.OnHandlerException = [&](serial::TComm&, std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& failure) {
+            session.abandon(failure.what());
+        }
+    };
+    session.setFilePath(options.file);
+    try {
+        session.start();
+    } catch (const serial::ECommError& failure) {
+        std::string message = "cannot open the port " + options.port + ": " + failure.what();
+        if (const std::string hint = serial::OpenFailureHint(failure, options.port); !hint.empty()) {
+            message += "\n" + hint;
+        }
+        throw CommandFailure(message);
+    }
+    if (!view.error().empty()) {
+        // The dialog would show this and wait for Cancel; on the command line there is no
+        // point in waiting for a receiver whose requests must all be refused.
+        comm.Close();
+        throw CommandFailure(view.error());
+    }
+    view.progress().status("Waiting for Qorda Connection...");
+    InterruptGuard guard;
+    while (!view.closed() && !session.failed()) {
+        ui.pump(20ms);
+        if constexpr (requires { session.onWatchdog(); }) {
+            if (view.watchdogDue()) {
+                session.onWatchdog();
+            }
+        }
+        if (interrupted) {
+            session.cancel();
+            comm.Close();
+            throw CommandFailure("cancelled");
+        }
+    }
+    comm.Close();
+    view.progress().finish();
+    if (session.failed()) {
+        throw CommandFailure(session.failure());
+    }
+}
+
+void runWithoutDialog(TransferDirection direction, const TransferCommandOptions& options) {
+    platform::ManualUiThread ui;
+    platform::UiThread* previous = platform::setUiThread(&ui);
+    struct Restore {
+        platform::UiThread* previous;
+        ~Restore() { platform::setUiThread(previous); }
+    } restore{previous};
+
+    serial::TComm comm;
+    transfer::configureTransferPort(comm);
+    comm.SetDeviceName(options.port);
+    comm.SetBaudRate(rateOf(options.baud));
+    TerminalView view;
+    if (direction == TransferDirection::Upload) {
+        transfer::UploadSession session(comm, view, view);
+        runOnTerminal(session, comm, view, ui, options);
+        std::fprintf(stderr, "bv3: received %d bytes into %s (%d retries)\n", transfer::uploadImageSize,
+                     options.file.c_str(), session.protocol().retryCount());
+    } else {
+        transfer::DownloadSession session(comm, view);
+        runOnTerminal(session, comm, view, ui, options);
+        if (!session.completed()) {
+            throw CommandFailure("the transfer ended before the receiver's end request");
+        }
+        std::fprintf(stderr, "bv3: sent %s to the receiver\n", options.file.c_str());
+    }
+}
+
+void runInDialog(TransferDirection direction, const TransferCommandOptions& options) {
+    ui::application();
+    const auto rate = rateOf(options.baud);
+    auto check = [&](const auto& session) {
+        if (session.failed()) {
+            throw CommandFailure(session.failure());
+        }
+        if (!session.completed()) {
+            throw CommandFailure("cancelled");
+        }
+    };
+    if (direction == TransferDirection::Upload) {
+        transfer::TfrmUpLoad dialog;
+        dialog.SetupDevice(options.port, rate, options.file);
+        if (!options.screenshot.empty()) {
+            dialog.setScreenshot(options.screenshot, static_cast<int>(options.screenshotPercent));
+        }
+        dialog.exec();
+        check(dialog.session());
+    } else {
+        transfer::TfrmDownload dialog;
+        dialog.SetupDevice(options.port, rate, options.file);
+        if (!options.screenshot.empty()) {
+            dialog.setScreenshot(options.screenshot, static_cast<int>(options.screenshotPercent));
+        }
+        dialog.exec();
+        check(dialog.session());
+    }
+}
+
+}  // namespace
+
+void addTransferOptions(CLI::App& command, TransferCommandOptions& options) {
+    command.add_option("FILE", options.file, "the image file")->required();
+    command.add_option("--port", options.port, "serial device: Com1..Com4 or a device path")->required();
+    addNumberOption(command, "--baud", options.baud, "line rate: 9600, 19200, 38400, 57600 or 115200 (default 115200)");
+    command.add_flag("--gui", options.gui, "run the transfer in its dialog");
+    command.add_option("--screenshot", options.screenshot, "with --gui: save a picture of the dialog (PNG)");
+    addNumberOption(command, "--screenshot-at", options.screenshotPercent,
+                    "with --screenshot: take it when the gauge reaches this percent (default 50)", 100);
+}
+
+void runTransfer(TransferDirection direction, const TransferCommandOptions& options) {
+    if (options.gui) {
+        runInDialog(direction, options);
+    } else {
+        runWithoutDialog(direction, options);
+    }
+}
+
+}  // namespace bv3::cli
