@@ -5,6 +5,9 @@
 #
 #   bash scripts/test-windows.sh          build and test
 #   BV3_WIN32_BUILD=dir bash ...          another build folder
+#   BV3_WIN32_SERIAL=1 bash ...           also runs the serial tests against a Wine COM port
+#                                         (COM9) mapped onto an echoing pseudo-terminal; not
+#                                         part of the normal run (see docs/windows.md)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BV3_WIN32_BUILD:-build-win32}
@@ -52,3 +55,14 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineboot --init >/dev/null 2>&1 || true
 fi
 "${display[@]}" ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+if [ "${BV3_WIN32_SERIAL:-0}" = "1" ]; then
+  namefile=$(mktemp)
+  python3 tests/scripts/pty_echo.py "$namefile" 300 &
+  echo_pid=$!
+  trap 'kill "$echo_pid" 2>/dev/null || true; rm -f "$namefile"' EXIT
+  for _ in $(seq 50); do [ -s "$namefile" ] && break; sleep 0.1; done
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM9 /d "$(cat "$namefile")" /f >/dev/null
+  wineserver -k 2>/dev/null || true  # the port mapping is read when the server starts
+  BV3_WIN32_SERIAL_PORT=COM9 wine "$build/bin/test_windows_serial.exe"
+fi
