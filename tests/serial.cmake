@@ -1,4 +1,5 @@
-# The serial transfers and their dialogs are not part of the Windows build yet.
+# These suites drive pseudo-terminals through POSIX (openpty) and Qt; the Windows build tests
+# the component against a Wine COM port in tests/windows.cmake.
 if(WIN32)
   return()
 endif()
