@@ -1,6 +1,7 @@
-// libtqrdll12.so: the stand-in for the receiver maker's encoder library. Its one entry takes
+// tqrdll12 (libtqrdll12.so, tqrdll12.dll): the stand-in for the receiver maker's encoder library. Its one entry takes
 // the loader configuration and the output path, exactly as the build driver calls the maker's
 // library, and writes a download image in our own format.
+#include "platform/library_entry.h"
 #include "qdf_encoder.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 // Returns 0 when the image was written, 1 when not; the reason goes to stderr because the
 // entry has no other channel for it (the driver does not read the result; it checks that the
 // output was written).
-extern "C" __attribute__((visibility("default"))) int EncodeQDF(const char* configPath, const char* outputPath) {
+extern "C" BV3_LIBRARY_EXPORT int BV3_LIBRARY_ENTRY EncodeQDF(const char* configPath, const char* outputPath) {
     try {
         if (configPath == nullptr || outputPath == nullptr) {
             std::fputs("tqrdll12: EncodeQDF needs a configuration and an output path\n", stderr);

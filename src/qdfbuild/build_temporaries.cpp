@@ -1,5 +1,6 @@
 #include "qdfbuild/build_temporaries.h"
 
+#include "platform/file_deletion.h"
 #include "qdfbuild/qdf_build_error.h"
 
 #include <algorithm>
@@ -53,8 +54,7 @@ void BuildTemporaries::write(const std::string& name, std::string_view text) {
 void BuildTemporaries::deleteAll() noexcept {
     for (const auto& name : deletionOrder_) {
         if (std::find(written_.begin(), written_.end(), name) != written_.end()) {
-            std::error_code ignored;
-            std::filesystem::remove(name, ignored);
+            platform::deleteFile(name);  // a failed deletion is ignored
         }
     }
     written_.clear();

@@ -1,4 +1,6 @@
 // A library that loads but lacks EncodeQDF: the driver must not call anything in it.
-extern "C" __attribute__((visibility("default"))) int EncodeQdfMisspelt(const char*, const char*) {
+#include "platform/library_entry.h"
+
+extern "C" BV3_LIBRARY_EXPORT int BV3_LIBRARY_ENTRY EncodeQdfMisspelt(const char*, const char*) {
     return 0;
 }

@@ -8,6 +8,8 @@
 //   unset or "write"  writes "SPY QDF" followed by the configuration's bytes, returns 0
 //   "nothing"         writes nothing and returns 0 (an encoder that silently did no work)
 //   "fail"            writes nothing and returns 1
+#include "platform/library_entry.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,7 +36,7 @@ int countCalls(const fs::path& log) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int EncodeQDF(const char* configPath, const char* outputPath) {
+extern "C" BV3_LIBRARY_EXPORT int BV3_LIBRARY_ENTRY EncodeQDF(const char* configPath, const char* outputPath) {
     const fs::path spyDirectory = environment("BV3_SPY_DIR");
     if (!spyDirectory.empty()) {
         fs::create_directories(spyDirectory);

@@ -1,0 +1,11 @@
+#pragma once
+// The service that shows a message box when no other is installed. Each build has exactly
+// one: the toolkit's (message_box_qt.cpp) or the platform's own (native/).
+
+#include "ui/message_box.h"
+
+namespace bv3::ui {
+
+MessageBoxService& defaultMessageBoxService();
+
+}  // namespace bv3::ui

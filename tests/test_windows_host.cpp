@@ -1,0 +1,360 @@
+// A host of our own for the 32-bit Windows library: it loads BV3Dll.dll the way the
+// channel-list editor does (LoadLibraryA, then GetProcAddress by ordinal or by name; nothing
+// here is linked against the library) and expects of each export what the Linux library
+// gives. The conversions are compared with the same conversions run in this process.
+//
+// The editor passes every argument in a 32-bit slot; for the 8-bit ones it leaves whatever the
+// slot held in the upper bytes. The calls below pass garbage there on purpose: the library
+// must read the low byte only.
+#include "channeldb/channel_database.h"
+#include "channeldb/qnf_reader.h"
+#include "channeldb/raw_to_qnf.h"
+#include "channeldb/raw_writer.h"
+#include "channeldb/uploaded_image.h"
+#include "platform/win32/windows_api.h"
+#include "qdf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace bv3::channeldb;
+
+// The editor's view of the exports: 8-bit arguments as whole 32-bit slots, C convention.
+using IdleEntry = void(__cdecl*)();
+using FileEntry = void(__cdecl*)(const char*, const char*);
+using RawEntry = void(__cdecl*)(const char*, const char*, std::uint32_t, std::uint32_t);
+using QdfEntry = void(__cdecl*)(const char*, const char*, std::uint32_t, std::uint32_t, std::uint32_t);
+
+constexpr std::uint32_t slotGarbage = 0xA5C3E100;
+
+struct ExportName {
+    int ordinal;
+    const char* name;
+};
+
+constexpr std::array<ExportName, 9> exportTable{{{1, "GetIRDModel"},
+                                                 {2, "V3QnfToQnf"},
+                                                 {3, "QnfToV3Qnf"},
+                                                 {4, "DownloadData"},
+                                                 {5, "UploadSystemID"},
+                                                 {6, "UploadData"},
+                                                 {7, "RawToQnf"},
+                                                 {8, "QnfToQDF"},
+                                                 {9, "VYRAbout"}}};
+
+struct ModuleRelease {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleRelease>;
+
+// BV3Dll.dll and tqrdll12.dll lie beside this program, where the loader looks first.
+Module loadLibrary() {
+    return Module(LoadLibraryA("BV3Dll.dll"));
+}
+
+template <class Entry>
+Entry entryAt(HMODULE module, LPCSTR nameOrOrdinal) {
+    FARPROC address = GetProcAddress(module, nameOrOrdinal);
+    Entry entry = nullptr;
+    static_assert(sizeof entry == sizeof address);
+    std::memcpy(&entry, &address, sizeof entry);
+    return entry;
+}
+
+LPCSTR byOrdinal(int ordinal) {
+    return MAKEINTRESOURCEA(ordinal);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+fs::path samplePath() {
+    return fs::path(BV3_SOURCE_DIR) / "samples" / "channels.qnf";
+}
+
+// A folder of its own that is also the current directory while it lives, because QnfToQDF
+// writes its temporary files there.
+class WorkingFolder {
+public:
+    WorkingFolder() : previous_(fs::current_path()) {
+        path_ = fs::temp_directory_path() /
+                ("bv3-windows-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial_++));
+        fs::create_directories(path_);
+        fs::current_path(path_);
+    }
+    ~WorkingFolder() {
+        std::error_code ignored;
+        fs::current_path(previous_, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    static inline int serial_ = 0;
+    fs::path previous_;
+    fs::path path_;
+};
+
+TEST(WindowsExports, EveryOrdinalAndNameLeadToTheSameEntry) {
+    const Module library = loadLibrary();
+    ASSERT_NE(library, nullptr) << "BV3Dll.dll did not load, error " << GetLastError();
+    for (const auto& entry : exportTable) {
+        const FARPROC named = GetProcAddress(library.get(), entry.name);
+        EXPECT_NE(named, nullptr) << entry.name;
+        EXPECT_EQ(named, GetProcAddress(library.get(), byOrdinal(entry.ordinal))) << entry.name;
+    }
+    EXPECT_EQ(GetProcAddress(library.get(), byOrdinal(10)), nullptr);
+    // The C convention exports carry no decoration a host would have to spell.
+    EXPECT_EQ(GetProcAddress(library.get(), "_RawToQnf"), nullptr);
+    EXPECT_EQ(GetProcAddress(library.get(), "QnfToQDF@20"), nullptr);
+}
+
+TEST(WindowsExports, TheStandInEncoderOffersItsEntryUndecorated) {
+    const Module encoder(LoadLibraryA("tqrdll12.dll"));
+    ASSERT_NE(encoder, nullptr) << "tqrdll12.dll did not load, error " << GetLastError();
+    EXPECT_NE(GetProcAddress(encoder.get(), "EncodeQDF"), nullptr);
+    EXPECT_EQ(GetProcAddress(encoder.get(), "EncodeQDF@8"), nullptr);
+}
+
+// Each case below runs once with the entries looked up by ordinal and once by name.
+class WindowsHost : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        library_ = loadLibrary();
+        ASSERT_NE(library_, nullptr) << "BV3Dll.dll did not load, error " << GetLastError();
+    }
+
+    template <class Entry>
+    Entry entry(int ordinal) const {
+        const LPCSTR key = GetParam() ? byOrdinal(ordinal) : exportTable.at(static_cast<std::size_t>(ordinal - 1)).name;
+        const auto found = entryAt<Entry>(library_.get(), key);
+        EXPECT_NE(found, nullptr) << "export " << ordinal;
+        return found;
+    }
+
+private:
+    Module library_;
+};
+
+TEST_P(WindowsHost, CompressionRoundTripRestoresTheList) {
+    const WorkingFolder folder;
+    const std::string original = readFile(samplePath());
+    ASSERT_FALSE(original.empty());
+    const fs::path packed = folder / "channels.v3q";
+    const fs::path restored = folder / "restored.qnf";
+
+    entry<FileEntry>(3)(samplePath().string().c_str(), packed.string().c_str());
+    const std::string container = readFile(packed);
+    ASSERT_GT(container.size(), 8u);
+    EXPECT_EQ(container.substr(0, 4), "!HZL");
+    EXPECT_LT(container.size(), original.size());
+
+    entry<FileEntry>(2)(packed.string().c_str(), restored.string().c_str());
+    EXPECT_EQ(readFile(restored), original);
+}
+
+struct Selectors {
+    std::uint8_t configVariant;
+    std::uint8_t modelCode;
+};
+
+TEST_P(WindowsHost, RawToQnfWritesWhatTheConversionWrites) {
+    ChannelDatabase db;
+    readQnfFile(samplePath().string(), db);
+    for (const Selectors selectors : {Selectors{3, 5}, Selectors{0, 1}, Selectors{1, 4}}) {
+        const WorkingFolder folder;
+        const fs::path raw = folder / "upload.raw";
+        const auto upload = composeUploadedImage(buildConfigImage(db, selectors.configVariant, selectors.modelCode),
+                                                 buildServiceImage(db, selectors.modelCode), selectors.modelCode);
+        writeImageFile(raw.string(), upload);
+        const fs::path expected = folder / "expected.qnf";
+        rawToQnf(raw.string(), expected.string(), selectors.configVariant, selectors.modelCode);
+
+        const fs::path written = folder / "written.qnf";
+        entry<RawEntry>(7)(raw.string().c_str(), written.string().c_str(), slotGarbage | selectors.configVariant,
+                           slotGarbage | selectors.modelCode);
+        EXPECT_EQ(readFile(written), readFile(expected)) << "model " << int{selectors.modelCode};
+    }
+}
+
+struct QdfCase {
+    Selectors selectors;
+    std::uint32_t serviceAddress;
+};
+
+TEST_P(WindowsHost, QnfToQdfBuildsTheImagesThroughTheStandInEncoder) {
+    ChannelDatabase db;
+    readQnfFile(samplePath().string(), db);
+    for (const QdfCase& c : {QdfCase{{3, 5}, 0xB0000}, QdfCase{{0, 4}, 0xA0000}}) {
+        const WorkingFolder folder;
+        const fs::path qdf = folder / "channels.qdf";
+        entry<QdfEntry>(8)(samplePath().string().c_str(), qdf.string().c_str(), slotGarbage | c.selectors.configVariant,
+                           slotGarbage | c.selectors.modelCode, 0x12345678);
+
+        const std::string image = readFile(qdf);
+        ASSERT_FALSE(image.empty()) << "no download image written";
+        const auto report =
+            bv3::qdf::decodeQdfImage(std::span(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()));
+        const auto config = buildConfigImage(db, c.selectors.configVariant, c.selectors.modelCode);
+        const auto service = buildServiceImage(db, c.selectors.modelCode);
+        ASSERT_EQ(report.blocks.size(), 3u);
+        EXPECT_EQ(report.blocks[0].address, 0u);
+        EXPECT_EQ(report.blocks[0].data, config);
+        EXPECT_EQ(report.blocks[1].address, 0x2000u);
+        EXPECT_EQ(report.blocks[1].data, config);
+        EXPECT_EQ(report.blocks[2].address, c.serviceAddress);
+        EXPECT_EQ(report.blocks[2].data, service);
+        for (const char* temporary : {"qorda.cfg", "Config.raw", "Service.raw"}) {
+            EXPECT_FALSE(fs::exists(folder / temporary)) << temporary << " was left behind";
+        }
+    }
+}
+
+// Answers the library's error boxes while it lives, remembering their texts: on a desktop
+// (the virtual display of the test run) a box would otherwise wait for a person forever.
+class ErrorBoxAnswerer {
+public:
+    ErrorBoxAnswerer()
+        : thread_([this] {
+              while (!stop_) {
+                  if (HWND box = FindWindowA(nullptr, "Error"); box != nullptr && IsWindowVisible(box)) {
+                      EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&texts_));
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                      Sleep(200);
+                  }
+                  Sleep(20);
+              }
+          }) {}
+    ~ErrorBoxAnswerer() { finish(); }
+    ErrorBoxAnswerer(const ErrorBoxAnswerer&) = delete;
+    ErrorBoxAnswerer& operator=(const ErrorBoxAnswerer&) = delete;
+
+    // Stops answering (after the calls have returned) and hands over what the boxes said.
+    std::string finish() {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        }
+        return texts_;
+    }
+
+private:
+    static BOOL CALLBACK collectText(HWND child, LPARAM texts) {
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof text);
+        *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
+        return TRUE;
+    }
+    std::atomic<bool> stop_{false};
+    std::string texts_;
+    std::thread thread_;
+};
+
+TEST_P(WindowsHost, AFailureStaysInsideTheCallAndNamesTheFile) {
+    // On a desktop the error box tells; without one the text goes to the error output.
+    const WorkingFolder folder;
+    const fs::path missing = folder / "missing.qnf";
+    const fs::path qdf = folder / "never.qdf";
+    ErrorBoxAnswerer answerer;
+    testing::internal::CaptureStderr();
+    entry<QdfEntry>(8)(missing.string().c_str(), qdf.string().c_str(), 3, 5, 0);
+    entry<RawEntry>(7)(missing.string().c_str(), qdf.string().c_str(), 3, 5);
+    const std::string told = testing::internal::GetCapturedStderr() + answerer.finish();
+    EXPECT_NE(told.find("missing.qnf"), std::string::npos) << told;
+    EXPECT_FALSE(fs::exists(qdf));
+    for (const char* temporary : {"qorda.cfg", "Config.raw", "Service.raw"}) {
+        EXPECT_FALSE(fs::exists(folder / temporary)) << temporary << " was left behind";
+    }
+}
+
+// What a person would see of the about box, read from outside while it is open.
+struct SeenWindow {
+    bool found = false;
+    RECT frame{};
+    RECT client{};
+    LONG style = 0;
+    bool hostDisabled = false;
+};
+
+bool windowsCanBeShown() {
+    HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    if (probe == nullptr) {
+        return false;
+    }
+    DestroyWindow(probe);
+    return true;
+}
+
+TEST_P(WindowsHost, TheAboutBoxShowsItsLayoutAndReturnsTheCancelResult) {
+    using AboutEntry = std::int32_t(__cdecl*)();
+    if (!windowsCanBeShown()) {
+        // Without a desktop the box cannot open: the call still returns 2 and says why.
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(entry<AboutEntry>(9)(), 2);
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_NE(told.find("BV3 DLL"), std::string::npos) << told;
+        GTEST_SKIP() << "no desktop to show the about box on";
+    }
+    // A host window of this thread, which the modal box must disable while it is open.
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    SeenWindow seen;
+    std::thread watcher([&seen, host] {
+        for (int attempt = 0; attempt < 500 && !seen.found; ++attempt) {
+            if (HWND box = FindWindowA(nullptr, "BV3 DLL"); box != nullptr && IsWindowVisible(box)) {
+                seen.found = true;
+                GetWindowRect(box, &seen.frame);
+                GetClientRect(box, &seen.client);
+                seen.style = GetWindowLongA(box, GWL_STYLE);
+                seen.hostDisabled = IsWindowEnabled(host) == FALSE;
+                PostMessageA(box, WM_CLOSE, 0, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    const std::int32_t result = entry<AboutEntry>(9)();
+    watcher.join();
+    EXPECT_EQ(result, 2);
+    ASSERT_TRUE(seen.found) << "the about box never appeared";
+    EXPECT_EQ(seen.frame.left, 498);
+    EXPECT_EQ(seen.frame.top, 388);
+    EXPECT_EQ(seen.client.right - seen.client.left, 155);
+    EXPECT_EQ(seen.client.bottom - seen.client.top, 43);
+    EXPECT_NE(seen.style & WS_SYSMENU, 0);
+    EXPECT_EQ(seen.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_TRUE(seen.hostDisabled);
+    EXPECT_TRUE(IsWindowEnabled(host)) << "the host stays disabled after the box closed";
+    DestroyWindow(host);
+}
+
+TEST_P(WindowsHost, TheIdleExportsDoNothing) {
+    const WorkingFolder folder;
+    entry<IdleEntry>(1)();
+    entry<IdleEntry>(5)();
+    EXPECT_TRUE(fs::is_empty(folder / ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(LookUp, WindowsHost, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "ByOrdinal" : "ByName"; });
+
+}  // namespace

@@ -1,0 +1,31 @@
+# The 32-bit Windows build: the export directories a host relies on, and the library loaded by
+# a host program the way the channel-list editor does (run under Wine through CMake's
+# cross-compiling emulator).
+if(NOT WIN32)
+  return()
+endif()
+
+set(BV3_OBJDUMP ${CMAKE_OBJDUMP})
+set(bv3_dll_exports "1:GetIRDModel;2:V3QnfToQnf;3:QnfToV3Qnf;4:DownloadData;5:UploadSystemID;6:UploadData;7:RawToQnf;8:QnfToQDF;9:VYRAbout")
+add_test(NAME windows.export_table
+         COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:BV3Dll> -DOBJDUMP=${BV3_OBJDUMP} -DDLL_NAME=BV3Dll.dll
+                 "-DEXPORTS=${bv3_dll_exports}" -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
+add_test(NAME windows.encoder_export_table
+         COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:tqrdll12> -DOBJDUMP=${BV3_OBJDUMP} -DDLL_NAME=tqrdll12.dll
+                 -DEXPORTS=1:EncodeQDF -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
+set_tests_properties(windows.export_table windows.encoder_export_table PROPERTIES LABELS unit)
+
+# The host stand-in: loads BV3Dll.dll (and through it tqrdll12.dll) from beside itself.
+bv3_add_test_suite(NAME test_windows_host LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_host.cpp
+                   LIBS bv3::channeldb bv3::qdf_format)
+add_dependencies(test_windows_host BV3Dll tqrdll12)
+# A box nobody answers would wait for ever; the whole suite needs seconds.
+set_tests_properties(test_windows_host PROPERTIES TIMEOUT 180)
+
+# The serial component on the Windows communications API, against the Wine COM port that the
+# test script maps onto an echoing pseudo-terminal (skipped when no port is named).
+bv3_add_test_suite(NAME test_windows_serial LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_serial.cpp
+                   LIBS bv3::serial)
+set_tests_properties(test_windows_serial PROPERTIES TIMEOUT 120)
