@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, and runs every test twice, in a plain
-# build and in an AddressSanitizer + UndefinedBehaviorSanitizer build, then replays and
-# briefly runs the fuzz targets under libFuzzer.
+# build and in an AddressSanitizer + UndefinedBehaviorSanitizer build, then cross-builds the
+# Windows library and tests it under Wine, then briefly runs the fuzz targets under libFuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -16,6 +16,11 @@ if [ "${BV3_SKIP_SANITIZED:-0}" != "1" ]; then
   cmake --build build-asan
   export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+fi
+
+if [ "${BV3_SKIP_WINDOWS:-0}" != "1" ]; then
+  # The 32-bit Windows library, cross-built with mingw-w64 and tested under Wine.
+  bash scripts/test-windows.sh
 fi
 
 if [ "${BV3_SKIP_FUZZ:-0}" != "1" ]; then

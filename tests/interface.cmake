@@ -17,3 +17,10 @@ set_tests_properties(interface.export_table PROPERTIES LABELS unit)
 add_test(NAME interface.host_finds_exports COMMAND bv3-host $<TARGET_FILE:BV3Dll> exports)
 add_test(NAME interface.host_calls_idle_exports COMMAND bv3-host $<TARGET_FILE:BV3Dll> idle)
 set_tests_properties(interface.host_finds_exports interface.host_calls_idle_exports PROPERTIES LABELS unit)
+if(BV3_SANITIZE)
+  # The host unloads the library before it exits, as an editor does. LeakSanitizer then no
+  # longer sees the library's static objects, so the memory they still hold looks lost; the
+  # leak check for an in-process host lives in the other suites.
+  set_tests_properties(interface.host_finds_exports interface.host_calls_idle_exports
+                       PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+endif()
