@@ -24,3 +24,11 @@ if(BV3_SANITIZE)
   set_tests_properties(interface.host_finds_exports interface.host_calls_idle_exports
                        PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 endif()
+
+# The command examples of README.md run as written. The sanitized build skips them: they
+# repeat what the suites above already run there, at several times the cost.
+if(NOT BV3_SANITIZE)
+  add_test(NAME readme.examples
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/readme_examples.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+  set_tests_properties(readme.examples PROPERTIES LABELS e2e TIMEOUT 900)
+endif()
