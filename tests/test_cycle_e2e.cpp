@@ -107,11 +107,18 @@ private:
 };
 
 // Qt's notes about the session (no XDG_RUNTIME_DIR in a bare test environment) are not errors.
+// The sample holds favourite lists 1..3, which the one-list models do not keep; bv3 says so
+// in one warning line when it lays the sample out for them. That is expected here.
+bool isExpectedNote(const std::string& line) {
+    return line.starts_with("QStandardPaths: ") ||
+           (line.starts_with("bv3: warning: ") && line.find("favourite list") != std::string::npos);
+}
+
 std::string withoutToolkitNotes(const std::string& text) {
     std::string out;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        if (!line.starts_with("QStandardPaths: ")) {
+        if (!isExpectedNote(line)) {
             out += line + "\n";
         }
     }
