@@ -20,13 +20,7 @@ TfrmUpLoad::TfrmUpLoad()
 
     Comm1().OnRxChar = [this](serial::TComm& sender, int count) { Comm1RxChar(sender, count); };
     Comm1().OnError = [this](serial::TComm& sender, int errors) { Comm1Error(sender, errors); };
-    Comm1().OnHandlerException = [this](serial::TComm&, std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& failure) {
-            session_.abandon(failure.what());
-        }
-    };
+    abandonOnHandlerFailure(session_);
 }
 
 void TfrmUpLoad::FormShow() {
