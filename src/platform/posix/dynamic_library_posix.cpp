@@ -46,25 +46,6 @@ DynamicLibrary::DynamicLibrary(const std::string& name) : name_(name), fileName_
     }
 }
 
-DynamicLibrary::~DynamicLibrary() {
-    close();
-}
-
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : name_(std::move(other.name_)),
-      fileName_(std::move(other.fileName_)),
-      handle_(std::exchange(other.handle_, nullptr)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        close();
-        name_ = std::move(other.name_);
-        fileName_ = std::move(other.fileName_);
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
 void* DynamicLibrary::symbol(const std::string& symbolName) const {
     if (handle_ == nullptr) {
         return nullptr;
