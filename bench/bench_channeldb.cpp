@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include "full_database.h"
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -19,52 +21,12 @@
 #include <string>
 
 using namespace bv3::channeldb;
+using bv3::bench::fullDatabase;
 
 namespace {
 
 constexpr std::uint8_t model = 1;
 constexpr std::uint8_t variant = 3;
-
-std::unique_ptr<ChannelDatabase> fullDatabase() {
-    auto db = std::make_unique<ChannelDatabase>();
-    db->tsCount = tsCapacity;
-    db->networkCount = networkCapacity;
-    db->providerCount = providerCapacity;
-    for (std::size_t i = 0; i < networkCapacity; ++i) {
-        db->networks[i].netName = "Network " + std::to_string(i);
-        db->providers[i].provName = "Provider " + std::to_string(i);
-    }
-    for (std::size_t i = 0; i < tsCapacity; ++i) {
-        TsRecord& t = db->transportStreams[i];
-        t.tsWordA = static_cast<std::uint16_t>(i);
-        t.networkIndex = static_cast<std::uint32_t>(i % networkCapacity);
-        t.tsLongA = 10700 + static_cast<std::uint32_t>(i);
-        t.tsLongB = 27500;
-    }
-    for (std::size_t i = 0; i < serviceCapacity; ++i) {
-        ServiceRecord& s = db->services[i];
-        s.serviceKind = i < serviceCapacity / 2 ? 0 : 1;
-        s.svcWordA = static_cast<std::uint16_t>(10000 + i);
-        s.svcWordB = static_cast<std::uint16_t>(100 + i);
-        s.svcFlag0 = 1;
-        s.tsIndex = static_cast<std::uint32_t>(i % tsCapacity);
-        s.providerIndex = static_cast<std::uint32_t>(i % providerCapacity);
-        s.svcName = "Service number " + std::to_string(i);
-    }
-    db->videoCount = serviceCapacity / 2;
-    db->audioCount = serviceCapacity / 2;
-    for (auto& group : db->favEntry) {
-        for (auto& list : group) {
-            for (std::size_t e = 0; e < list.size(); ++e) {
-                list[e] = static_cast<std::uint16_t>(e * 7);
-            }
-        }
-    }
-    for (auto& group : db->favCount) {
-        group.fill(favouriteEntryCapacity);
-    }
-    return db;
-}
 
 const std::vector<std::uint8_t>& fullUpload() {
     static const std::vector<std::uint8_t> upload = [] {

@@ -8,44 +8,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include "full_database.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 using namespace bv3::channeldb;
+using bv3::bench::fullDatabase;
 
 namespace {
 
 constexpr std::uint8_t model = 1;
 constexpr std::uint8_t variant = 3;
-
-std::unique_ptr<ChannelDatabase> fullDatabase() {
-    auto db = std::make_unique<ChannelDatabase>();
-    db->tsCount = tsCapacity;
-    db->networkCount = networkCapacity;
-    db->providerCount = providerCapacity;
-    for (std::size_t i = 0; i < networkCapacity; ++i) {
-        db->networks[i].netName = "Network " + std::to_string(i);
-        db->providers[i].provName = "Provider " + std::to_string(i);
-    }
-    for (std::size_t i = 0; i < tsCapacity; ++i) {
-        db->transportStreams[i].networkIndex = static_cast<std::uint32_t>(i % networkCapacity);
-    }
-    for (std::size_t i = 0; i < serviceCapacity; ++i) {
-        ServiceRecord& s = db->services[i];
-        s.serviceKind = i < serviceCapacity / 2 ? 0 : 1;
-        s.tsIndex = static_cast<std::uint32_t>(i % tsCapacity);
-        s.providerIndex = static_cast<std::uint32_t>(i % providerCapacity);
-        s.channelNumber = static_cast<std::uint16_t>(i + 1);
-        s.svcName = "Service number " + std::to_string(i);
-    }
-    db->videoCount = serviceCapacity / 2;
-    db->audioCount = serviceCapacity / 2;
-    for (auto& group : db->favCount) {
-        group.fill(favouriteEntryCapacity);
-    }
-    return db;
-}
 
 void BM_CheckUploadedImage(benchmark::State& state) {
     const auto db = fullDatabase();
