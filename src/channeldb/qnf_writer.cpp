@@ -26,7 +26,7 @@ public:
     void number(T value) {
         char digits[24];
         const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        out_.append(digits, result.ptr);
+        out_.append(digits, static_cast<std::size_t>(result.ptr - digits));
     }
     template <std::integral T>
     void column(T value) {
