@@ -12,19 +12,8 @@
 
 namespace {
 
+using bv3::interface::CurrentObject;
 using bv3::ui::mrCancel;
-
-// Makes `object` the current one of its class for the length of the call.
-class CurrentObject {
-public:
-    CurrentObject(void*& slot, void* object) : slot_(slot) { slot_ = object; }
-    ~CurrentObject() { slot_ = nullptr; }
-    CurrentObject(const CurrentObject&) = delete;
-    CurrentObject& operator=(const CurrentObject&) = delete;
-
-private:
-    void*& slot_;
-};
 
 template <class Dialog>
 int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, const char* filePath) {

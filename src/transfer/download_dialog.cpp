@@ -1,4 +1,5 @@
 #include "transfer/download_dialog.h"
+#include "transfer/handler_failure.h"
 
 namespace bv3::transfer {
 
@@ -6,7 +7,7 @@ TfrmDownload::TfrmDownload() : TransferDialog(QStringLiteral("PC to STB"), QSize
     setObjectName(QStringLiteral("frmDownload"));
     Comm1().OnRxChar = [this](serial::TComm& sender, int count) { Comm1RxChar(sender, count); };
     Comm1().OnError = [this](serial::TComm& sender, int errors) { Comm1Error(sender, errors); };
-    abandonOnHandlerFailure(session_);
+    abandonOnHandlerFailure(Comm1(), session_);
 }
 
 void TfrmDownload::FormShow() {

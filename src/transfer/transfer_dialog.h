@@ -11,7 +11,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <exception>
 #include <string>
 
 class QFrame;
@@ -65,19 +64,6 @@ protected:
     void showStartFailure(const std::exception& failure);
     void takeScreenshotNow();
     virtual QLabel* lineLabel(StatusLine line) const;
-
-    // A port handler that raises (a "Read error" or "Write error" of the port) ends the
-    // session's transfer with that message instead of leaving the dialog half-way.
-    template <class Session>
-    void abandonOnHandlerFailure(Session& session) {
-        Comm1().OnHandlerException = [&session](serial::TComm&, std::exception_ptr error) {
-            try {
-                std::rethrow_exception(error);
-            } catch (const std::exception& failure) {
-                session.abandon(failure.what());
-            }
-        };
-    }
 
 private:
     serial::TComm comm1_;

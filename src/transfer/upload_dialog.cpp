@@ -1,4 +1,5 @@
 #include "transfer/upload_dialog.h"
+#include "transfer/handler_failure.h"
 
 #include "ui/modal_result.h"
 
@@ -20,7 +21,7 @@ TfrmUpLoad::TfrmUpLoad()
 
     Comm1().OnRxChar = [this](serial::TComm& sender, int count) { Comm1RxChar(sender, count); };
     Comm1().OnError = [this](serial::TComm& sender, int errors) { Comm1Error(sender, errors); };
-    abandonOnHandlerFailure(session_);
+    abandonOnHandlerFailure(Comm1(), session_);
 }
 
 void TfrmUpLoad::FormShow() {

@@ -1,45 +1,44 @@
 // UploadData, DownloadData and VYRAbout in the Windows library, which has no toolkit: the
-// about box is a plain Win32 window. The serial transfers are not part of this build yet:
-// they say so in an error box instead of returning silently, and the result is the cancel
-// result as after any transfer.
+// transfer dialogs and the about box are plain Win32 windows.
 #include "BV3Dll.h"
 #include "interface/current_objects.h"
 #include "interface/export_frame.h"
+#include "transfer/native/download_dialog_native.h"
+#include "transfer/native/upload_dialog_native.h"
 #include "ui/native/about_box_native.h"
 
 #include <string>
 
 namespace {
 
+using bv3::interface::CurrentObject;
+
 constexpr int32_t modalResultCancel = 2;
 
-// Makes `object` the current one of its class for the length of the call.
-class CurrentObject {
-public:
-    CurrentObject(void*& slot, void* object) : slot_(slot) { slot_ = object; }
-    ~CurrentObject() { slot_ = nullptr; }
-    CurrentObject(const CurrentObject&) = delete;
-    CurrentObject& operator=(const CurrentObject&) = delete;
-
-private:
-    void*& slot_;
-};
-
-int32_t transferNotAvailable(const char* exportName, const char* filePath) {
-    bv3::interface::reportFailure(std::string(exportName) + ": cannot transfer \"" +
-                                  (filePath != nullptr ? filePath : "") +
-                                  "\": the serial transfers are not available in this build of BV3Dll.dll");
-    return modalResultCancel;
+template <class Dialog>
+int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
+    // The dialog is released when the call ends: once closed it is never used again, and
+    // releasing it releases its port.
+    Dialog dialog;
+    const CurrentObject current(slot, &dialog);
+    dialog.Setup(portIndex, baudIndex, filePath != nullptr ? std::string(filePath) : std::string());
+    return dialog.ShowModal();
 }
 
 }  // namespace
 
-extern "C" BV3_API int32_t BV3_CALL UploadData(uint8_t, uint8_t, const char* filePath) {
-    return transferNotAvailable("UploadData", filePath);
+extern "C" BV3_API int32_t BV3_CALL UploadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
+    return bv3::interface::runExport("UploadData", modalResultCancel, [&] {
+        return runTransferDialog<bv3::transfer::native::TfrmUpLoad>(bv3::interface::current::uploadDialog,
+                                                                    portIndex, baudIndex, filePath);
+    });
 }
 
-extern "C" BV3_API int32_t BV3_CALL DownloadData(uint8_t, uint8_t, const char* filePath) {
-    return transferNotAvailable("DownloadData", filePath);
+extern "C" BV3_API int32_t BV3_CALL DownloadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
+    return bv3::interface::runExport("DownloadData", modalResultCancel, [&] {
+        return runTransferDialog<bv3::transfer::native::TfrmDownload>(bv3::interface::current::downloadDialog,
+                                                                      portIndex, baudIndex, filePath);
+    });
 }
 
 extern "C" BV3_API int32_t BV3_CALL VYRAbout(void) {

@@ -2,6 +2,8 @@
 // GDI on WM_PAINT, and a modal loop that disables the thread's other windows (the host's) for
 // as long as the form is open, as a modal form of the original toolkit does.
 #include "platform/native_form.h"
+#include "platform/win32/form_font.h"
+#include "platform/win32/modal_loop.h"
 #include "platform/win32/windows_api.h"
 
 #include <memory>
@@ -13,17 +15,12 @@ namespace bv3::platform {
 
 namespace {
 
+using win32::Font;
+
 constexpr char formClassName[] = "BV3NativeForm";
 
-struct FontRelease {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontRelease>;
-
 Font createFont(const NativeForm& form, bool bold) {
-    return Font(CreateFontA(form.fontHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            form.fontName.c_str()));
+    return win32::createFormFont(form.fontName, form.fontHeight, bold);
 }
 
 // What the window procedure needs while the form is open.
@@ -89,35 +86,6 @@ void registerFormClass() {
     }
 }
 
-// The thread's enabled top-level windows other than the form: disabled while it is modal.
-class DisabledWindows {
-public:
-    explicit DisabledWindows(HWND form) : form_(form) {
-        EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(this));
-        for (HWND window : windows_) {
-            EnableWindow(window, FALSE);
-        }
-    }
-    ~DisabledWindows() {
-        for (HWND window : windows_) {
-            EnableWindow(window, TRUE);
-        }
-    }
-    DisabledWindows(const DisabledWindows&) = delete;
-    DisabledWindows& operator=(const DisabledWindows&) = delete;
-
-private:
-    static BOOL CALLBACK collect(HWND window, LPARAM self) {
-        auto* disabled = reinterpret_cast<DisabledWindows*>(self);
-        if (window != disabled->form_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
-            disabled->windows_.push_back(window);
-        }
-        return TRUE;
-    }
-    HWND form_;
-    std::vector<HWND> windows_;
-};
-
 }  // namespace
 
 int runNativeForm(const NativeForm& form) {
@@ -132,38 +100,18 @@ int runNativeForm(const NativeForm& form) {
     const DWORD extendedStyle = WS_EX_DLGMODALFRAME;
     RECT frame{0, 0, form.clientWidth, form.clientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
-    HWND owner = GetActiveWindow();
     HWND window = CreateWindowExA(extendedStyle, formClassName, form.caption.c_str(), style, form.left, form.top,
-                                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                                  frame.right - frame.left, frame.bottom - frame.top, GetActiveWindow(), nullptr,
                                   GetModuleHandleA(nullptr), &state);
     if (window == nullptr) {
         throw std::runtime_error("cannot show the window \"" + form.caption + "\" (error " +
                                  std::to_string(GetLastError()) + ")");
     }
-    {
-        const DisabledWindows disabled(window);
-        ShowWindow(window, SW_SHOWNORMAL);
-        UpdateWindow(window);
-        MSG message{};
-        while (!state.closed) {
-            const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-            if (got == 0) {
-                // The host is quitting: end the form and hand the quit on to the host's loop.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                break;
-            }
-            if (got == -1) {
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (IsWindow(window)) {
-            DestroyWindow(window);
-        }
-    }
-    if (owner != nullptr && IsWindow(owner)) {
-        SetActiveWindow(owner);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    win32::runModalLoop(window, [&state] { return state.closed; });
+    if (IsWindow(window)) {
+        DestroyWindow(window);
     }
     return nativeModalCancel;
 }

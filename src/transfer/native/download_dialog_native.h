@@ -1,0 +1,29 @@
+#pragma once
+// TfrmDownload ("PC to STB") for builds without a toolkit: serves the bytes of a file to the
+// receiver's requests until its end request.
+
+#include "transfer/download_session.h"
+#include "transfer/native/transfer_dialog_native.h"
+
+namespace bv3::transfer::native {
+
+class TfrmDownload final : public TransferDialog {
+public:
+    TfrmDownload();
+
+    const DownloadSession& session() const { return session_; }
+
+    void FormShow() override;
+    void Comm1RxChar(serial::TComm& sender, int count);
+    void Comm1Error(serial::TComm& sender, int errors);
+    void BitBtn1Click() override;
+
+protected:
+    void CloseBoxClicked() override;
+
+private:
+    void setFilePath(const std::string& path) override { session_.setFilePath(path); }
+    DownloadSession session_;
+};
+
+}  // namespace bv3::transfer::native
