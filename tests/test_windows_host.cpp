@@ -347,6 +347,69 @@ TEST_P(WindowsHost, TheAboutBoxShowsItsLayoutAndReturnsTheCancelResult) {
     DestroyWindow(host);
 }
 
+// What a person would see of a transfer dialog, read from outside while it is open.
+struct SeenDialog {
+    bool found = false;
+    RECT client{};
+    LONG extendedStyle = 0;
+};
+
+// Waits for the dialog with `caption`, answering the error box of a port that cannot be
+// opened on the way, reads it and presses its Cancel button.
+SeenDialog cancelDialogWhenShown(const char* caption) {
+    SeenDialog seen;
+    for (int attempt = 0; attempt < 500 && !seen.found; ++attempt) {
+        if (HWND box = FindWindowA(nullptr, "Error"); box != nullptr && IsWindowVisible(box)) {
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        HWND dialog = FindWindowA(nullptr, caption);
+        if (dialog != nullptr && IsWindowVisible(dialog) && FindWindowA(nullptr, "Error") == nullptr) {
+            seen.found = true;
+            GetClientRect(dialog, &seen.client);
+            seen.extendedStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
+            PostMessageA(FindWindowExA(dialog, nullptr, "BUTTON", "Cancel"), BM_CLICK, 0, 0);
+        }
+        Sleep(20);
+    }
+    return seen;
+}
+
+TEST_P(WindowsHost, TheTransferDialogsOpenAndCancelReturnsTheCancelResult) {
+    using TransferEntry = std::int32_t(__cdecl*)(std::uint32_t, std::uint32_t, const char*);
+    const WorkingFolder folder;
+    const fs::path target = folder / "upload.raw";
+    if (!windowsCanBeShown()) {
+        // Without a desktop the dialog cannot open: the call still returns 2 and says why.
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(entry<TransferEntry>(6)(0xABCDEF03u, 0x12345600u, target.string().c_str()), 2);
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_NE(told.find("STB to PC"), std::string::npos) << told;
+        GTEST_SKIP() << "no desktop to show the transfer dialogs on";
+    }
+    struct Case {
+        int ordinal;
+        const char* caption;
+        LONG clientWidth;
+        LONG clientHeight;
+        bool fileRemains;
+    };
+    for (const Case c : {Case{6, "STB to PC", 362, 59, false}, Case{4, "PC to STB", 358, 58, true}}) {
+        std::ofstream(target, std::ios::binary) << "an earlier image";
+        SeenDialog seen;
+        std::thread watcher([&seen, &c] { seen = cancelDialogWhenShown(c.caption); });
+        // The upper bytes of the 8-bit arguments' slots are not the library's to read.
+        const std::int32_t result = entry<TransferEntry>(c.ordinal)(0xABCDEF03u, 0x12345600u, target.string().c_str());
+        watcher.join();
+        EXPECT_EQ(result, 2) << c.caption;
+        ASSERT_TRUE(seen.found) << c.caption << " never appeared";
+        EXPECT_EQ(seen.client.right, c.clientWidth) << c.caption;
+        EXPECT_EQ(seen.client.bottom, c.clientHeight) << c.caption;
+        EXPECT_NE(seen.extendedStyle & WS_EX_TOPMOST, 0) << c.caption;
+        // Cancel deletes an upload's target; a download only reads its file.
+        EXPECT_EQ(fs::exists(target), c.fileRemains) << c.caption;
+    }
+}
+
 TEST_P(WindowsHost, TheIdleExportsDoNothing) {
     const WorkingFolder folder;
     entry<IdleEntry>(1)();

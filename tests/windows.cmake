@@ -29,3 +29,9 @@ bv3_add_test_suite(NAME test_windows_serial LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_serial.cpp
                    LIBS bv3::serial)
 set_tests_properties(test_windows_serial PROPERTIES TIMEOUT 120)
+
+# The transfer dialogs on the platform's own windows and the UI thread's hand-off.
+bv3_add_test_suite(NAME test_windows_transfer LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer.cpp
+                   LIBS bv3::transfer)
+set_tests_properties(test_windows_transfer PROPERTIES TIMEOUT 120)
