@@ -19,7 +19,7 @@ struct TextMaskPixels {
 };
 
 // Draws `text` in the font `fontName` of `fontHeight` (negative: character height in pixels,
-// as fonts are specified) and returns the pixels it covers. An empty text gives a mask of
+// as font heights are given) and returns the pixels it covers. An empty text gives a mask of
 // width 0. Throws std::runtime_error when the platform cannot create the drawing surface.
 TextMaskPixels renderTextMask(const std::string& fontName, int fontHeight, const std::string& text);
 
