@@ -14,7 +14,7 @@
 namespace bv3::ui::native {
 
 // The caption's font: a face name and a height (negative: character height in pixels, as
-// fonts are specified).
+// font heights are given).
 struct GaugeFont {
     std::string name = "MS Sans Serif";
     int height = -11;
