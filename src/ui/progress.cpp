@@ -1,33 +1,31 @@
 #include "ui/progress.h"
 
+#include "ui/gauge_picture.h"
+
 #include <QPainter>
-#include <cmath>
+#include <cstddef>
 
 namespace bv3::ui {
 
 namespace {
-int redOf(TColor c) {
-    return static_cast<int>(c & 0xFF);
-}
-int greenOf(TColor c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-int blueOf(TColor c) {
-    return static_cast<int>((c >> 16) & 0xFF);
+
+// The toolkit-free picture as a Qt image of the same pixels.
+QImage toQImage(const platform::PixelPicture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            line[x] = toQColor(picture.at(x, y)).rgb();
+        }
+    }
+    return image;
 }
 
-// Rounds to the nearest integer, ties to even: the rounding the gauge was designed with.
-int roundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
-int blend(int to, int from, double a) {
-    return roundHalfEven(to * a + from * (1.0 - a));
-}
 }  // namespace
 
 QColor toQColor(TColor color) {
-    return QColor(redOf(color), greenOf(color), blueOf(color));
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
 }
 
 TProgress::TProgress(QWidget* parent) : QWidget(parent) {
@@ -74,71 +72,47 @@ void TProgress::SetTextFont(const QFont& value) {
 }
 
 QImage TProgress::render() const {
-    const int w = width();
-    const int h = height();
-    QImage picture(w, h, QImage::Format_RGB32);
-    if (w <= 0 || h <= 0) {
-        return picture;
+    if (width() <= 0 || height() <= 0) {
+        return QImage(width(), height(), QImage::Format_RGB32);
     }
-    // Border in BorderColor, interior in BackColor.
-    picture.fill(toQColor(borderColor_));
-    const QRgb back = toQColor(backColor_).rgb();
-    for (int y = 1; y < h - 1; ++y) {
-        for (int x = 1; x < w - 1; ++x) {
-            picture.setPixel(x, y, back);
-        }
-    }
+    platform::PixelPicture picture = paintGauge(
+        {.back = backColor_, .border = borderColor_, .from = fromColor_, .to = toColor_}, width(), height(), progress_);
+    invertUnderCaption(picture, captionMask());
+    return toQImage(picture);
+}
 
-    // The bar: column i has the colour of its position in a gradient that ends at column
-    // W - 2, so a growing bar uncovers a fixed gradient.
-    const int span = w - 2;
-    if (span > 0) {
-        const int columns = std::min(roundHalfEven(progress_ / 100.0 * span), span);
-        for (int i = 1; i <= columns; ++i) {
-            const double a = static_cast<double>(i) / span;
-            const QRgb colour =
-                qRgb(blend(redOf(toColor_), redOf(fromColor_), a), blend(greenOf(toColor_), greenOf(fromColor_), a),
-                     blend(blueOf(toColor_), blueOf(fromColor_), a));
-            for (int y = 1; y < h - 1; ++y) {
-                picture.setPixel(i, y, colour);
-            }
+TextMask TProgress::captionMask() const {
+    TextMask mask;
+    if (text_.isEmpty()) {
+        return mask;
+    }
+    QFont captionFont = font();
+    captionFont.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics metrics(captionFont);
+    const int maskWidth = metrics.horizontalAdvance(text_);
+    const int maskHeight = metrics.height();
+    if (maskWidth <= 0 || maskHeight <= 0) {
+        return mask;
+    }
+    // Black text on white, as the caption has always been drawn; only exactly black pixels
+    // count as covered.
+    QImage image(maskWidth, maskHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setFont(captionFont);
+        painter.setPen(Qt::black);
+        painter.drawText(0, metrics.ascent(), text_);
+    }
+    mask.width = maskWidth;
+    mask.height = maskHeight;
+    mask.black.reserve(static_cast<std::size_t>(maskWidth) * static_cast<std::size_t>(maskHeight));
+    for (int y = 0; y < maskHeight; ++y) {
+        for (int x = 0; x < maskWidth; ++x) {
+            mask.black.push_back((image.pixel(x, y) & 0xFFFFFFu) == 0 ? 1 : 0);
         }
     }
-
-    // The caption: every pixel the text covers shows the inverse of what lies beneath it. The
-    // text is drawn without smoothing so that a pixel is either covered or not.
-    if (!text_.isEmpty()) {
-        QFont captionFont = font();
-        captionFont.setStyleStrategy(QFont::NoAntialias);
-        const QFontMetrics metrics(captionFont);
-        const int maskWidth = metrics.horizontalAdvance(text_);
-        const int maskHeight = metrics.height();
-        if (maskWidth > 0 && maskHeight > 0) {
-            QImage mask(maskWidth, maskHeight, QImage::Format_RGB32);
-            mask.fill(Qt::white);
-            {
-                QPainter painter(&mask);
-                painter.setFont(captionFont);
-                painter.setPen(Qt::black);
-                painter.drawText(0, metrics.ascent(), text_);
-            }
-            const int x0 = w / 2 - maskWidth / 2;
-            const int y0 = h / 2 - maskHeight / 2;
-            for (int y = 0; y < maskHeight; ++y) {
-                for (int x = 0; x < maskWidth; ++x) {
-                    const int px = x0 + x;
-                    const int py = y0 + y;
-                    const bool black = (mask.pixel(x, y) & 0xFFFFFFu) == 0;
-                    if (!black || px < 0 || py < 0 || px >= w || py >= h) {
-                        continue;
-                    }
-                    const QRgb under = picture.pixel(px, py);
-                    picture.setPixel(px, py, qRgb(255 - qRed(under), 255 - qGreen(under), 255 - qBlue(under)));
-                }
-            }
-        }
-    }
-    return picture;
+    return mask;
 }
 
 void TProgress::paintEvent(QPaintEvent*) {

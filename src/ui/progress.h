@@ -2,7 +2,10 @@
 // TProgress: a percentage shown as a bar filled with a colour gradient inside a one-pixel
 // border, with an optional centred caption drawn in the inverse of the colours beneath it.
 // The picture is built off screen (render()) and copied to the control in one step, so what
-// the control shows is exactly what render() returns.
+// the control shows is exactly what render() returns. The drawing itself is the toolkit-free
+// one of gauge_picture.h; Qt only lays out the caption's text mask.
+
+#include "ui/colour.h"
 
 #include <QFont>
 #include <QImage>
@@ -13,15 +16,7 @@
 
 namespace bv3::ui {
 
-// A colour as the receiver tools store it: 0x00BBGGRR.
-using TColor = std::uint32_t;
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clLime = 0x00FF00;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clTeal = 0x808000;
+struct TextMask;
 
 class TProgress : public QWidget {
 public:
@@ -56,6 +51,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The pixels the caption covers, drawn without smoothing so that a pixel is either
+    // covered or not.
+    TextMask captionMask() const;
+
     TColor backColor_ = clWhite;
     TColor borderColor_ = clBlack;
     TColor fromColor_ = clLime;

@@ -1,0 +1,83 @@
+#include "ui/native/progress_native.h"
+
+#include "platform/text_mask.h"
+#include "ui/gauge_picture.h"
+
+#include <utility>
+
+namespace bv3::ui::native {
+
+void TProgress::SetBackColor(TColor value) {
+    backColor_ = value;
+    repaint();
+}
+
+void TProgress::SetBorderColor(TColor value) {
+    borderColor_ = value;
+    repaint();
+}
+
+void TProgress::SetFromColor(TColor value) {
+    fromColor_ = value;
+    repaint();
+}
+
+void TProgress::SetToColor(TColor value) {
+    toColor_ = value;
+    repaint();
+}
+
+void TProgress::SetProgress(std::int32_t value) {
+    if (value > 100 || value == progress_) {
+        return;
+    }
+    progress_ = value;
+    repaint();
+}
+
+void TProgress::SetText(const std::string& value) {
+    text_ = value;
+    repaint();
+}
+
+void TProgress::SetTextFont(const GaugeFont& value) {
+    textFont_ = value;
+    repaint();
+}
+
+void TProgress::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) {
+        return;
+    }
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    repaint();
+}
+
+platform::PixelPicture TProgress::render() const {
+    platform::PixelPicture picture = paintGauge(
+        {.back = backColor_, .border = borderColor_, .from = fromColor_, .to = toColor_}, width_, height_, progress_);
+    if (!text_.empty() && picture.width > 0 && picture.height > 0) {
+        platform::TextMaskPixels pixels = platform::renderTextMask(textFont_.name, textFont_.height, text_);
+        invertUnderCaption(picture,
+                           TextMask{.width = pixels.width, .height = pixels.height, .black = std::move(pixels.black)});
+    }
+    return picture;
+}
+
+void TProgress::SetPaintTarget(PaintTarget paint) {
+    paint_ = std::move(paint);
+    repaint();
+}
+
+void TProgress::repaint() {
+    if (!paint_) {
+        return;
+    }
+    ++paintCount_;
+    paint_(render());
+}
+
+}  // namespace bv3::ui::native
