@@ -4,10 +4,12 @@
 // receiver (Wine cannot carry the serial transfers themselves; docs/windows.md says why).
 #include "platform/native_dialog.h"
 #include "platform/native_ui_thread.h"
-#include "platform/win32/windows_api.h"
 #include "transfer/native/download_dialog_native.h"
 #include "transfer/native/upload_dialog_native.h"
 #include "ui/message_box.h"
+
+// Last: <windows.h> defines the serial error names as macros.
+#include "platform/win32/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -235,9 +237,7 @@ TEST_F(WindowsDialog, ThePictureAndTheTextsAreOnTheWindow) {
 // A working folder of the test's own.
 struct TargetFile {
     fs::path path = fs::temp_directory_path() / ("bv3-win-transfer-" + std::to_string(GetCurrentProcessId()) + ".raw");
-    TargetFile() {
-        std::ofstream(path, std::ios::binary) << "an earlier upload";
-    }
+    TargetFile() { std::ofstream(path, std::ios::binary) << "an earlier upload"; }
     ~TargetFile() {
         std::error_code ignored;
         fs::remove(path, ignored);

@@ -29,8 +29,8 @@ int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, con
 
 extern "C" BV3_API int32_t BV3_CALL UploadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
     return bv3::interface::runExport("UploadData", modalResultCancel, [&] {
-        return runTransferDialog<bv3::transfer::native::TfrmUpLoad>(bv3::interface::current::uploadDialog,
-                                                                    portIndex, baudIndex, filePath);
+        return runTransferDialog<bv3::transfer::native::TfrmUpLoad>(bv3::interface::current::uploadDialog, portIndex,
+                                                                    baudIndex, filePath);
     });
 }
 

@@ -25,10 +25,11 @@ private:
     std::vector<HWND> windows_;
 };
 
-// Dispatches the thread's messages until `done()` holds. `intercept` sees each message first
+// Disables the thread's other windows, shows `modal` (and anything else `show` does), then
+// dispatches the thread's messages until `done()` holds. `intercept` sees each message first
 // and returns true for one it has handled itself. A WM_QUIT ends the loop and is posted again
 // for the host's own loop. The owner window is activated again afterwards.
-void runModalLoop(HWND modal, const std::function<bool()>& done,
+void runModalLoop(HWND modal, const std::function<void()>& show, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& intercept = nullptr);
 
 }  // namespace bv3::platform::win32

@@ -23,10 +23,14 @@ BOOL CALLBACK DisabledWindows::collect(HWND window, LPARAM self) {
     return TRUE;
 }
 
-void runModalLoop(HWND modal, const std::function<bool()>& done, const std::function<bool(const MSG&)>& intercept) {
+void runModalLoop(HWND modal, const std::function<void()>& show, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& intercept) {
     HWND owner = GetWindow(modal, GW_OWNER);
     {
+        // The host's windows are disabled before the modal window appears, so that no input
+        // reaches them once it is on screen.
         const DisabledWindows disabled(modal);
+        show();
         MSG message{};
         while (!done()) {
             const BOOL got = GetMessageA(&message, nullptr, 0, 0);

@@ -193,10 +193,10 @@ NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events
                                  std::to_string(GetLastError()) + ")");
     }
     const NativeRect& b = w.layout.button;
-    w.button = CreateWindowExA(0, "BUTTON", w.layout.buttonCaption.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                               b.left, b.top, b.width, b.height, w.handle,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)), GetModuleHandleA(nullptr),
-                               nullptr);
+    w.button =
+        CreateWindowExA(0, "BUTTON", w.layout.buttonCaption.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, b.left,
+                        b.top, b.width, b.height, w.handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)),
+                        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(w.button, WM_SETFONT, reinterpret_cast<WPARAM>(w.font.get()), FALSE);
 }
 
@@ -256,12 +256,15 @@ int NativeDialog::runModal() {
     Window& w = *window_;
     w.ended = false;
     w.failure = nullptr;
-    ShowWindow(w.handle, SW_SHOWNORMAL);
-    UpdateWindow(w.handle);
-    // The show handler runs once the dialog is on the screen, from the loop.
-    PostMessageA(w.handle, dialogShown, 0, 0);
     win32::runModalLoop(
-        w.handle, [&w] { return w.ended; }, [&w](const MSG& message) { return w.interceptEscape(message); });
+        w.handle,
+        [&w] {
+            ShowWindow(w.handle, SW_SHOWNORMAL);
+            UpdateWindow(w.handle);
+            // The show handler runs once the dialog is on the screen, from the loop.
+            PostMessageA(w.handle, dialogShown, 0, 0);
+        },
+        [&w] { return w.ended; }, [&w](const MSG& message) { return w.interceptEscape(message); });
     w.ended = true;
     KillTimer(w.handle, timerId);
     w.timerOn = false;

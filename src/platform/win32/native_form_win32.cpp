@@ -107,9 +107,13 @@ int runNativeForm(const NativeForm& form) {
         throw std::runtime_error("cannot show the window \"" + form.caption + "\" (error " +
                                  std::to_string(GetLastError()) + ")");
     }
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
-    win32::runModalLoop(window, [&state] { return state.closed; });
+    win32::runModalLoop(
+        window,
+        [window] {
+            ShowWindow(window, SW_SHOWNORMAL);
+            UpdateWindow(window);
+        },
+        [&state] { return state.closed; });
     if (IsWindow(window)) {
         DestroyWindow(window);
     }

@@ -103,8 +103,7 @@ void NativeUiThread::post(std::function<void()> task) {
     window_->tasks.push_back(std::move(task));
     if (PostMessageA(window_->handle, taskPosted, 0, 0) == FALSE) {
         window_->tasks.pop_back();
-        throw std::runtime_error("cannot hand a task to the UI thread (error " + std::to_string(GetLastError()) +
-                                 ")");
+        throw std::runtime_error("cannot hand a task to the UI thread (error " + std::to_string(GetLastError()) + ")");
     }
 }
 

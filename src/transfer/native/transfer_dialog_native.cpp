@@ -20,17 +20,17 @@ constexpr platform::NativeRect bitBtn1{280, 34, 78, 24};
 
 platform::NativeDialogLayout dialogLayout(const std::string& caption, int clientWidth, int clientHeight,
                                           bool withRetryLine) {
-    platform::NativeDialogLayout layout{.caption = caption,
-                                        .clientWidth = clientWidth,
-                                        .clientHeight = clientHeight,
-                                        .fontName = "MS Sans Serif",
-                                        .fontHeight = -11,
-                                        .panel = panel1,
-                                        .texts = {{label1, "Waiting for Qorda Connection..."},
-                                                  {label2, "", platform::NativeTextAlign::right}},
-                                        .picture = progress1,
-                                        .button = bitBtn1,
-                                        .buttonCaption = "Cancel"};
+    platform::NativeDialogLayout layout{
+        .caption = caption,
+        .clientWidth = clientWidth,
+        .clientHeight = clientHeight,
+        .fontName = "MS Sans Serif",
+        .fontHeight = -11,
+        .panel = panel1,
+        .texts = {{label1, "Waiting for Qorda Connection..."}, {label2, "", platform::NativeTextAlign::right}},
+        .picture = progress1,
+        .button = bitBtn1,
+        .buttonCaption = "Cancel"};
     if (withRetryLine) {
         layout.texts.push_back({label3, ""});
     }
@@ -40,8 +40,7 @@ platform::NativeDialogLayout dialogLayout(const std::string& caption, int client
 }  // namespace
 
 TransferDialog::TransferDialog(const std::string& caption, int clientWidth, int clientHeight, bool withRetryLine)
-    : window_(dialogLayout(caption, clientWidth, clientHeight, withRetryLine), *this),
-      withRetryLine_(withRetryLine) {
+    : window_(dialogLayout(caption, clientWidth, clientHeight, withRetryLine), *this), withRetryLine_(withRetryLine) {
     configureTransferPort(comm1_);
     progress1_.SetBounds(progress1.left, progress1.top, progress1.width, progress1.height);
     progress1_.SetBackColor(ui::clBlack);
