@@ -8,6 +8,10 @@
 #   BV3_WIN32_SERIAL=1 bash ...           also runs the serial tests against a Wine COM port
 #                                         (COM9) mapped onto an echoing pseudo-terminal; not
 #                                         part of the normal run (see docs/windows.md)
+#   BV3_WIN32_TRANSFER=1 bash ...         also tries a whole upload through the Windows dialog
+#                                         against the receiver simulator (the Linux stb-sim,
+#                                         built in build/ when missing) behind COM8; Wine cannot
+#                                         carry it, so it is not part of the normal run either
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BV3_WIN32_BUILD:-build-win32}
@@ -68,4 +72,21 @@ if [ "${BV3_WIN32_SERIAL:-0}" = "1" ]; then
   wine reg add 'HKLM\Software\Wine\Ports' /v COM9 /d "$(cat "$namefile")" /f >/dev/null
   wineserver -k 2>/dev/null || true  # the port mapping is read when the server starts
   BV3_WIN32_SERIAL_PORT=COM9 wine "$build/bin/test_windows_serial.exe"
+fi
+
+if [ "${BV3_WIN32_TRANSFER:-0}" = "1" ]; then
+  sim=build/bin/stb-sim
+  if [ ! -x "$sim" ]; then
+    cmake -S . -B build -G Ninja >/dev/null
+    cmake --build build --target stb-sim
+  fi
+  simout=$(mktemp)
+  "$sim" --wait 60 >"$simout" &
+  sim_pid=$!
+  trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$simout"' EXIT
+  for _ in $(seq 50); do [ -s "$simout" ] && break; sleep 0.1; done
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(head -1 "$simout")" /f >/dev/null
+  wineserver -k 2>/dev/null || true
+  BV3_WIN32_TRANSFER_PORT=COM8 "${display[@]}" wine "$build/bin/test_windows_transfer.exe" \
+    --gtest_filter='*AnUploadAgainstTheSimulatorOnAWinePort'
 fi
