@@ -89,6 +89,40 @@ struct NativeDialog::Window {
         SelectObject(dc, previous);
     }
 
+    // The Cancel button carries its glyph, a red cross, left of the caption, as the dialogs'
+    // glyph buttons do.
+    void drawButton(const DRAWITEMSTRUCT& item) const {
+        RECT face = item.rcItem;
+        const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+        DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+        const int shift = pushed ? 1 : 0;
+        const int glyphSize = 9;
+        const int glyphLeft = face.left + 10 + shift;
+        const int glyphTop = (face.top + face.bottom - glyphSize) / 2 + shift;
+        const HPEN pen = CreatePen(PS_SOLID, 2, RGB(192, 0, 0));
+        const HGDIOBJ previousPen = SelectObject(item.hDC, pen);
+        MoveToEx(item.hDC, glyphLeft, glyphTop, nullptr);
+        LineTo(item.hDC, glyphLeft + glyphSize, glyphTop + glyphSize);
+        MoveToEx(item.hDC, glyphLeft + glyphSize, glyphTop, nullptr);
+        LineTo(item.hDC, glyphLeft, glyphTop + glyphSize);
+        SelectObject(item.hDC, previousPen);
+        DeleteObject(pen);
+
+        RECT text = face;
+        OffsetRect(&text, shift + glyphSize / 2 + 2, shift);
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+        const HGDIOBJ previousFont = SelectObject(item.hDC, font.get());
+        DrawTextA(item.hDC, layout.buttonCaption.c_str(), static_cast<int>(layout.buttonCaption.size()), &text,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(item.hDC, previousFont);
+        if ((item.itemState & ODS_FOCUS) != 0) {
+            RECT focus = face;
+            InflateRect(&focus, -4, -4);
+            DrawFocusRect(item.hDC, &focus);
+        }
+    }
+
     void paint() const {
         PAINTSTRUCT paint{};
         HDC dc = BeginPaint(handle, &paint);
@@ -104,6 +138,12 @@ struct NativeDialog::Window {
             case WM_PAINT:
                 paint();
                 return 0;
+            case WM_DRAWITEM:
+                if (wParam == buttonId) {
+                    drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                    return TRUE;
+                }
+                break;
             case WM_COMMAND:
                 if (LOWORD(wParam) == buttonId && HIWORD(wParam) == BN_CLICKED) {
                     guard([this] { events.onButton(); });
@@ -194,7 +234,7 @@ NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events
     }
     const NativeRect& b = w.layout.button;
     w.button =
-        CreateWindowExA(0, "BUTTON", w.layout.buttonCaption.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, b.left,
+        CreateWindowExA(0, "BUTTON", w.layout.buttonCaption.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, b.left,
                         b.top, b.width, b.height, w.handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)),
                         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(w.button, WM_SETFONT, reinterpret_cast<WPARAM>(w.font.get()), FALSE);
