@@ -13,6 +13,7 @@
 #include "channeldb/uploaded_image.h"
 #include "platform/win32/windows_api.h"
 #include "qdf_reader.h"
+#include "windows_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -293,15 +294,6 @@ struct SeenWindow {
     LONG style = 0;
     bool hostDisabled = false;
 };
-
-bool windowsCanBeShown() {
-    HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
-}
 
 TEST_P(WindowsHost, TheAboutBoxShowsItsLayoutAndReturnsTheCancelResult) {
     using AboutEntry = std::int32_t(__cdecl*)();

@@ -10,6 +10,7 @@
 
 // Last: <windows.h> defines the serial error names as macros.
 #include "platform/win32/windows_api.h"
+#include "windows_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -30,15 +31,6 @@ using bv3::platform::NativeDialogEvents;
 using bv3::platform::NativeDialogLayout;
 using bv3::platform::NativeUiThread;
 using bv3::platform::ScopedNativeUiThread;
-
-bool windowsCanBeShown() {
-    HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
-}
 
 // Dispatches this thread's messages until `done` holds or ten seconds have passed.
 bool pumpUntil(const std::function<bool()>& done) {

@@ -5,6 +5,7 @@
 // only supplies the caption's text mask and copies the picture to the screen.
 
 #include "platform/pixel_picture.h"
+#include "platform/text_mask.h"
 #include "ui/colour.h"
 
 #include <cstdint>
@@ -25,12 +26,9 @@ struct GaugeColours {
 // and values above 100 a full one. A width or height below 1 gives a picture without pixels.
 platform::PixelPicture paintGauge(const GaugeColours& colours, int width, int height, std::int32_t progress);
 
-// The pixels a caption's text covers, row by row from the top (1 = covered).
-struct TextMask {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> black;
-};
+// The pixels a caption's text covers, row by row from the top (1 = covered): what the
+// platform's text drawing gives, or what a toolkit lays out the same way.
+using TextMask = platform::TextMaskPixels;
 
 // Inverts every picture pixel the mask covers, with the mask centred on the picture by whole
 // pixels: X0 = width div 2 - mask width div 2, Y0 likewise. Covered pixels that fall outside

@@ -6,6 +6,7 @@
 // one of gauge_picture.h; Qt only lays out the caption's text mask.
 
 #include "ui/colour.h"
+#include "ui/gauge_picture.h"
 
 #include <QFont>
 #include <QImage>
@@ -15,8 +16,6 @@
 #include <cstdint>
 
 namespace bv3::ui {
-
-struct TextMask;
 
 class TProgress : public QWidget {
 public:

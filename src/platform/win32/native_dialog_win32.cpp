@@ -3,7 +3,7 @@
 // modal loop presses the button on Escape and ends when the library says so.
 #include "platform/native_dialog.h"
 #include "platform/native_form.h"
-#include "platform/win32/form_font.h"
+#include "platform/win32/gdi.h"
 #include "platform/win32/modal_loop.h"
 #include "platform/win32/windows_api.h"
 
@@ -35,7 +35,7 @@ std::uint32_t toDibPixel(std::uint32_t colour) {
 struct NativeDialog::Window {
     NativeDialogLayout layout;
     NativeDialogEvents& events;
-    win32::Font font;
+    win32::GdiObject font;
     HWND handle = nullptr;
     HWND button = nullptr;
     PixelPicture picture;
@@ -64,13 +64,7 @@ struct NativeDialog::Window {
         if (picture.width <= 0 || picture.height <= 0) {
             return;
         }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = picture.width;
-        info.bmiHeader.biHeight = -picture.height;  // rows from the top
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = win32::topDownPictureInfo(picture.width, picture.height);
         SetDIBitsToDevice(dc, layout.picture.left, layout.picture.top, static_cast<DWORD>(picture.width),
                           static_cast<DWORD>(picture.height), 0, 0, 0, static_cast<UINT>(picture.height),
                           dibPixels.data(), &info, DIB_RGB_COLORS);
@@ -99,14 +93,13 @@ struct NativeDialog::Window {
         const int glyphSize = 9;
         const int glyphLeft = face.left + 10 + shift;
         const int glyphTop = (face.top + face.bottom - glyphSize) / 2 + shift;
-        const HPEN pen = CreatePen(PS_SOLID, 2, RGB(192, 0, 0));
-        const HGDIOBJ previousPen = SelectObject(item.hDC, pen);
+        const win32::GdiObject pen(CreatePen(PS_SOLID, 2, RGB(192, 0, 0)));
+        const HGDIOBJ previousPen = SelectObject(item.hDC, pen.get());
         MoveToEx(item.hDC, glyphLeft, glyphTop, nullptr);
         LineTo(item.hDC, glyphLeft + glyphSize, glyphTop + glyphSize);
         MoveToEx(item.hDC, glyphLeft + glyphSize, glyphTop, nullptr);
         LineTo(item.hDC, glyphLeft, glyphTop + glyphSize);
         SelectObject(item.hDC, previousPen);
-        DeleteObject(pen);
 
         RECT text = face;
         OffsetRect(&text, shift + glyphSize / 2 + 2, shift);
@@ -215,7 +208,7 @@ NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events
     : window_(std::make_unique<Window>(std::move(layout), events)) {
     Window::registerClass();
     Window& w = *window_;
-    w.font = win32::createFormFont(w.layout.fontName, w.layout.fontHeight);
+    w.font = win32::createFont(w.layout.fontName, w.layout.fontHeight);
 
     // A single, non-resizable border with the system menu (and so the close box) only, always
     // on top, centred on the screen.

@@ -2,7 +2,7 @@
 // GDI on WM_PAINT, and a modal loop that disables the thread's other windows (the host's) for
 // as long as the form is open, as a modal form of the original toolkit does.
 #include "platform/native_form.h"
-#include "platform/win32/form_font.h"
+#include "platform/win32/gdi.h"
 #include "platform/win32/modal_loop.h"
 #include "platform/win32/windows_api.h"
 
@@ -15,12 +15,12 @@ namespace bv3::platform {
 
 namespace {
 
-using win32::Font;
+using Font = win32::GdiObject;
 
 constexpr char formClassName[] = "BV3NativeForm";
 
 Font createFont(const NativeForm& form, bool bold) {
-    return win32::createFormFont(form.fontName, form.fontHeight, bold);
+    return win32::createFont(form.fontName, form.fontHeight, bold);
 }
 
 // What the window procedure needs while the form is open.

@@ -2,6 +2,7 @@
 // memory device context, so that the pixels can be read straight from memory. The font is
 // asked for without antialiasing; a smoothed edge would be neither covered nor uncovered.
 #include "platform/text_mask.h"
+#include "platform/win32/gdi.h"
 #include "platform/win32/windows_api.h"
 
 #include <climits>
@@ -20,10 +21,7 @@ struct DcRelease {
 };
 using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcRelease>;
 
-struct ObjectRelease {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, ObjectRelease>;
+using win32::GdiObject;
 
 // Keeps `object` selected into `dc` for the guard's lifetime. GDI objects must not be
 // deleted while selected, so a guard is declared after the object it selects.
@@ -43,25 +41,17 @@ private:
     throw std::runtime_error("cannot draw the caption: " + what + " (error " + std::to_string(GetLastError()) + ")");
 }
 
-GdiObject createFont(const std::string& fontName, int fontHeight) {
-    HFONT font =
-        CreateFontA(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontName.c_str());
-    if (font == nullptr) {
+GdiObject createCaptionFont(const std::string& fontName, int fontHeight) {
+    GdiObject font = win32::createFont(fontName, fontHeight, false, NONANTIALIASED_QUALITY);
+    if (!font) {
         fail("no font \"" + fontName + "\"");
     }
-    return GdiObject(font);
+    return font;
 }
 
 // A white top-down 32-bit surface of width x height whose pixels are at `*bits`.
 GdiObject createSurface(HDC dc, int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // negative: rows run from the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = win32::topDownPictureInfo(width, height);
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
     if (bitmap == nullptr || *bits == nullptr) {
         fail("no surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
@@ -83,7 +73,7 @@ TextMaskPixels renderTextMask(const std::string& fontName, int fontHeight, const
     if (!dc) {
         fail("no memory device context");
     }
-    const GdiObject font = createFont(fontName, fontHeight);
+    const GdiObject font = createCaptionFont(fontName, fontHeight);
     const Selection fontSelected(dc.get(), font.get());
     SIZE extent{};
     if (!GetTextExtentPoint32A(dc.get(), text.c_str(), length, &extent)) {

@@ -60,9 +60,7 @@ platform::PixelPicture TProgress::render() const {
     platform::PixelPicture picture = paintGauge(
         {.back = backColor_, .border = borderColor_, .from = fromColor_, .to = toColor_}, width_, height_, progress_);
     if (!text_.empty() && picture.width > 0 && picture.height > 0) {
-        platform::TextMaskPixels pixels = platform::renderTextMask(textFont_.name, textFont_.height, text_);
-        invertUnderCaption(picture,
-                           TextMask{.width = pixels.width, .height = pixels.height, .black = std::move(pixels.black)});
+        invertUnderCaption(picture, platform::renderTextMask(textFont_.name, textFont_.height, text_));
     }
     return picture;
 }
