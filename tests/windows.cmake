@@ -35,3 +35,7 @@ bv3_add_test_suite(NAME test_windows_transfer LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer.cpp
                    LIBS bv3::transfer)
 set_tests_properties(test_windows_transfer PROPERTIES TIMEOUT 120)
+
+# Both programs open windows on the run's one display and the host test finds them by
+# caption; run side by side, one could answer or cancel the other's window.
+set_tests_properties(test_windows_host test_windows_transfer PROPERTIES RESOURCE_LOCK desktop)
