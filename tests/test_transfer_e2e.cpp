@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <poll.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -142,6 +144,30 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
         EXPECT_TRUE(readBytes(path("dialog.got")) == file);
     }
     EXPECT_TRUE(readBytes(source) == file);
+}
+
+TEST_F(TransferE2eTest, ASessionThePcLeavesIsLostAndTheNextOneIsServed) {
+    const Bytes file = randomFile(20000);
+    const std::string source = path("image.qdf");
+    writeBytes(source, file);
+    Simulator sim(path("sim"), {"--sessions", "2", "--download-size", std::to_string(file.size()), "--save",
+                                path("got.bin")});
+    {
+        // A PC that opens the line, hears the announcement begin and goes away.
+        const int pc = ::open(sim.device().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(pc, 0);
+        pollfd ready{pc, POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 10000), 1) << "no announcement";
+        std::uint8_t first = 0;
+        EXPECT_EQ(::read(pc, &first, 1), 1);
+        EXPECT_EQ(first, 0x02);
+        ::close(pc);
+    }
+    ChildProcess tool = bv3({"download", source, "--port", sim.device()});
+    ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+    EXPECT_EQ(sim.wait(), 1) << "a lost session shows in the exit status";
+    EXPECT_TRUE(readBytes(path("got.bin")) == file);
+    EXPECT_NE(sim.log().find("closed the line before the end"), std::string::npos) << sim.log();
 }
 
 TEST_F(TransferE2eTest, Bv3RefusesToServeAFileItCannotOpen) {

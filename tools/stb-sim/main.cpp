@@ -152,7 +152,10 @@ int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& option
         PortLink link(port);
         ReceiverSimulator simulator(memory, options, link);
         if (!serve(port, simulator)) {
-            return 1;
+            // The PC gave the exchange up (a cancelled transfer): it is lost, and the sessions
+            // left are still served, as a receiver starts over when the PC calls again.
+            status = 1;
+            continue;
         }
         if (simulator.hungUp()) {
             return status;
