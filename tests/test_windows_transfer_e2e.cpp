@@ -4,7 +4,8 @@
 //
 // tests/scripts/wine_transfers.sh sets the scene and names its folder in BV3_WIN32_E2E_DIR:
 // receiver simulators (the Linux stb-sim) on pseudo-terminals behind Com1 to Com3, Com4
-// mapped to nothing, and the receiver's memory in "receiver-memory.raw". It checks what only
+// mapped to nothing, the receiver's memory in "receiver-memory.raw" and the simulators' logs in
+// "comN.log". It checks what only
 // the simulators can tell (the applied memory, read back by an upload under Linux). Without
 // the variable every test here is skipped.
 //
@@ -63,9 +64,12 @@ BOOL CALLBACK matchOwnWindow(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<WindowSearch*>(context);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) {
+        return TRUE;
+    }
     char text[64] = {};
     GetWindowTextA(window, text, sizeof text);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::strcmp(text, search.caption) == 0) {
+    if (std::strcmp(text, search.caption) == 0) {
         search.found = window;
         return FALSE;
     }
@@ -181,6 +185,20 @@ private:
     std::thread thread_;
 };
 
+// Waits (up to 30 s) until the simulator's log holds `line`: the simulator tells when it has
+// seen the PC leave, and only then is the next transfer "right after" and not in the middle of
+// the old exchange.
+bool simulatorSaid(const fs::path& log, const std::string& line) {
+    const DWORD start = GetTickCount();
+    while (readFile(log).find(line) == std::string::npos) {
+        if (GetTickCount() - start > 30000) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
 struct ModuleRelease {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
@@ -244,6 +262,8 @@ TEST_F(WineTransfer, AnUploadCancelledInTheMiddleLeavesNoFileAndTheNextOneCarrie
         EXPECT_TRUE(person.cancelPressed());
         EXPECT_TRUE(person.errorBoxes().empty()) << person.errorBoxes().front();
         EXPECT_FALSE(fs::exists(target)) << "Cancel leaves the upload's target behind";
+        EXPECT_TRUE(simulatorSaid(folder_ / "com1.log", "closed the line before the end"))
+            << "the simulator did not see the cancelled upload end in the middle";
     }
     // Right after on the same port: the cancelled transfer let the port go.
     DialogOperator person({.caption = "STB to PC", .place = {0, 0}});
@@ -271,13 +291,15 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
     const std::string built = readFile(image);
     ASSERT_GT(built.size(), 1000u) << "QnfToQDF wrote no image";
     {
-        DialogOperator person({.caption = "PC to STB", .place = {600, 0}, .cancelAtPercent = 30});
+        DialogOperator person({.caption = "PC to STB", .place = {600, 0}, .cancelAtPercent = 30, .giveUpAfterMs = 300000});
         transfer(downloadDataOrdinal, com2, image, person);
         EXPECT_TRUE(person.cancelPressed());
         EXPECT_TRUE(person.errorBoxes().empty()) << person.errorBoxes().front();
         EXPECT_TRUE(readFile(image) == built) << "a cancelled download changed its file";
+        EXPECT_TRUE(simulatorSaid(folder_ / "com2.log", "closed the line before the end"))
+            << "the simulator did not see the cancelled download end in the middle";
     }
-    DialogOperator person({.caption = "PC to STB", .place = {600, 0}});
+    DialogOperator person({.caption = "PC to STB", .place = {600, 0}, .giveUpAfterMs = 300000});
     const double seconds = transfer(downloadDataOrdinal, com2, image, person);
     EXPECT_FALSE(person.cancelPressed());
     for (const auto& box : person.errorBoxes()) {
@@ -290,7 +312,7 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
 
 TEST_F(WineTransfer, AReceiverThatFallsSilentAndHangsUpIsReportedAndLeavesNoFile) {
     const fs::path target = folder_ / "hung-up.raw";
-    DialogOperator person({.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true});
+    DialogOperator person({.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 120000});
     transfer(uploadDataOrdinal, com3, target, person);
     ASSERT_EQ(person.errorBoxes().size(), 1u) << "no error box for the vanished receiver";
     const std::string& told = person.errorBoxes().front();
@@ -305,7 +327,7 @@ TEST_F(WineTransfer, APortThatMapsToNothingIsNamedAndTheDialogsStayCancellable) 
     for (const int ordinal : {uploadDataOrdinal, downloadDataOrdinal}) {
         std::ofstream(file, std::ios::binary) << "an earlier image";
         const char* caption = ordinal == uploadDataOrdinal ? "STB to PC" : "PC to STB";
-        DialogOperator person({.caption = caption, .place = {600, 400}, .cancelAfterErrorBox = true});
+        DialogOperator person({.caption = caption, .place = {600, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 60000});
         transfer(ordinal, com4, file, person);
         EXPECT_TRUE(person.cancelPressed()) << caption;
         ASSERT_EQ(person.errorBoxes().size(), 1u) << caption;

@@ -6,7 +6,8 @@
  * either fails (ERROR_NOT_SUPPORTED) or ends as cancelled, and no transfer gets going.
  *
  * Preloaded into the Wine process (LD_PRELOAD), this library lets the real call run first and,
- * only when it fails on a pseudo-terminal slave, answers as an idle, connected line would:
+ * only when it fails with ENOTTY on a pseudo-terminal slave, answers as an idle, connected line
+ * would:
  * CTS, DSR and CD raised plus the DTR and RTS last set, zero interrupt counters, transmitter
  * empty. Everything else passes through untouched. Modem-line, break and line-error events can
  * therefore never fire through it.
@@ -103,8 +104,10 @@ static int call_through(const char* name, ioctl_function* real, int fd, unsigned
     if (result != -1) {
         return result;
     }
+    /* Only "not a serial line" is answered for: a line that has been hung up fails with EIO,
+     * and that must reach Wine as it is. */
     const int error = errno;
-    if (is_pty_slave(fd) && answer_as_idle_line(fd, request, argument) == 0) {
+    if (error == ENOTTY && is_pty_slave(fd) && answer_as_idle_line(fd, request, argument) == 0) {
         return 0;
     }
     errno = error;

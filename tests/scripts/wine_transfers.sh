@@ -14,6 +14,7 @@ set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 win=$(cd "$1" && pwd)
 linux=$(cd "$2" && pwd)
+export WINEPREFIX="${WINEPREFIX:-$win/wineprefix}"
 work="$win/wine-transfers"
 ports="$win/wine-ports"
 rm -rf "$work"
@@ -50,11 +51,12 @@ shim="$work/shim/"'$LIB'"/libbv3-wine-pty.so"
 "$linux/bin/bv3" make-upload "$source_dir/samples/channels.qnf" "$work/shared/receiver-memory.raw" \
   --variant 3 --model 4 >/dev/null
 
-# start_sim NAME LINK OPTIONS...: a simulator on a new pseudo-terminal, which LINK then names.
+# start_sim NAME LINK OPTIONS...: a simulator on a new pseudo-terminal, which LINK then names;
+# its log is shared/NAME.log, where the Windows tests read it too.
 start_sim() {
   local name=$1 link=$2
   shift 2
-  "$linux/bin/stb-sim" --wait 600 "$@" >"$work/$name.out" 2>"$work/$name.log" &
+  "$linux/bin/stb-sim" --wait 600 "$@" >"$work/$name.out" 2>"$work/shared/$name.log" &
   children+=($!)
   for _ in $(seq 100); do
     [ -s "$work/$name.out" ] && break
@@ -62,15 +64,15 @@ start_sim() {
   done
   local pty
   pty=$(head -1 "$work/$name.out")
-  [ -n "$pty" ] || { cat "$work/$name.log" >&2; echo "stb-sim $name did not start" >&2; exit 1; }
+  [ -n "$pty" ] || { cat "$work/shared/$name.log" >&2; echo "stb-sim $name did not start" >&2; exit 1; }
   ln -sfn "$pty" "$link"
 }
 
 # Receiver byte numbers: the announcement (7) and the mode frame's answers (7), the EEPROM
 # block (9 + 8192 + 1), then 9 + 4096 + 1 per flash block. 9000 lies in flash block 0.
-start_sim upload "$ports/com1" --memory "$work/shared/receiver-memory.raw" --sessions 2
-start_sim download "$ports/com2" --apply --memory-out "$work/applied-memory.raw" --sessions 3
-start_sim hang-up "$ports/com3" --memory "$work/shared/receiver-memory.raw" \
+start_sim com1 "$ports/com1" --memory "$work/shared/receiver-memory.raw" --sessions 2
+start_sim com2 "$ports/com2" --apply --memory-out "$work/applied-memory.raw" --sessions 3
+start_sim com3 "$ports/com3" --memory "$work/shared/receiver-memory.raw" \
   --silence-after 9000 --silence-ms 3500 --hang-up-after 12000
 python3 "$source_dir/tests/scripts/pty_echo.py" "$work/echo.name" 600 &
 children+=($!)
@@ -82,6 +84,7 @@ ln -sfn "$(cat "$work/echo.name")" "$ports/com9"
 # com4 stays unlinked: a port that maps to nothing. Wine opens a port through its link in
 # dosdevices/, which its mount manager makes from the registry's mapping at start-up; made here
 # as well, the links do not depend on when that happens.
+mkdir -p "$WINEPREFIX/dosdevices"
 for n in 1 2 3 4 9; do
   ln -sfn "$ports/com$n" "$WINEPREFIX/dosdevices/com$n"
 done
@@ -91,7 +94,7 @@ run_wine() {  # LOG PROGRAM ARGS...: a Windows test program with the shim preloa
   local log=$1
   shift
   LD_PRELOAD="$shim" BV3_WIN32_E2E_DIR="$shared_windows" BV3_WIN32_SERIAL_PORT=COM9 \
-    wine "$@" >"$log" 2>&1
+    timeout --kill-after=10 720 wine "$@" >"$log" 2>&1
 }
 
 # The long upload in one Wine process, everything else beside it in another: each dialog is
@@ -131,8 +134,8 @@ host() {  # a transfer through libBV3Dll.so, as a host program makes it
   QT_QPA_PLATFORM=offscreen BV3_PORTS_DIR="$work/linux-ports" \
     "$linux/bin/bv3-host" "$linux/lib/libBV3Dll.so" "$@" >>"$work/linux.txt" 2>&1
 }
-grep -q "applied" "$work/download.log" || fail "the simulator applied no download image: $(cat "$work/download.log")"
-ln -sfn "$(head -1 "$work/download.out")" "$work/linux-ports/Com1"
+grep -q "applied" "$work/shared/com2.log" || fail "the simulator applied no download image: $(cat "$work/shared/com2.log")"
+ln -sfn "$(head -1 "$work/com2.out")" "$work/linux-ports/Com1"
 linux_upload=""
 timed linux_upload host upload 0 0 "$work/linux-upload.raw" || fail "the upload under Linux"
 if ! cmp -s "$work/linux-upload.raw" "$work/applied-memory.raw"; then
@@ -146,16 +149,16 @@ cmp -s "$work/read-back.qnf" "$source_dir/samples/channels.qnf" ||
 start_sim linux-download "$work/linux-ports/Com2" --apply
 linux_download=""
 timed linux_download host download 1 0 "$work/shared/channels.qdf" || fail "the download under Linux"
-grep -q "applied" "$work/linux-download.log" || fail "the Linux download was not applied"
+grep -q "applied" "$work/shared/linux-download.log" || fail "the Linux download was not applied"
 
 # Each cancel happened in the middle of its exchange: the simulator saw the PC leave.
-for sim in upload download; do
-  first=$(grep -m1 -E "closed the line before the end|upload finished|download finished" "$work/$sim.log" || true)
-  [[ "$first" == *"closed the line"* ]] || fail "the first $sim was not cancelled in the middle: ${first:-nothing}"
+for sim in com1 com2; do
+  first=$(grep -m1 -E "closed the line before the end|upload finished|download finished" "$work/shared/$sim.log" || true)
+  [[ "$first" == *"closed the line"* ]] || fail "the first transfer on $sim was not cancelled in the middle: ${first:-nothing}"
 done
 
 # Hang-up: the simulator's side of the story.
-grep -q "hanging up" "$work/hang-up.log" || fail "the hang-up simulator never hung up: $(cat "$work/hang-up.log")"
+grep -q "hanging up" "$work/shared/com3.log" || fail "the simulator on com3 never hung up: $(cat "$work/shared/com3.log")"
 
 wine_upload=$(sed -n 's/^bv3-time: wine-upload //p' "$work/wine-upload.txt")
 wine_download=$(sed -n 's/^bv3-time: wine-download //p' "$work/wine-others.txt")
