@@ -27,6 +27,9 @@ stop_children() {
   for pid in "${children[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
+  # The pseudo-terminals go with their simulators; a link left behind could later name
+  # another program's terminal.
+  rm -f "$ports"/com*
 }
 trap stop_children EXIT
 
