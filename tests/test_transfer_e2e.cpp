@@ -150,8 +150,8 @@ TEST_F(TransferE2eTest, ASessionThePcLeavesIsLostAndTheNextOneIsServed) {
     const Bytes file = randomFile(20000);
     const std::string source = path("image.qdf");
     writeBytes(source, file);
-    Simulator sim(path("sim"), {"--sessions", "2", "--download-size", std::to_string(file.size()), "--save",
-                                path("got.bin")});
+    Simulator sim(path("sim"),
+                  {"--sessions", "2", "--download-size", std::to_string(file.size()), "--save", path("got.bin")});
     {
         // A PC that opens the line, hears the announcement begin and goes away.
         const int pc = ::open(sim.device().c_str(), O_RDWR | O_NOCTTY);

@@ -116,7 +116,7 @@ public:
     struct Rule {
         const char* caption;
         POINT place;
-        int cancelAtPercent = -1;       // press Cancel once the gauge has reached this (-1: never)
+        int cancelAtPercent = -1;  // press Cancel once the gauge has reached this (-1: never)
         bool cancelAfterErrorBox = false;
         DWORD giveUpAfterMs = 600000;  // press Cancel after this long whatever happens
     };
@@ -172,8 +172,7 @@ private:
         if (rule_.cancelAfterErrorBox && !errorBoxes_.empty()) {
             return true;
         }
-        return rule_.cancelAtPercent >= 0 && gaugeReached(dialog, rule_.cancelAtPercent) &&
-               !gaugeReached(dialog, 100);
+        return rule_.cancelAtPercent >= 0 && gaugeReached(dialog, rule_.cancelAtPercent) && !gaugeReached(dialog, 100);
     }
 
     Rule rule_;
@@ -291,7 +290,8 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
     const std::string built = readFile(image);
     ASSERT_GT(built.size(), 1000u) << "QnfToQDF wrote no image";
     {
-        DialogOperator person({.caption = "PC to STB", .place = {600, 0}, .cancelAtPercent = 30, .giveUpAfterMs = 300000});
+        DialogOperator person(
+            {.caption = "PC to STB", .place = {600, 0}, .cancelAtPercent = 30, .giveUpAfterMs = 300000});
         transfer(downloadDataOrdinal, com2, image, person);
         EXPECT_TRUE(person.cancelPressed());
         EXPECT_TRUE(person.errorBoxes().empty()) << person.errorBoxes().front();
@@ -312,7 +312,8 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
 
 TEST_F(WineTransfer, AReceiverThatFallsSilentAndHangsUpIsReportedAndLeavesNoFile) {
     const fs::path target = folder_ / "hung-up.raw";
-    DialogOperator person({.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 120000});
+    DialogOperator person(
+        {.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 120000});
     transfer(uploadDataOrdinal, com3, target, person);
     ASSERT_EQ(person.errorBoxes().size(), 1u) << "no error box for the vanished receiver";
     const std::string& told = person.errorBoxes().front();
@@ -327,7 +328,8 @@ TEST_F(WineTransfer, APortThatMapsToNothingIsNamedAndTheDialogsStayCancellable) 
     for (const int ordinal : {uploadDataOrdinal, downloadDataOrdinal}) {
         std::ofstream(file, std::ios::binary) << "an earlier image";
         const char* caption = ordinal == uploadDataOrdinal ? "STB to PC" : "PC to STB";
-        DialogOperator person({.caption = caption, .place = {600, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 60000});
+        DialogOperator person(
+            {.caption = caption, .place = {600, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 60000});
         transfer(ordinal, com4, file, person);
         EXPECT_TRUE(person.cancelPressed()) << caption;
         ASSERT_EQ(person.errorBoxes().size(), 1u) << caption;
