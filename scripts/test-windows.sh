@@ -51,6 +51,17 @@ display=(xvfb-run -a -s "-screen 0 1024x768x24")
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
+# The Windows zip (CPack): exactly the two libraries, the header and the readme.
+(cd "$build" && cpack -G ZIP >/dev/null)
+python3 - "$build/packages" <<'PYTHON'
+import pathlib, sys, zipfile
+archives = sorted(pathlib.Path(sys.argv[1]).glob("BV3Dll-*-win32.zip"))
+names = sorted(zipfile.ZipFile(archives[-1]).namelist()) if archives else []
+expected = ["BV3Dll.dll", "BV3Dll.h", "README.txt", "tqrdll12.dll"]
+if names != expected:
+    sys.exit(f"the Windows zip holds {names}, expected {expected}")
+print(f"{archives[-1]}: {', '.join(names)}")
+PYTHON
 # Wine runs the 32-bit library in a 32-bit Linux process: a kernel whose IA32 emulation is off
 # refuses to start it ("Exec format error"), and every test would fail for that one reason. On
 # such a machine the stage checks that the library cross-builds cleanly and says loudly that its
