@@ -38,15 +38,23 @@ target_link_libraries(BV3Dll INTERFACE bv3_headers)
 
 set_target_properties(BV3Dll PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${BV3_SOVERSION})
 
-# bv3 finds the encoder by bare name through its RUNPATH, wherever LIBDIR lies below BINDIR's
-# prefix ($ORIGIN keeps the install relocatable, a prefix with spaces included).
+# bv3 and the editor find the encoder by bare name through their RUNPATH, wherever LIBDIR lies
+# below the prefix ($ORIGIN keeps the install relocatable, a prefix with spaces included).
 file(RELATIVE_PATH bv3_bin_to_lib /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${CMAKE_INSTALL_LIBDIR})
-set_target_properties(bv3 PROPERTIES INSTALL_RPATH "$ORIGIN/${bv3_bin_to_lib}")
+foreach(program bv3 bv3-editor)
+  if(TARGET ${program})
+    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/${bv3_bin_to_lib}")
+  endif()
+endforeach()
 
+# Shared libraries are not programs: Debian installs them without the executable bits.
+set(bv3_library_permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS BV3Dll bv3_headers EXPORT BV3Targets
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library NAMELINK_COMPONENT development
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} PERMISSIONS ${bv3_library_permissions}
+                COMPONENT library NAMELINK_COMPONENT development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(TARGETS tqrdll12 LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library)
+install(TARGETS tqrdll12 LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} PERMISSIONS ${bv3_library_permissions}
+        COMPONENT library)
 install(FILES ${PROJECT_SOURCE_DIR}/include/BV3Dll.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 install(TARGETS bv3 stb-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)

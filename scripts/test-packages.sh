@@ -14,9 +14,14 @@ build=${BV3_DEB_BUILD:-build-deb}
 sample=$PWD/samples/channels.qnf
 
 # Packages are built for /usr (GNUInstallDirs then uses Debian's multiarch library folder),
-# without the test suites, with the same build type as the test build so ccache can share.
+# without the test suites, with the same build type as the test build so ccache (where it is
+# installed) can share the objects.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-  -DBV3_BUILD_TESTS=OFF >/dev/null
+  -DBV3_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build"
 rm -rf "$build/packages"
 (cd "$build" && cpack -G DEB >/dev/null)
