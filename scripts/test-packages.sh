@@ -15,9 +15,9 @@ sample=$PWD/samples/channels.qnf
 
 # Packages are built for /usr (GNUInstallDirs then uses Debian's multiarch library folder),
 # without the test suites, with the same build type as the test build so ccache (where it is
-# installed) can share the objects.
+# installed, for a new build folder) can share the objects.
 launcher=()
-if command -v ccache >/dev/null; then
+if [ ! -f "$build/CMakeCache.txt" ] && command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
@@ -37,7 +37,7 @@ done
 
 echo "== lintian"
 # Tags of severity info and pedantic are shown but do not fail the run.
-lintian --fail-on error,warning --info --no-tag-display-limit "${debs[@]}"
+lintian --fail-on error,warning --info --tag-display-limit 0 "${debs[@]}"
 echo "lintian: no errors, no warnings"
 
 desktop-file-validate packaging/bv3-editor.desktop
