@@ -24,7 +24,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTAL
   -DBV3_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build"
 rm -rf "$build/packages"
-(cd "$build" && cpack -G DEB >/dev/null)
+(cd "$build" && cpack -G DEB >cpack.log 2>&1) || { cat "$build/cpack.log"; exit 1; }
 packages=$(cd "$build/packages" && pwd)
 mapfile -t debs < <(find "$packages" -maxdepth 1 -name '*.deb' | sort)
 ((${#debs[@]} >= 3)) || { echo "expected at least three packages, got ${#debs[@]}" >&2; exit 1; }
