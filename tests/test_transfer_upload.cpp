@@ -181,7 +181,7 @@ TEST_F(UploadTest, GarbageInsideABlockIsReadAgainAndTheImageIsStillExact) {
     };
     const Case cases[] = {
         {"eeprom", 7 + 7 + 9 + 100, 3, "Serial Error : Retry [1] at 0"},
-        {"flash, 50 bytes", 20000, 50, "Serial Error : Retry [1] at 8192"},
+        {"flash, 50 bytes", 20000, 50, "Serial Error : Retry [1] at 16384"},
         {"last byte of a flash block", 7 + 7 + (9 + 8192 + 1) + 9 + 4095, 1, "Serial Error : Retry [1] at 8192"},
     };
     for (const Case& c : cases) {
