@@ -110,7 +110,8 @@ TEST_F(TransferE2eTest, AnUploadReadsABlockWithInsertedBytesAgain) {
         Simulator sim(path("sim"), garbage);
         const std::string target = path("upload.raw");
         ChildProcess tool = bv3({"upload", target, "--port", sim.device(), "--baud", "115200"});
-        ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+        // A whole upload is 800,000 lock-step bytes: on a loaded machine that takes minutes.
+        ASSERT_EQ(tool.wait(std::chrono::seconds(600)), 0) << tool.standardError();
         EXPECT_NE(tool.standardError().find("(1 retries)"), std::string::npos) << tool.standardError();
         EXPECT_TRUE(readBytes(target) == expectedUpload());
     }
@@ -122,7 +123,7 @@ TEST_F(TransferE2eTest, AnUploadReadsABlockWithInsertedBytesAgain) {
         EXPECT_EQ(UploadData(1, 0, target.c_str()), 2);
         EXPECT_TRUE(boxes.shown().empty());
         EXPECT_TRUE(readBytes(target) == expectedUpload());
-        EXPECT_EQ(sim.wait(), 0) << sim.log();
+        EXPECT_EQ(sim.wait(std::chrono::seconds(600)), 0) << sim.log();
     }
 }
 
