@@ -146,23 +146,66 @@ void runOperation(ChannelList& list, Input& in, const channeldb::ChannelDatabase
     const auto l = static_cast<std::uint8_t>(in.byte() % 5);
     const int choice = in.byte() % 26;
     switch (choice) {
-        case 0: moveServices(list, in.rows(services), in.below(services)); break;
-        case 1: moveServicesUp(list, in.rows(services)); break;
-        case 2: moveServicesDown(list, in.rows(services)); break;
-        case 3: moveServicesToTop(list, in.rows(services)); break;
-        case 4: moveServicesToBottom(list, in.rows(services)); break;
-        case 5: sortServices(list, group, in.below(services), in.below(services), static_cast<ServiceSortKey>(in.byte() % 4), in.byte() % 2); break;
-        case 6: renameService(list, in.below(services), "R" + std::to_string(in.byte() % 4)); break;
-        case 7: deleteServices(list, in.rows(services)); break;
-        case 8: changeServices(list, in.rows(services), {in.below(db.providerCount), in.below(db.tsCount), in.byte() % 2, {}, in.byte() % 2, static_cast<std::uint8_t>(in.byte() % 17)}); break;
-        case 9: setChannelNumber(list, in.below(services), in.byte() % 50); break;
-        case 10: renumberServices(list, group, static_cast<std::uint16_t>(in.byte())); break;
-        case 11: addProvider(list, "P" + std::to_string(in.byte() % 4)); break;
-        case 12: renameProvider(list, in.below(db.providerCount), "Q"); break;
-        case 13: deleteProvider(list, in.below(db.providerCount), in.byte() % 2 ? std::optional<std::size_t>(in.below(db.providerCount)) : std::nullopt); break;
-        case 14: addNetwork(list, "N"); break;
-        case 15: renameNetwork(list, in.below(db.networkCount), "M"); break;
-        case 16: deleteNetwork(list, in.below(db.networkCount), in.byte() % 2 ? std::optional<std::size_t>(in.below(db.networkCount)) : std::nullopt); break;
+        case 0:
+            moveServices(list, in.rows(services), in.below(services));
+            break;
+        case 1:
+            moveServicesUp(list, in.rows(services));
+            break;
+        case 2:
+            moveServicesDown(list, in.rows(services));
+            break;
+        case 3:
+            moveServicesToTop(list, in.rows(services));
+            break;
+        case 4:
+            moveServicesToBottom(list, in.rows(services));
+            break;
+        case 5:
+            sortServices(list, group, in.below(services), in.below(services),
+                         static_cast<ServiceSortKey>(in.byte() % 4), in.byte() % 2);
+            break;
+        case 6:
+            renameService(list, in.below(services), "R" + std::to_string(in.byte() % 4));
+            break;
+        case 7:
+            deleteServices(list, in.rows(services));
+            break;
+        case 8:
+            changeServices(list, in.rows(services),
+                           {in.below(db.providerCount),
+                            in.below(db.tsCount),
+                            in.byte() % 2,
+                            {},
+                            in.byte() % 2,
+                            static_cast<std::uint8_t>(in.byte() % 17)});
+            break;
+        case 9:
+            setChannelNumber(list, in.below(services), in.byte() % 50);
+            break;
+        case 10:
+            renumberServices(list, group, static_cast<std::uint16_t>(in.byte()));
+            break;
+        case 11:
+            addProvider(list, "P" + std::to_string(in.byte() % 4));
+            break;
+        case 12:
+            renameProvider(list, in.below(db.providerCount), "Q");
+            break;
+        case 13:
+            deleteProvider(list, in.below(db.providerCount),
+                           in.byte() % 2 ? std::optional<std::size_t>(in.below(db.providerCount)) : std::nullopt);
+            break;
+        case 14:
+            addNetwork(list, "N");
+            break;
+        case 15:
+            renameNetwork(list, in.below(db.networkCount), "M");
+            break;
+        case 16:
+            deleteNetwork(list, in.below(db.networkCount),
+                          in.byte() % 2 ? std::optional<std::size_t>(in.below(db.networkCount)) : std::nullopt);
+            break;
         case 17: {
             const std::size_t row = in.below(db.tsCount);
             channeldb::TsRecord ts = row < db.tsCount ? db.transportStreams[row] : channeldb::TsRecord{};
@@ -171,13 +214,28 @@ void runOperation(ChannelList& list, Input& in, const channeldb::ChannelDatabase
             setTs(list, row, ts);
             break;
         }
-        case 18: setAntenna(list, in.below(16), {in.word(), 1, 2, 3, 4, 5, 6, {'A'}}); break;
-        case 19: addFavourite(list, g, l, in.byte() % 45, in.byte() % 2 ? std::optional<std::size_t>(in.below(6)) : std::nullopt); break;
-        case 20: removeFavourites(list, g, l, in.rows(6)); break;
-        case 21: moveFavourite(list, g, l, in.below(6), in.below(6)); break;
-        case 22: setMenuValue(list, static_cast<int>(in.byte() % 46), static_cast<std::int16_t>(in.word())); break;
-        case 23: setMenuTime(list, {in.byte() % 2 == 1, in.byte() % 25, in.byte() % 61}); break;
-        case 24: reorderByReference(list, reference, {in.byte() % 2 == 1, in.byte() % 2 == 1, {}}); break;
+        case 18:
+            setAntenna(list, in.below(16), {in.word(), 1, 2, 3, 4, 5, 6, {'A'}});
+            break;
+        case 19:
+            addFavourite(list, g, l, in.byte() % 45,
+                         in.byte() % 2 ? std::optional<std::size_t>(in.below(6)) : std::nullopt);
+            break;
+        case 20:
+            removeFavourites(list, g, l, in.rows(6));
+            break;
+        case 21:
+            moveFavourite(list, g, l, in.below(6), in.below(6));
+            break;
+        case 22:
+            setMenuValue(list, static_cast<int>(in.byte() % 46), static_cast<std::int16_t>(in.word()));
+            break;
+        case 23:
+            setMenuTime(list, {in.byte() % 2 == 1, in.byte() % 25, in.byte() % 61});
+            break;
+        case 24:
+            reorderByReference(list, reference, {in.byte() % 2 == 1, in.byte() % 2 == 1, {}});
+            break;
         default: {
             // A group keeps the operations that held, so a refusal inside it is caught there.
             EditGroup step(list, "group");

@@ -61,8 +61,8 @@ TEST(EditDocument, LoadsEachKindOfFileAndSavesTheSameList) {
 
     // An uploaded image of the same list reads back as the same list.
     const auto& db = list.database();
-    const auto upload = channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4),
-                                                        channeldb::buildServiceImage(db, 4), 4);
+    const auto upload =
+        channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4), channeldb::buildServiceImage(db, 4), 4);
     writeText(folder / "upload.raw", std::string(upload.begin(), upload.end()));
     const ChannelList fromRaw = ChannelList::fromFile(folder / "upload.raw", 4, 3);
     EXPECT_EQ(fromRaw.origin(), ListOrigin::RawImage);

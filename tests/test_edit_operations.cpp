@@ -19,10 +19,10 @@
 namespace bv3::edit {
 namespace {
 
+using ::testing::ElementsAre;
 using testing::namesOf;
 using testing::rowNamed;
 using testing::sampleList;
-using ::testing::ElementsAre;
 
 struct OperationCase {
     const char* name;
@@ -31,19 +31,39 @@ struct OperationCase {
 
 std::vector<OperationCase> operationCases() {
     return {
-        {"move a scattered selection", [](ChannelList& l) { moveServices(l, {3, 40, 7}, 10); }},
-        {"move audio rows to the top", [](ChannelList& l) { moveServicesToTop(l, {55, 50}); }},
-        {"move to the bottom", [](ChannelList& l) { moveServicesToBottom(l, {0, 1}); }},
-        {"move up across both lists", [](ChannelList& l) { moveServicesUp(l, {0, 5, 6, 43, 59}); }},
-        {"move down", [](ChannelList& l) { moveServicesDown(l, {2, 41, 44}); }},
+        {"move a scattered selection",
+         [](ChannelList& l) {
+             moveServices(l, {3, 40, 7}, 10);
+         }},
+        {"move audio rows to the top",
+         [](ChannelList& l) {
+             moveServicesToTop(l, {55, 50});
+         }},
+        {"move to the bottom",
+         [](ChannelList& l) {
+             moveServicesToBottom(l, {0, 1});
+         }},
+        {"move up across both lists",
+         [](ChannelList& l) {
+             moveServicesUp(l, {0, 5, 6, 43, 59});
+         }},
+        {"move down",
+         [](ChannelList& l) {
+             moveServicesDown(l, {2, 41, 44});
+         }},
         {"sort by name", [](ChannelList& l) { sortServices(l, ServiceGroup::Video, 0, 42, ServiceSortKey::Name); }},
         {"sort a range by provider, descending",
          [](ChannelList& l) { sortServices(l, ServiceGroup::Audio, 3, 10, ServiceSortKey::Provider, true); }},
         {"sort by TS", [](ChannelList& l) { sortServices(l, ServiceGroup::Video, 0, 42, ServiceSortKey::Ts); }},
         {"rename", [](ChannelList& l) { renameService(l, 1, "Lumen Zwei"); }},
-        {"delete a selection", [](ChannelList& l) { deleteServices(l, {59, 0, 20, 43}); }},
+        {"delete a selection",
+         [](ChannelList& l) {
+             deleteServices(l, {59, 0, 20, 43});
+         }},
         {"set provider, flags and value",
-         [](ChannelList& l) { changeServices(l, {1, 2, 50}, {2, 3, true, true, false, 9}); }},
+         [](ChannelList& l) {
+             changeServices(l, {1, 2, 50}, {2, 3, true, true, false, 9});
+         }},
         {"renumber", [](ChannelList& l) { renumberServices(l, ServiceGroup::Video, 100); }},
         {"channel number", [](ChannelList& l) { setChannelNumber(l, 3, 999); }},
         {"add a provider", [](ChannelList& l) { addProvider(l, "Nova"); }},
@@ -66,10 +86,16 @@ std::vector<OperationCase> operationCases() {
              setAntenna(l, 2, a);
          }},
         {"add a favourite", [](ChannelList& l) { addFavourite(l, 0, 0, 7, 1); }},
-        {"remove favourites", [](ChannelList& l) { removeFavourites(l, 0, 0, {4, 0}); }},
+        {"remove favourites",
+         [](ChannelList& l) {
+             removeFavourites(l, 0, 0, {4, 0});
+         }},
         {"move a favourite", [](ChannelList& l) { moveFavourite(l, 1, 0, 0, 2); }},
         {"menu value", [](ChannelList& l) { setMenuValue(l, 25, -2000); }},
-        {"menu time", [](ChannelList& l) { setMenuTime(l, {false, 1, 30}); }},
+        {"menu time",
+         [](ChannelList& l) {
+             setMenuTime(l, {false, 1, 30});
+         }},
     };
 }
 
@@ -113,22 +139,41 @@ TEST(EditUndo, ManyStepsUndoInReverseOrder) {
 
 TEST(EditRefusal, AnOperationOutOfRangeChangesNothing) {
     const std::vector<OperationCase> refused = {
-        {"service row", [](ChannelList& l) { deleteServices(l, {3, 60}); }},
+        {"service row",
+         [](ChannelList& l) {
+             deleteServices(l, {3, 60});
+         }},
         {"no selection", [](ChannelList& l) { deleteServices(l, {}); }},
-        {"mixed kinds", [](ChannelList& l) { moveServices(l, {3, 45}, 0); }},
-        {"position", [](ChannelList& l) { moveServices(l, {3, 4}, 41); }},
+        {"mixed kinds",
+         [](ChannelList& l) {
+             moveServices(l, {3, 45}, 0);
+         }},
+        {"position",
+         [](ChannelList& l) {
+             moveServices(l, {3, 4}, 41);
+         }},
         {"sort range", [](ChannelList& l) { sortServices(l, ServiceGroup::Audio, 10, 9, ServiceSortKey::Name); }},
         {"long name", [](ChannelList& l) { renameService(l, 0, std::string(41, 'x')); }},
         {"TAB in name", [](ChannelList& l) { renameService(l, 0, "a\tb"); }},
         {"tag in name", [](ChannelList& l) { renameProvider(l, 0, "My [TS] Co"); }},
-        {"provider", [](ChannelList& l) { changeServices(l, {0}, {8, {}, {}, {}, {}, {}}); }},
-        {"TS", [](ChannelList& l) { changeServices(l, {0}, {{}, 12, {}, {}, {}, {}}); }},
-        {"value", [](ChannelList& l) { changeServices(l, {0}, {{}, {}, {}, {}, {}, 16}); }},
+        {"provider",
+         [](ChannelList& l) {
+             changeServices(l, {0}, {8, {}, {}, {}, {}, {}});
+         }},
+        {"TS",
+         [](ChannelList& l) {
+             changeServices(l, {0}, {{}, 12, {}, {}, {}, {}});
+         }},
+        {"value",
+         [](ChannelList& l) {
+             changeServices(l, {0}, {{}, {}, {}, {}, {}, 16});
+         }},
         {"taken number", [](ChannelList& l) { setChannelNumber(l, 0, 2); }},
         {"referenced provider", [](ChannelList& l) { deleteProvider(l, 1); }},
         {"provider takes over itself", [](ChannelList& l) { deleteProvider(l, 1, 1); }},
         {"network takeover out of range", [](ChannelList& l) { deleteNetwork(l, 1, 4); }},
-        {"TS network", [](ChannelList& l) {
+        {"TS network",
+         [](ChannelList& l) {
              auto ts = l.database().transportStreams[0];
              ts.networkIndex = 4;
              setTs(l, 0, ts);
@@ -139,7 +184,10 @@ TEST(EditRefusal, AnOperationOutOfRangeChangesNothing) {
         {"favourite index", [](ChannelList& l) { removeFavourites(l, 0, 0, {5}); }},
         {"menu value number", [](ChannelList& l) { setMenuValue(l, 45, 0); }},
         {"menu value range", [](ChannelList& l) { setMenuValue(l, 1, 256); }},
-        {"menu time", [](ChannelList& l) { setMenuTime(l, {false, 24, 0}); }},
+        {"menu time",
+         [](ChannelList& l) {
+             setMenuTime(l, {false, 24, 0});
+         }},
     };
     for (const auto& operation : refused) {
         SCOPED_TRACE(operation.name);
@@ -303,8 +351,9 @@ TEST(EditFavourites, EntriesAreNeverRewrittenButAChangedMeaningIsReported) {
             messages.push_back(f.finding.message);
         }
     }
-    EXPECT_THAT(messages, ::testing::Contains(::testing::HasSubstr(
-                              "favourite list 0/0 entry 2 (5) now names \"Orbis Sport\"; it named a service that was deleted")));
+    EXPECT_THAT(messages,
+                ::testing::Contains(::testing::HasSubstr(
+                    "favourite list 0/0 entry 2 (5) now names \"Orbis Sport\"; it named a service that was deleted")));
     // Entries past the renumbered end name nothing.
     setChannelNumber(list, rowNamed(list, "Kestrel FM"), 0);
     addFavourite(list, 1, 2, 999);

@@ -14,10 +14,10 @@
 namespace bv3::edit {
 namespace {
 
+using ::testing::ElementsAre;
 using testing::namesOf;
 using testing::rowNamed;
 using testing::sampleList;
-using ::testing::ElementsAre;
 
 // The receiver after a rescan: the same services, sorted by name, renumbered, one gone and
 // one new.

@@ -92,7 +92,8 @@ bool startsWith(const std::string& bytes, std::string_view prefix) {
 
 }  // namespace
 
-ChannelList::ChannelList(std::uint8_t modelCode) : ChannelList(stateOver(std::make_unique<channeldb::ChannelDatabase>()), modelCode) {}
+ChannelList::ChannelList(std::uint8_t modelCode)
+    : ChannelList(stateOver(std::make_unique<channeldb::ChannelDatabase>()), modelCode) {}
 
 ChannelList::ChannelList(ListState state, std::uint8_t modelCode) : state_(std::move(state)), modelCode_(modelCode) {
     refuseUnknownModel(modelCode, "the list");

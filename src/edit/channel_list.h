@@ -28,10 +28,10 @@
 namespace bv3::edit {
 
 enum class ListOrigin : std::uint8_t {
-    New,          // an empty list made in memory
-    QnfText,      // a QNF text file
-    RawImage,     // an image uploaded from the receiver
-    Container,    // a compressed QNF container ("!HZL" or "WRZL")
+    New,        // an empty list made in memory
+    QnfText,    // a QNF text file
+    RawImage,   // an image uploaded from the receiver
+    Container,  // a compressed QNF container ("!HZL" or "WRZL")
 };
 
 // Where a finding is in the list: a table row, a favourite entry, or the list as a whole.

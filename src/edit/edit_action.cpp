@@ -199,8 +199,8 @@ void eraseProvider(ListState& state, const action::EraseProvider& erase, bool fo
     } else {
         insertRow(db.providers, db.providerCount, erase.row, erase.record);
     }
-    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.services[i].providerIndex; },
-                    db.serviceCount(), erase.row, countBefore, forward);
+    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.services[i].providerIndex; }, db.serviceCount(),
+                    erase.row, countBefore, forward);
 }
 
 void eraseNetwork(ListState& state, const action::EraseNetwork& erase, bool forward) {
@@ -211,8 +211,8 @@ void eraseNetwork(ListState& state, const action::EraseNetwork& erase, bool forw
     } else {
         insertRow(db.networks, db.networkCount, erase.row, erase.record);
     }
-    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.transportStreams[i].networkIndex; },
-                    db.tsCount, erase.row, countBefore, forward);
+    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.transportStreams[i].networkIndex; }, db.tsCount,
+                    erase.row, countBefore, forward);
 }
 
 void setFavouriteList(ListState& state, std::uint8_t group, std::uint8_t list,
@@ -226,7 +226,8 @@ void setFavouriteList(ListState& state, std::uint8_t group, std::uint8_t list,
 }
 
 template <class Record>
-void replaceRows(std::vector<Record>& table, const std::vector<std::uint16_t>& rows, const std::vector<Record>& values) {
+void replaceRows(std::vector<Record>& table, const std::vector<std::uint16_t>& rows,
+                 const std::vector<Record>& values) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         table[rows[i]] = values[i];
     }

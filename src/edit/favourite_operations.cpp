@@ -134,7 +134,8 @@ void moveFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, st
     after.targets.erase(after.targets.begin() + static_cast<std::ptrdiff_t>(from));
     after.entries.insert(after.entries.begin() + static_cast<std::ptrdiff_t>(to), entry);
     after.targets.insert(after.targets.begin() + static_cast<std::ptrdiff_t>(to), target);
-    replaceList(list, group, list_, std::move(before), std::move(after), "Move a favourite of " + listName(group, list_));
+    replaceList(list, group, list_, std::move(before), std::move(after),
+                "Move a favourite of " + listName(group, list_));
 }
 
 }  // namespace bv3::edit

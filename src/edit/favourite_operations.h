@@ -16,8 +16,7 @@
 namespace bv3::edit {
 
 // The row of the service an entry of group names, if any.
-std::optional<std::size_t> resolveEntry(const channeldb::ChannelDatabase& db, std::uint8_t group,
-                                        std::uint16_t entry);
+std::optional<std::size_t> resolveEntry(const channeldb::ChannelDatabase& db, std::uint8_t group, std::uint16_t entry);
 // The entry that names the service at row under the same reading (none when the service has
 // no channel number in a group that numbers its services).
 std::optional<std::uint16_t> entryFor(const channeldb::ChannelDatabase& db, std::size_t row);
@@ -33,7 +32,8 @@ std::vector<FavouriteEntryView> favouriteEntries(const ChannelList& list, std::u
 void addFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::uint16_t entry,
                   std::optional<std::size_t> index = std::nullopt);
 // Removes the entries at the given indices.
-void removeFavourites(ChannelList& list, std::uint8_t group, std::uint8_t list_, const std::vector<std::size_t>& indices);
+void removeFavourites(ChannelList& list, std::uint8_t group, std::uint8_t list_,
+                      const std::vector<std::size_t>& indices);
 // Moves the entry at from to index to (in the list as it is after the entry is taken out).
 void moveFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::size_t from, std::size_t to);
 

@@ -90,7 +90,8 @@ ListPlace placeOfLine(const ChannelDatabase& db, std::size_t line) {
     for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
         for (std::size_t l = 0; l < favouriteListsPerGroup; ++l) {
             if (within(first, db.favCount[g][l])) {
-                return {ListTable::Favourites, line - first, static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(l)};
+                return {ListTable::Favourites, line - first, static_cast<std::uint8_t>(g),
+                        static_cast<std::uint8_t>(l)};
             }
             first += db.favCount[g][l];
         }
@@ -131,10 +132,9 @@ std::vector<ListFinding> findListFindings(const ListState& state, std::uint8_t m
                     message = what + " names no " + groupName + " service";
                     if (target != 0) {
                         const auto was = rowOfId.find(target);
-                        message += was == rowOfId.end()
-                                       ? "; the service it named was deleted"
-                                       : "; it named " + quoted(db.services[was->second].svcName) + ", now service " +
-                                             std::to_string(was->second);
+                        message += was == rowOfId.end() ? "; the service it named was deleted"
+                                                        : "; it named " + quoted(db.services[was->second].svcName) +
+                                                              ", now service " + std::to_string(was->second);
                     }
                 } else if (target != 0 && state.serviceIds[*row] != target) {
                     const auto was = rowOfId.find(target);
@@ -144,9 +144,9 @@ std::vector<ListFinding> findListFindings(const ListState& state, std::uint8_t m
                 } else {
                     continue;
                 }
-                findings.push_back({{channeldb::Severity::Warning, "line " + std::to_string(line), std::move(message),
-                                     {}, line},
-                                    {ListTable::Favourites, i, g, l}});
+                findings.push_back(
+                    {{channeldb::Severity::Warning, "line " + std::to_string(line), std::move(message), {}, line},
+                     {ListTable::Favourites, i, g, l}});
             }
         }
     }

@@ -60,7 +60,8 @@ void setMenuValue(ChannelList& list, int number, std::int64_t value) {
                         std::to_string(range.max) + ", not " + std::to_string(value));
     }
     channeldb::MenuRecord after = list.database().menu;
-    withValue(after, number, [&](auto& field) { field = static_cast<std::remove_reference_t<decltype(field)>>(value); });
+    withValue(after, number,
+              [&](auto& field) { field = static_cast<std::remove_reference_t<decltype(field)>>(value); });
     if (after == list.database().menu) {
         return;
     }

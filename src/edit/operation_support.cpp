@@ -39,8 +39,8 @@ std::vector<std::size_t> checkedSelection(const channeldb::ChannelDatabase& db, 
 
 void checkName(std::string_view name, const std::string& what) {
     if (name.size() > channeldb::nameCapacity) {
-        throw EditError(what + " " + quoted(name) + " has " + std::to_string(name.size()) + " characters; a name holds " +
-                        std::to_string(channeldb::nameCapacity));
+        throw EditError(what + " " + quoted(name) + " has " + std::to_string(name.size()) +
+                        " characters; a name holds " + std::to_string(channeldb::nameCapacity));
     }
     for (const char c : name) {
         if (c == '\t' || c == '\r' || c == '\n' || c == '\x1A') {

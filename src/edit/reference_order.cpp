@@ -49,7 +49,8 @@ std::vector<std::optional<std::size_t>> matchServices(const ChannelDatabase& lis
         }
         const auto refTs = tsNumbersOf(reference, r);
         auto& rows = found->second;
-        const auto pick = std::find_if(rows.begin(), rows.end(), [&](std::size_t row) { return sameTs(ts[row], refTs); });
+        const auto pick =
+            std::find_if(rows.begin(), rows.end(), [&](std::size_t row) { return sameTs(ts[row], refTs); });
         if (pick != rows.end()) {
             matches[*pick] = ref;
             rows.erase(pick);  // taken: duplicates pair up in order

@@ -23,8 +23,8 @@ using support::quoted;
 // The group positions of the selected rows (ascending), all of one group.
 struct GroupSelection {
     std::uint8_t group = 0;
-    std::vector<std::size_t> rows;       // the group's rows in list order
-    std::vector<std::uint16_t> picked;   // positions within rows, ascending
+    std::vector<std::size_t> rows;      // the group's rows in list order
+    std::vector<std::uint16_t> picked;  // positions within rows, ascending
 };
 
 GroupSelection selectInOneGroup(const ChannelDatabase& db, const std::vector<std::size_t>& selection) {
@@ -52,9 +52,9 @@ void moveTo(ChannelList& list, const GroupSelection& selection, std::size_t posi
     const std::size_t k = selection.picked.size();
     const std::size_t n = selection.rows.size();
     if (position > n - k) {
-        throw EditError("position " + std::to_string(position) + " is beyond the " + support::groupName(selection.group) +
-                        " list: " + plural(k, "service", "services") + " of " + std::to_string(n) +
-                        " can start at positions 0 to " + std::to_string(n - k));
+        throw EditError("position " + std::to_string(position) + " is beyond the " +
+                        support::groupName(selection.group) + " list: " + plural(k, "service", "services") + " of " +
+                        std::to_string(n) + " can start at positions 0 to " + std::to_string(n - k));
     }
     // Already together at that place: nothing to do, and no empty step in the history.
     if (selection.picked.front() == position && selection.picked.back() == position + k - 1) {
@@ -210,10 +210,9 @@ void sortServices(ChannelList& list, ServiceGroup group, std::size_t first, std:
         texts.reserve(count);
         for (std::uint16_t i = 0; i < count; ++i) {
             const ServiceRecord& s = serviceAt(i);
-            texts.push_back(key == ServiceSortKey::Name ? lowered(s.svcName)
-                            : s.providerIndex < db.providerCount
-                                ? lowered(db.providers[s.providerIndex].provName)
-                                : std::string());
+            texts.push_back(key == ServiceSortKey::Name          ? lowered(s.svcName)
+                            : s.providerIndex < db.providerCount ? lowered(db.providers[s.providerIndex].provName)
+                                                                 : std::string());
         }
         std::stable_sort(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
             return descending ? texts[b] < texts[a] : texts[a] < texts[b];
@@ -239,8 +238,7 @@ void sortServices(ChannelList& list, ServiceGroup group, std::size_t first, std:
         return;  // already in that order
     }
     static constexpr const char* keyNames[] = {"name", "provider", "TS", "channel number"};
-    Transaction tx(list, "Sort " + plural(count, "service", "services") + " by " +
-                             keyNames[static_cast<int>(key)]);
+    Transaction tx(list, "Sort " + plural(count, "service", "services") + " by " + keyNames[static_cast<int>(key)]);
     tx.apply(action::PermuteServices{g, static_cast<std::uint16_t>(first), std::move(order)});
     tx.commit();
 }

@@ -83,8 +83,8 @@ void sortOperation(ChannelList& list, const OptionText& given) {
     edit::sortServices(list, group, first, count, key, descending);
 }
 
-void setOnRows(ChannelList& list, const OptionText& given, const std::function<void(edit::ServiceChanges&,
-                                                                                       const std::string&)>& set) {
+void setOnRows(ChannelList& list, const OptionText& given,
+               const std::function<void(edit::ServiceChanges&, const std::string&)>& set) {
     const auto [rows, value] = cli::splitOperand(given, given.text, '=');
     edit::ServiceChanges changes;
     set(changes, value);
@@ -262,8 +262,7 @@ std::vector<OperationOption> operations() {
              const auto [group, list] = favouriteListOf(g, f);
              const auto index =
                  f.size() == 4 ? std::optional<std::size_t>(cli::operandNumber(g, f[3], 0xFFFF)) : std::nullopt;
-             edit::addFavourite(l, group, list, static_cast<std::uint16_t>(cli::operandNumber(g, f[2], 0xFFFF)),
-                                index);
+             edit::addFavourite(l, group, list, static_cast<std::uint16_t>(cli::operandNumber(g, f[2], 0xFFFF)), index);
          }},
         {"--fav-remove", "G:L:INDEX", "remove the entry at INDEX of a favourite list",
          [](ChannelList& l, const OptionText& g) {
@@ -345,15 +344,15 @@ void run(EditOptions& options, const CLI::App& command) {
         }
         cli::printChangedLines(std::cout, before, list.qnfText());
         if (list.hasErrors()) {
-            throw cli::CommandFailure(options.output + ": the edited list holds errors model " +
-                                      std::to_string(model) + " cannot represent");
+            throw cli::CommandFailure(options.output + ": the edited list holds errors model " + std::to_string(model) +
+                                      " cannot represent");
         }
         return;
     }
     cli::refuseListWithErrors(list, options.output, std::cerr);
     cli::writeChannelList(list, options.output, options.container);
-    std::cout << "wrote " << options.output << ": " << applied << (applied == 1 ? " operation" : " operations")
-              << ", " << list.findings().size() << (list.findings().size() == 1 ? " warning" : " warnings") << '\n';
+    std::cout << "wrote " << options.output << ": " << applied << (applied == 1 ? " operation" : " operations") << ", "
+              << list.findings().size() << (list.findings().size() == 1 ? " warning" : " warnings") << '\n';
 }
 
 void install(CLI::App& app) {

@@ -66,13 +66,16 @@ std::size_t operandRow(const OptionText& given, const std::string& text, const e
     };
     switch (table) {
         case RowTable::Providers:
-            return find(db.providerCount, [&](std::size_t r) { return db.providers[r].provName; }, "provider");
+            return find(
+                db.providerCount, [&](std::size_t r) { return db.providers[r].provName; }, "provider");
         case RowTable::Networks:
-            return find(db.networkCount, [&](std::size_t r) { return db.networks[r].netName; }, "network");
+            return find(
+                db.networkCount, [&](std::size_t r) { return db.networks[r].netName; }, "network");
         case RowTable::Services:
             break;
     }
-    return find(db.serviceCount(), [&](std::size_t r) { return db.services[r].svcName; }, "service");
+    return find(
+        db.serviceCount(), [&](std::size_t r) { return db.services[r].svcName; }, "service");
 }
 
 std::vector<std::size_t> operandRows(const OptionText& given, const std::string& text, const edit::ChannelList& list) {

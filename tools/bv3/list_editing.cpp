@@ -90,8 +90,8 @@ void refuseListWithErrors(const edit::ChannelList& list, const std::string& outP
     }
     if (errors > 0) {
         throw CommandFailure(outPath + ": not written: the edited list holds " + std::to_string(errors) +
-                             (errors == 1 ? " error" : " errors") + " that model " +
-                             std::to_string(list.modelCode()) + " cannot represent");
+                             (errors == 1 ? " error" : " errors") + " that model " + std::to_string(list.modelCode()) +
+                             " cannot represent");
     }
 }
 
