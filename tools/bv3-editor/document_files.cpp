@@ -1,0 +1,52 @@
+#include "document_files.h"
+
+#include "channeldb/file_output.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <span>
+#include <stdexcept>
+
+namespace bv3::editor {
+
+ListFileKind sniffListFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Unreadable: the text reader gives the message that names the file and the reason.
+        return ListFileKind::QnfText;
+    }
+    const QByteArray head = file.read(32);
+    if (head.startsWith("!HZL") || head.startsWith("WRZL")) {
+        return ListFileKind::Container;
+    }
+    // A text file of any kind (even one whose header is wrong) goes to the text reader, whose
+    // message says what is wrong with it; only binary content is taken for an image.
+    const bool text = !head.isEmpty() &&
+                      std::all_of(head.begin(), head.end(), [](char c) {
+                          const auto b = static_cast<unsigned char>(c);
+                          return b >= 0x20 || b == '\t' || b == '\r' || b == '\n';
+                      });
+    return (text || head.startsWith("[BREVORA V3 FILE]") || head.isEmpty()) ? ListFileKind::QnfText
+                                                                            : ListFileKind::RawImage;
+}
+
+void keepBackup(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        return;
+    }
+    const QString backup = path + ".bak";
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read \"" + path.toStdString() + "\" to keep it as \"" +
+                                 backup.toStdString() + "\": " + source.errorString().toStdString());
+    }
+    const QByteArray bytes = source.readAll();
+    channeldb::writeFileReplacing(backup.toStdString(), std::as_bytes(std::span(bytes.constData(), bytes.size())));
+}
+
+void writeTextFile(const QString& path, const QByteArray& bytes) {
+    channeldb::writeFileReplacing(path.toStdString(), std::as_bytes(std::span(bytes.constData(), bytes.size())));
+}
+
+}  // namespace bv3::editor
