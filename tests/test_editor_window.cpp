@@ -1,0 +1,326 @@
+// The editor's main window driven as a person drives it: keys, in-place editing, drag and
+// drop through the model's own mime data, and the questions about unsaved changes. Every edit
+// must give exactly what the editing core gives for the same operations.
+#include "editor_test_support.h"
+#include "favourites_view.h"
+#include "findings_dock.h"
+#include "menu_settings_form.h"
+#include "receiver_link.h"
+
+#include "edit/favourite_operations.h"
+#include "edit/service_operations.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QTreeWidget>
+
+#include <sys/resource.h>
+#include <csignal>
+
+namespace bv3::editor::testing {
+namespace {
+
+edit::ChannelList sampleList() {
+    return edit::ChannelList::fromQnfText(sampleText(), 4, "channels.qnf");
+}
+
+class EditorKeysTest : public EditorWindowTest {
+protected:
+    QTableView* videoView() const { return window_->serviceView(ServiceKind::Video); }
+    void select(const QList<int>& rows) {
+        window_->showTab(EditorTab::Video);
+        window_->selectServices(ServiceKind::Video, rows);
+        videoView()->setFocus();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(videoView(), static_cast<Qt::Key>(key), modifiers);
+    }
+};
+
+TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
+    openSample();
+    const std::string original = docText();
+
+    // The same operations on the core directly.
+    auto expected = sampleList();
+    edit::moveServicesDown(expected, {3, 4});
+    edit::renameService(expected, 0, "Lumen Eins");
+    edit::deleteServices(expected, {7});
+    edit::sortServices(expected, edit::ServiceGroup::Video, 10, 6, edit::ServiceSortKey::Name);
+    edit::renumberServices(expected, edit::ServiceGroup::Video);
+    edit::moveServicesToTop(expected, {20});
+
+    select({3, 4});
+    key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{4, 5})) << "the moved rows stay selected";
+
+    select({0});
+    key(Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << "F2 edits the name in place";
+    editor->selectAll();
+    QTest::keyClicks(editor, "Lumen Eins");
+    QTest::keyClick(editor, Qt::Key_Return);
+
+    select({7});
+    key(Qt::Key_Delete);
+
+    select({10, 15});
+    window_->action("sortName")->trigger();
+    window_->action("renumber")->trigger();
+    select({20});
+    key(Qt::Key_Home, Qt::ControlModifier);
+
+    EXPECT_EQ(docText(), expected.qnfText());
+    const std::string edited = docText();
+
+    int undos = 0;
+    while (window_->action("undo")->isEnabled()) {
+        key(Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_LT(++undos, 20);
+    }
+    EXPECT_EQ(undos, 6) << "one step per operation";
+    EXPECT_EQ(docText(), original);
+    EXPECT_FALSE(doc().isDirty());
+    while (window_->action("redo")->isEnabled()) {
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    }
+    EXPECT_EQ(docText(), edited);
+
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString();
+    EXPECT_FALSE(doc().isDirty());
+    EXPECT_EQ(readText(file("channels.qnf")), expected.qnfText());
+    EXPECT_EQ(readText(file("channels.qnf.bak")), original) << "the previous file is kept as .bak";
+}
+
+TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    QTest::keyClicks(window_->filterField(), "orbis");
+    ASSERT_GT(proxy->rowCount(), 1);
+    int previous = -1;
+    for (int r = 0; r < proxy->rowCount(); ++r) {
+        const int position = proxy->mapToSource(proxy->index(r, 0)).row();
+        EXPECT_GT(position, previous);
+        previous = position;
+        EXPECT_TRUE(proxy->index(r, ServiceTableModel::Provider).data().toString().contains("Orbis") ||
+                    proxy->index(r, ServiceTableModel::Name).data().toString().contains("Orbis"));
+    }
+    // A move while filtered moves the real rows.
+    select({0});
+    const std::size_t row = window_->selectedServiceRows().at(0);
+    const std::string name = doc().database().services[row].svcName;
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(doc().database().services[doc().database().videoCount - 1u].svcName, name);
+}
+
+TEST_F(EditorKeysTest, DragAndDropMovesANonContiguousSelectionInOneStep) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    select({1, 3, 5});
+    const QModelIndexList dragged = videoView()->selectionModel()->selectedIndexes();
+    std::unique_ptr<QMimeData> data(proxy->mimeData(dragged));
+    ASSERT_NE(data, nullptr);
+
+    auto expected = sampleList();
+    edit::moveServices(expected, {1, 3, 5}, 6);  // dropped before the row at 9: 9 - 3 rows above it
+    ASSERT_TRUE(proxy->canDropMimeData(data.get(), Qt::MoveAction, -1, -1, proxy->index(9, 0)));
+    ASSERT_TRUE(proxy->dropMimeData(data.get(), Qt::MoveAction, -1, -1, proxy->index(9, 0)));
+    EXPECT_EQ(docText(), expected.qnfText());
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{6, 7, 8}));
+
+    // The other kind's tab refuses them, and nothing changes.
+    const std::string before = docText();
+    QSortFilterProxyModel* audio = window_->serviceProxy(ServiceKind::Audio);
+    EXPECT_FALSE(audio->canDropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+    EXPECT_FALSE(audio->dropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+    EXPECT_EQ(docText(), before);
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleList().qnfText()) << "the drag is one undo step";
+}
+
+TEST_F(EditorKeysTest, CutAndPasteMoveRowsToTheSelectedRow) {
+    openSample();
+    select({2, 4});
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleList().qnfText()) << "cut only marks the rows";
+    select({10});
+    key(Qt::Key_V, Qt::ControlModifier);
+    auto expected = sampleList();
+    edit::moveServices(expected, {2, 4}, 8);
+    EXPECT_EQ(docText(), expected.qnfText());
+}
+
+class EditorDocumentTest : public EditorWindowTest {};
+
+TEST_F(EditorDocumentTest, ClosingOpeningAndReceivingAskAboutUnsavedChangesAndCancelKeepsTheList) {
+    openSample();
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget&) { ++dialogs; };
+    writeText(file("other.qnf"), sampleText());
+
+    script_->unsaved = {UnsavedChoice::Cancel, UnsavedChoice::Cancel, UnsavedChoice::Cancel};
+    EXPECT_FALSE(window_->close());
+    EXPECT_FALSE(window_->openFile(path("other.qnf")));
+    window_->receive();
+    EXPECT_EQ(script_->unsavedQuestions, 3);
+    EXPECT_EQ(dialogs, 0) << "a cancelled receive never opens the port";
+    EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(window_->documentPath(), path("channels.qnf"));
+
+    script_->unsaved = {UnsavedChoice::Discard};
+    EXPECT_TRUE(window_->openFile(path("other.qnf")));
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_EQ(readText(file("channels.qnf")), sampleText()) << "discarded, not saved";
+
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->showTab(EditorTab::Video);
+    window_->action("delete")->trigger();
+    script_->unsaved = {UnsavedChoice::Save};
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(readText(file("other.qnf")), edited);
+    EXPECT_EQ(readText(file("other.qnf.bak")), sampleText());
+}
+
+TEST_F(EditorDocumentTest, AFailedSaveKeepsTheListDirtyAndTheOldFileIntact) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->action("delete")->trigger();
+    ASSERT_TRUE(doc().isDirty());
+
+    // A folder that cannot exist (its parent is a file).
+    EXPECT_FALSE(window_->saveAs(path("channels.qnf") + "/inside.qnf"));
+    EXPECT_TRUE(doc().isDirty());
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("inside.qnf")) << script_->errors[0].toStdString();
+
+    // A full disk: no write may grow a file past a few bytes.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool saved = window_->save();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(doc().isDirty());
+    EXPECT_EQ(readText(file("channels.qnf")), sampleText());
+    EXPECT_EQ(script_->errors.size(), 2);
+    for (const auto& entry : fs::directory_iterator(file("channels.qnf").parent_path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "channels.qnf" || name == "settings" || name == "channels.qnf.bak") << "left behind: " << name;
+    }
+}
+
+TEST_F(EditorDocumentTest, BadFilesShowTheReadersMessageAndKeepTheOpenList) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {1});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    script_->unsaved.assign(8, UnsavedChoice::Discard);
+
+    writeText(file("header.qnf"), "[SOMETHING ELSE]\r\n[SERVICE]\r\n");
+    writeText(file("value.qnf"), sampleText().substr(0, sampleText().find("[SERVICE]")) + "[SERVICE]\r\nV\tten\r\n");
+    writeText(file("short.raw"), std::string("\x01\x02\x03\x00\xff", 5));
+    fs::create_directories(file("folder.qnf"));
+    struct Case {
+        std::string name;
+        const char* mentions;
+    };
+    const Case cases[] = {{"header.qnf", "Corrupt data table"},
+                          {"value.qnf", "line"},
+                          {"missing.qnf", "missing.qnf"},
+                          {"folder.qnf", "folder.qnf"},
+                          {"short.raw", "short.raw"}};
+    for (const Case& c : cases) {
+        script_->errors.clear();
+        script_->imageKinds = {ImageKind{4, 3}};
+        EXPECT_FALSE(window_->openFile(path(c.name))) << c.name;
+        ASSERT_EQ(script_->errors.size(), 1) << c.name;
+        EXPECT_TRUE(script_->errors[0].contains(QString::fromStdString(c.name))) << script_->errors[0].toStdString();
+        EXPECT_TRUE(script_->errors[0].contains(c.mentions)) << script_->errors[0].toStdString();
+        EXPECT_EQ(docText(), edited) << c.name;
+        EXPECT_EQ(window_->documentPath(), path("channels.qnf"));
+    }
+}
+
+TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
+    std::string text = sampleText();
+    // The first service names provider row 90, which the list does not have.
+    const auto at = text.find("V\t10100");
+    const auto providerColumn = text.find("\t0\tLumen One", at);
+    text.replace(providerColumn, 2, "\t90");
+    writeText(file("broken.qnf"), text);
+    ASSERT_TRUE(window_->openFile(path("broken.qnf")));
+    ASSERT_TRUE(doc().hasErrors());
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget&) { ++dialogs; };
+    window_->showTab(EditorTab::Favourites);
+    window_->send();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("error")) << script_->errors[0].toStdString();
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{0})) << "the window shows the row at fault";
+}
+
+TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheModel) {
+    std::string text = sampleText();
+    const auto at = text.find("Polaris Weather");
+    text.replace(at, 15, "Polaris Weather and Traffic Channel");  // longer than the receiver keeps
+    writeText(file("long.qnf"), text);
+    ASSERT_TRUE(window_->openFile(path("long.qnf")));
+    QTreeWidget* tree = window_->findingsDock()->tree();
+    ASSERT_GE(tree->topLevelItemCount(), 1);
+    EXPECT_TRUE(window_->countsLabel()->text().contains("video 42, audio 18, 60 of 4000 services"))
+        << window_->countsLabel()->text().toStdString();
+    window_->showTab(EditorTab::Antennas);
+    QTreeWidgetItem* item = tree->topLevelItem(0);
+    emit tree->itemActivated(item, 0);
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{12}));
+}
+
+TEST_F(EditorDocumentTest, FavouritesAndTheMenuTimeAreEditedThroughTheCore) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {6});
+    FavouritesView* favourites = window_->favouritesView();
+    window_->showTab(EditorTab::Favourites);
+    favourites->groupBox()->setCurrentIndex(0);
+    favourites->listBox()->setCurrentIndex(0);
+    const int before = favourites->model()->rowCount();
+    favourites->table()->clearSelection();
+    favourites->table()->setCurrentIndex({});
+    QTest::mouseClick(favourites->addButton(), Qt::LeftButton);
+    ASSERT_EQ(favourites->model()->rowCount(), before + 1);
+    const QModelIndex added = favourites->model()->index(before, FavouriteTableModel::Service);
+    EXPECT_EQ(added.data().toString(), QString::fromStdString(doc().database().services[6].svcName));
+
+    auto* time = window_->menuForm()->timeField();
+    time->setTime(QTime(21, 45));
+    EXPECT_EQ(doc().database().menu.menuValue5, 2145);
+    window_->action("undo")->trigger();
+    EXPECT_EQ(doc().database().menu.menuValue5, sampleList().database().menu.menuValue5);
+    EXPECT_EQ(time->time(), QTime(1, 0)) << "the form follows the undo";
+}
+
+}  // namespace
+}  // namespace bv3::editor::testing
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
