@@ -1,0 +1,125 @@
+#pragma once
+// The reversible primitives every editing operation is made of. Each holds only what it
+// changes (the rows it touched and their old and new values), never a copy of the list, so a
+// step of the history costs memory in proportion to the edit. apply() and revert() are exact
+// inverses: revert after apply leaves every byte of the list as it was.
+
+#include "channeldb/channel_database.h"
+#include "edit/list_change.h"
+#include "edit/list_state.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace bv3::edit::action {
+
+// Replaces whole service records at the given rows.
+struct ReplaceServices {
+    std::vector<std::uint16_t> rows;
+    std::vector<channeldb::ServiceRecord> before;
+    std::vector<channeldb::ServiceRecord> after;
+};
+
+// Moves the services at `from` (rows of one group, ascending) so that they stand together, in
+// their order, from group position `to` on. The other services of the group keep their order;
+// the group's rows are the same rows before and after.
+struct MoveServices {
+    std::uint8_t group = 0;
+    std::vector<std::uint16_t> from;  // group positions, ascending
+    std::uint16_t to = 0;             // group position of the first moved service afterwards
+};
+
+// Reorders the services of one group: the service at group position order[i] goes to
+// position i. Positions beyond order.size() stay.
+struct PermuteServices {
+    std::uint8_t group = 0;
+    std::vector<std::uint16_t> order;
+};
+
+// Removes service rows (ascending) and keeps them, with their identities, for the way back.
+struct EraseServices {
+    std::vector<std::uint16_t> rows;
+    std::vector<channeldb::ServiceRecord> records;
+    std::vector<ServiceId> ids;
+    std::uint16_t videoBefore = 0;
+    std::uint16_t audioBefore = 0;
+    std::uint16_t videoAfter = 0;
+    std::uint16_t audioAfter = 0;
+};
+
+// Appends a provider or network row (no reference moves).
+struct AppendProvider {
+    channeldb::ProviderRecord record;
+};
+struct AppendNetwork {
+    channeldb::NetworkRecord record;
+};
+
+// Removes a provider or network row that nothing refers to; references to the rows after it
+// move down with them. References outside the table stay as they are (the findings show them).
+struct EraseProvider {
+    std::uint16_t row = 0;
+    channeldb::ProviderRecord record;
+};
+struct EraseNetwork {
+    std::uint16_t row = 0;
+    channeldb::NetworkRecord record;
+};
+
+// Replaces whole TS records at the given rows (their numbers, or their network reference
+// when the network they named goes).
+struct ReplaceTsRows {
+    std::vector<std::uint16_t> rows;
+    std::vector<channeldb::TsRecord> before;
+    std::vector<channeldb::TsRecord> after;
+};
+
+struct ReplaceProvider {
+    std::uint16_t row = 0;
+    channeldb::ProviderRecord before, after;
+};
+struct ReplaceNetwork {
+    std::uint16_t row = 0;
+    channeldb::NetworkRecord before, after;
+};
+struct ReplaceAntenna {
+    std::uint16_t row = 0;
+    channeldb::AntennaRecord before, after;
+};
+struct ReplaceMenu {
+    channeldb::MenuRecord before, after;
+};
+
+// One favourite list's entries (and the services they named when they entered it).
+struct FavouriteListContent {
+    std::vector<std::uint16_t> entries;
+    std::vector<ServiceId> targets;
+    bool operator==(const FavouriteListContent&) const = default;
+};
+struct ReplaceFavouriteList {
+    std::uint8_t group = 0;
+    std::uint8_t list = 0;
+    FavouriteListContent before, after;
+};
+
+}  // namespace bv3::edit::action
+
+namespace bv3::edit {
+
+using EditAction =
+    std::variant<action::ReplaceServices, action::MoveServices, action::PermuteServices, action::EraseServices,
+                 action::AppendProvider, action::AppendNetwork, action::EraseProvider, action::EraseNetwork,
+                 action::ReplaceTsRows, action::ReplaceProvider, action::ReplaceNetwork, action::ReplaceAntenna,
+                 action::ReplaceMenu, action::ReplaceFavouriteList>;
+
+void applyAction(const EditAction& action, ListState& state);
+void revertAction(const EditAction& action, ListState& state);
+// The tables the action changes, for the change notification.
+TableSet tablesOf(const EditAction& action);
+// The memory the action keeps for undo and redo, in bytes (its own size included).
+std::size_t memoryOf(const EditAction& action);
+
+}  // namespace bv3::edit
