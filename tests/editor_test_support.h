@@ -97,7 +97,7 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString((directory_ / "settings").string()));
         QApplication::setOrganizationName("BV3-test");
         QApplication::setApplicationName("bv3-editor-test");
-        writeText(path("channels.qnf"), sampleText());
+        writeText(file("channels.qnf"), sampleText());
         window_ = std::make_unique<MainWindow>(std::make_unique<ScriptedPrompts>(script_));
         window_->show();
         QApplication::setActiveWindow(window_.get());

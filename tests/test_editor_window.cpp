@@ -11,12 +11,15 @@
 #include "edit/service_operations.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <sys/resource.h>
@@ -166,7 +169,10 @@ TEST_F(EditorDocumentTest, ClosingOpeningAndReceivingAskAboutUnsavedChangesAndCa
     window_->action("delete")->trigger();
     const std::string edited = docText();
     int dialogs = 0;
-    window_->receiverLink().beforeDialog = [&](QWidget&) { ++dialogs; };
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
     writeText(file("other.qnf"), sampleText());
 
     script_->unsaved = {UnsavedChoice::Cancel, UnsavedChoice::Cancel, UnsavedChoice::Cancel};
@@ -267,7 +273,10 @@ TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
     ASSERT_TRUE(window_->openFile(path("broken.qnf")));
     ASSERT_TRUE(doc().hasErrors());
     int dialogs = 0;
-    window_->receiverLink().beforeDialog = [&](QWidget&) { ++dialogs; };
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
     window_->showTab(EditorTab::Favourites);
     window_->send();
     EXPECT_EQ(dialogs, 0);

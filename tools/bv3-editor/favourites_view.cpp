@@ -56,6 +56,9 @@ QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
     if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
         return {};
     }
+    if (role == Qt::TextAlignmentRole) {
+        return index.column() == Service ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
@@ -124,7 +127,11 @@ FavouritesView::FavouritesView(QWidget* parent)
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setColumnWidth(FavouriteTableModel::Position, 48);
+    table_->setColumnWidth(FavouriteTableModel::Entry, 70);
+    table_->setAlternatingRowColors(true);
     table_->setToolTip(tr("The entries of the chosen favourite list"));
     table_->setObjectName("favouritesTable");
 

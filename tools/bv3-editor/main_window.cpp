@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -145,6 +146,8 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setStretchLastSection(false);
+    // The name takes the room the window has; the other columns keep the widths set.
+    view->horizontalHeader()->setSectionResizeMode(ServiceTableModel::Name, QHeaderView::Stretch);
     view->setToolTip(kind == ServiceKind::Video ? tr("The video services in the receiver's order; drag rows to move them")
                                                 : tr("The audio services in the receiver's order; drag rows to move them"));
     for (int c = ServiceTableModel::FirstRawColumn; c < ServiceTableModel::ColumnCount; ++c) {
@@ -177,6 +180,7 @@ QTableView* MainWindow::makeRecordView(RecordTableModel* model, const QString& n
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
     view->setAlternatingRowColors(true);
     view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setStretchLastSection(true);
     tables_.append(view);
     return view;
@@ -441,7 +445,9 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::restoreLayout() {
-    resize(980, 680);
+    resize(1000, 700);
+    // The list is what a person works on; the findings panel starts as a strip below it.
+    resizeDocks({findings_}, {150}, Qt::Vertical);
     restoreGeometry(settings_.value(QString(layoutKey) + "geometry"));
     restoreState(settings_.value(QString(layoutKey) + "state"));
     for (QTableView* view : tables_) {
