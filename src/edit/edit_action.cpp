@@ -99,8 +99,9 @@ void moveBack(ListState& state, const action::MoveServices& move) {
 }
 
 void permute(ListState& state, const action::PermuteServices& permutation, bool forward) {
-    auto rows = rowsOf(*state.db, permutation.group);
-    rows.resize(permutation.order.size());
+    const auto all = rowsOf(*state.db, permutation.group);
+    const std::vector<std::uint16_t> rows(all.begin() + permutation.first,
+                                          all.begin() + permutation.first + permutation.order.size());
     auto slots = takeRows(state, rows);
     std::vector<ServiceSlot> result(slots.size());
     for (std::size_t i = 0; i < permutation.order.size(); ++i) {

@@ -32,10 +32,11 @@ struct MoveServices {
     std::uint16_t to = 0;             // group position of the first moved service afterwards
 };
 
-// Reorders the services of one group: the service at group position order[i] goes to
-// position i. Positions beyond order.size() stay.
+// Reorders a range of one group's services: the service at group position first + order[i]
+// goes to position first + i. Positions outside the range stay.
 struct PermuteServices {
     std::uint8_t group = 0;
+    std::uint16_t first = 0;
     std::vector<std::uint16_t> order;
 };
 

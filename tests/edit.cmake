@@ -1,0 +1,15 @@
+# The editing core, and the bv3 verbs built on it. The suite is declared here rather than with
+# bv3_add_test_suite so that its tests carry a time limit.
+add_executable(test_edit ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_operations.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_document.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_reference.cpp)
+target_include_directories(test_edit PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(test_edit PRIVATE bv3::edit GTest::gtest GTest::gmock GTest::gtest_main)
+target_compile_definitions(test_edit PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+bv3_warnings(test_edit)
+if(CMAKE_CROSSCOMPILING)
+  add_test(NAME test_edit COMMAND test_edit --gtest_brief=1)
+  set_tests_properties(test_edit PROPERTIES LABELS unit TIMEOUT 300)
+else()
+  gtest_discover_tests(test_edit DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit TIMEOUT 120)
+endif()

@@ -1,0 +1,126 @@
+// The channel-list document: the ways in and out, the refusals of the readers, and the flag
+// that says whether the list holds unsaved changes.
+
+#include "channeldb/conversion_error.h"
+#include "channeldb/qnf_writer.h"
+#include "channeldb/raw_writer.h"
+#include "channeldb/uploaded_image.h"
+#include "edit/channel_list.h"
+#include "edit/edit_error.h"
+#include "edit/service_operations.h"
+#include "edit_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace bv3::edit {
+namespace {
+
+using testing::EditFolder;
+using testing::sampleList;
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeText(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string errorOf(const std::function<void()>& load) {
+    try {
+        load();
+    } catch (const channeldb::ConversionError& refused) {
+        return refused.what();
+    }
+    return "(loaded)";
+}
+
+TEST(EditDocument, LoadsEachKindOfFileAndSavesTheSameList) {
+    EditFolder folder;
+    const std::string sample = fileText(testing::samplePath());
+    ChannelList list = sampleList();
+    EXPECT_EQ(list.origin(), ListOrigin::QnfText);
+    EXPECT_EQ(list.originPath(), testing::samplePath());
+    EXPECT_EQ(list.qnfText(), sample);
+    EXPECT_FALSE(list.isDirty());
+
+    // The container, in both engines, and back.
+    for (const auto mode : {compress::TCompressMode::Good, compress::TCompressMode::Fast}) {
+        const std::string container = folder / "list.v3qnf";
+        list.saveContainer(container, mode);
+        EXPECT_EQ(list.origin(), ListOrigin::Container);
+        const ChannelList restored = ChannelList::fromFile(container, 4);
+        EXPECT_EQ(restored.origin(), ListOrigin::Container);
+        EXPECT_EQ(restored.qnfText(), sample);
+    }
+
+    // An uploaded image of the same list reads back as the same list.
+    const auto& db = list.database();
+    const auto upload = channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4),
+                                                        channeldb::buildServiceImage(db, 4), 4);
+    writeText(folder / "upload.raw", std::string(upload.begin(), upload.end()));
+    const ChannelList fromRaw = ChannelList::fromFile(folder / "upload.raw", 4, 3);
+    EXPECT_EQ(fromRaw.origin(), ListOrigin::RawImage);
+    EXPECT_EQ(fromRaw.configVariant(), 3);
+    EXPECT_EQ(fromRaw.qnfText(), sample);
+}
+
+TEST(EditDocument, SavingMakesTheListCleanAndUndoPastTheSaveMakesItDirty) {
+    EditFolder folder;
+    ChannelList list = sampleList();
+    renameService(list, 0, "Lumen Eins");
+    EXPECT_TRUE(list.isDirty());
+    list.saveQnf(folder / "edited.qnf");
+    EXPECT_FALSE(list.isDirty());
+    EXPECT_EQ(list.originPath(), folder / "edited.qnf");
+    EXPECT_EQ(fileText(folder / "edited.qnf"), list.qnfText());
+    list.undo();
+    EXPECT_TRUE(list.isDirty());
+    list.redo();
+    EXPECT_FALSE(list.isDirty());
+    EXPECT_EQ(folder.entryCount(), 1u);  // no temporary left beside it
+}
+
+TEST(EditDocument, AFailedSaveLeavesTheFileAndTheDirtyFlagAsTheyWere) {
+    EditFolder folder;
+    ChannelList list = sampleList();
+    renameService(list, 0, "Lumen Eins");
+    EXPECT_THROW(list.saveQnf(folder / "missing/edited.qnf"), channeldb::ConversionError);
+    EXPECT_TRUE(list.isDirty());
+    EXPECT_EQ(list.originPath(), testing::samplePath());
+}
+
+TEST(EditDocument, RefusesWhatTheReadersRefuseWithTheirMessages) {
+    EditFolder folder;
+    writeText(folder / "plain.txt", "BREVORA\r\n");
+    writeText(folder / "bad.qnf", "[BREVORA V3 FILE]\r\n[TS]\r\nabc\r\n");
+    writeText(folder / "huge.v3qnf", std::string("!HZL\xff\xff\xff\x7f", 8));
+    writeText(folder / "broken.v3qnf", std::string("WRZL\x10\x00\x00\x00\x05", 9));
+    EXPECT_EQ(errorOf([&] { ChannelList::fromQnfFile(folder / "plain.txt", 4); }),
+              folder / "plain.txt" + ": Corrupt data table..");
+    EXPECT_NE(errorOf([&] { ChannelList::fromQnfFile(folder / "bad.qnf", 4); }).find("line 3"), std::string::npos);
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "huge.v3qnf", 4); }).find("more than any channel list"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "broken.v3qnf", 4); }).find("broken.v3qnf"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "none.qnf", 4); }).find("cannot read"), std::string::npos);
+    EXPECT_NE(errorOf([&] { ChannelList::fromQnfFile(testing::samplePath(), 6); }).find("model code 6"),
+              std::string::npos);
+}
+
+TEST(EditDocument, TheModelDecidesTheFindingsButIsNoEdit) {
+    ChannelList list = sampleList(4);
+    EXPECT_TRUE(list.findings().empty());
+    list.setModelCode(0);  // models 0, 2, 3, 5 have only favourite list 0
+    EXPECT_EQ(list.findings().size(), 2u);
+    EXPECT_FALSE(list.canUndo());
+    EXPECT_FALSE(list.isDirty());
+    EXPECT_THROW(list.setModelCode(6), EditError);
+}
+
+}  // namespace
+}  // namespace bv3::edit
