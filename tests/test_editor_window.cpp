@@ -90,8 +90,10 @@ TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
     EXPECT_EQ(undos, 6) << "one step per operation";
     EXPECT_EQ(docText(), original);
     EXPECT_FALSE(doc().isDirty());
+    int redos = 0;
     while (window_->action("redo")->isEnabled()) {
-        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keySequence(videoView(), window_->action("redo")->shortcut());
+        ASSERT_LT(++redos, 20);
     }
     EXPECT_EQ(docText(), edited);
 
@@ -116,7 +118,7 @@ TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
                     proxy->index(r, ServiceTableModel::Name).data().toString().contains("Orbis"));
     }
     // A move while filtered moves the real rows.
-    select({0});
+    select({proxy->mapToSource(proxy->index(0, 0)).row()});
     const std::size_t row = window_->selectedServiceRows().at(0);
     const std::string name = doc().database().services[row].svcName;
     key(Qt::Key_End, Qt::ControlModifier);

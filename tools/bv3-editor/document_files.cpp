@@ -1,6 +1,7 @@
 #include "document_files.h"
 
 #include "channeldb/file_output.h"
+#include "channeldb/uploaded_image.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +30,16 @@ ListFileKind sniffListFile(const QString& path) {
                       });
     return (text || head.startsWith("[BREVORA V3 FILE]") || head.isEmpty()) ? ListFileKind::QnfText
                                                                             : ListFileKind::RawImage;
+}
+
+void refuseTruncatedImage(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && info.size() < static_cast<qint64>(channeldb::uploadedImageSize)) {
+        throw std::runtime_error("\"" + path.toStdString() + "\" holds " + std::to_string(info.size()) +
+                                 " bytes, but an upload from the receiver holds " +
+                                 std::to_string(channeldb::uploadedImageSize) +
+                                 ": the image is cut short and is not opened");
+    }
 }
 
 void keepBackup(const QString& path) {

@@ -12,6 +12,11 @@ enum class ListFileKind { QnfText, Container, RawImage };
 // image (which then needs its model and variant).
 ListFileKind sniffListFile(const QString& path);
 
+// Refuses (std::runtime_error naming the file) a receiver image shorter than an upload leaves
+// it: the reader would take the missing part for erased memory, and the list read from it, sent
+// back, would wipe the receiver's channels.
+void refuseTruncatedImage(const QString& path);
+
 // Copies an existing path to "path.bak", replacing an older backup. Throws std::runtime_error
 // naming the backup and the reason; nothing to do when path does not exist yet.
 void keepBackup(const QString& path);

@@ -403,7 +403,8 @@ void MainWindow::buildMenus() {
                                                                  {"TS", edit::ServiceSortKey::Ts},
                                                                  {"Channel number", edit::ServiceSortKey::ChannelNumber}};
     for (const auto& [text, key] : keys) {
-        auto* a = sort->addAction(tr(text));
+        auto* a = new QAction(tr(text), this);
+        sort->addAction(a);
         a->setObjectName(QStringLiteral("sort") + QString(text).remove(' '));
         a->setToolTip(tr("Sort the selected services (or the whole tab) by %1; equal ones keep their order").arg(tr(text).toLower()));
         connect(a, &QAction::triggered, this, [this, key] { sortRows(static_cast<int>(key)); });
@@ -523,6 +524,7 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
             if (!kind) {
                 return std::nullopt;
             }
+            refuseTruncatedImage(path);
             auto list = edit::ChannelList::fromRawImageFile(file, kind->configVariant, kind->modelCode);
             settings_.setImageKind(path, *kind);
             return list;
