@@ -1,15 +1,23 @@
-# The desktop editor's windows, offscreen. The suite drives the real main window, so it links
+# The desktop editor's windows, offscreen. The suites drive the real main window, so they link
 # the editor's own pieces; each test has a bound, as a hung modal loop must fail, not stall.
 if(WIN32 OR NOT TARGET bv3::editor_app)
   return()
 endif()
 find_package(Qt6 REQUIRED COMPONENTS Test)
-add_executable(test_editor ${CMAKE_CURRENT_SOURCE_DIR}/test_editor_window.cpp)
-target_include_directories(test_editor PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
-                                               ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
-target_link_libraries(test_editor PRIVATE bv3::editor_app Qt6::Test GTest::gtest)
-target_compile_definitions(test_editor PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-                                               BV3_BINARY_DIR="${PROJECT_BINARY_DIR}")
-bv3_warnings(test_editor)
-gtest_discover_tests(test_editor DISCOVERY_MODE PRE_TEST
-                     PROPERTIES LABELS gui TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+function(bv3_editor_suite name labels timeout)
+  add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp ${CMAKE_CURRENT_SOURCE_DIR}/editor_test_main.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
+                                             ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
+  target_link_libraries(${name} PRIVATE bv3::editor_app Qt6::Test GTest::gtest ${ARGN})
+  target_compile_definitions(${name} PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             BV3_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  bv3_warnings(${name})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES LABELS ${labels} TIMEOUT ${timeout} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+bv3_editor_suite(test_editor_window gui 120)
+# Against the simulator: needs the tools and the encoder built.
+bv3_editor_suite(test_editor_receiver e2e 600)
+add_dependencies(test_editor_receiver bv3 stb-sim tqrdll12)

@@ -329,9 +329,3 @@ TEST_F(EditorDocumentTest, FavouritesAndTheMenuTimeAreEditedThroughTheCore) {
 
 }  // namespace
 }  // namespace bv3::editor::testing
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
                                         "networks, ts, antennas, settings)", "TAB", "video");
     const QCommandLineOption finding("finding", "with --screenshot: go to finding N (from 1) of the findings panel", "N");
     const QCommandLineOption select("select", "with --screenshot: select rows FIRST-LAST of the tab", "FIRST-LAST");
+    const QCommandLineOption model("model", "check the list against receiver model N (0..5)", "N");
+    parser.addOption(model);
     parser.addOption(screenshot);
     parser.addOption(tab);
     parser.addOption(finding);
@@ -58,6 +60,15 @@ int main(int argc, char** argv) {
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty() && !window.openFile(files.first()) && parser.isSet(screenshot)) {
         return 1;
+    }
+    if (parser.isSet(model)) {
+        bool ok = false;
+        const uint code = parser.value(model).toUInt(&ok);
+        if (!ok || code > 5) {
+            std::fprintf(stderr, "bv3-editor: --model takes 0 to 5\n");
+            return 2;
+        }
+        window.setModelCode(static_cast<std::uint8_t>(code));
     }
     if (!parser.isSet(screenshot)) {
         return QApplication::exec();

@@ -827,8 +827,12 @@ void MainWindow::showSettings() {
     }
     settings_.setReceiver(dialog.settings());
     // The checks follow the model the list is for.
-    if (doc_ && doc_->modelCode() != dialog.settings().modelCode) {
-        doc_->setModelCode(dialog.settings().modelCode);
+    setModelCode(dialog.settings().modelCode);
+}
+
+void MainWindow::setModelCode(std::uint8_t modelCode) {
+    if (doc_ && doc_->modelCode() != modelCode) {
+        doc_->setModelCode(modelCode);
     }
 }
 

@@ -52,6 +52,8 @@ public:
 
     void receive();
     void send();
+    // Checks the open list against another receiver model (the data stays; not an edit).
+    void setModelCode(std::uint8_t modelCode);
 
     const edit::ChannelList* document() const { return doc_ ? &*doc_ : nullptr; }
     QString documentPath() const { return path_; }
