@@ -327,6 +327,8 @@ void MainWindow::buildActions() {
         }
         addAction(a);
     }
+    // Both redo keys people know, whatever the desktop's own convention.
+    action("redo")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     connect(action("save"), &QAction::triggered, this, [this] { save(); });
     connect(action("quit"), &QAction::triggered, this, &QWidget::close);
     connect(action("moveUp"), &QAction::triggered, this, [this] { moveRows(Move::Up); });
