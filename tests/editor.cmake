@@ -19,5 +19,5 @@ endfunction()
 
 bv3_editor_suite(test_editor_window gui 120)
 # Against the simulator: needs the tools and the encoder built.
-bv3_editor_suite(test_editor_receiver e2e 600)
+bv3_editor_suite(test_editor_receiver e2e 300)
 add_dependencies(test_editor_receiver bv3 stb-sim tqrdll12)

@@ -928,18 +928,25 @@ void MainWindow::selectServices(ServiceKind kind, const QList<int>& positions) {
     QTableView* view = serviceView(kind);
     QSortFilterProxyModel* proxy = serviceProxy(kind);
     ServiceTableModel* model = serviceModel(kind);
-    QItemSelection selection;
-    QModelIndex first;
+    QList<int> shown;
     for (int p : positions) {
         const QModelIndex index = proxy->mapFromSource(model->index(p, 0));
-        if (!index.isValid()) {
-            continue;  // filtered out
-        }
-        selection.select(index, index.siblingAtColumn(ServiceTableModel::ColumnCount - 1));
-        if (!first.isValid()) {
-            first = index;
+        if (index.isValid()) {  // else filtered out
+            shown.append(index.row());
         }
     }
+    std::sort(shown.begin(), shown.end());
+    // Neighbouring rows as one range: a moved block is one range, not a hundred.
+    QItemSelection selection;
+    for (qsizetype i = 0; i < shown.size();) {
+        qsizetype j = i;
+        while (j + 1 < shown.size() && shown[j + 1] == shown[j] + 1) {
+            ++j;
+        }
+        selection.select(proxy->index(shown[i], 0), proxy->index(shown[j], ServiceTableModel::ColumnCount - 1));
+        i = j + 1;
+    }
+    const QModelIndex first = shown.isEmpty() ? QModelIndex() : proxy->index(shown.front(), 0);
     view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (first.isValid()) {
         view->selectionModel()->setCurrentIndex(first.siblingAtColumn(ServiceTableModel::Name), QItemSelectionModel::NoUpdate);
