@@ -6,6 +6,7 @@
 #include "findings_dock.h"
 #include "menu_settings_form.h"
 #include "receiver_link.h"
+#include "settings_dialog.h"
 
 #include "edit/favourite_operations.h"
 #include "edit/service_operations.h"
@@ -325,6 +326,58 @@ TEST_F(EditorDocumentTest, FavouritesAndTheMenuTimeAreEditedThroughTheCore) {
     window_->action("undo")->trigger();
     EXPECT_EQ(doc().database().menu.menuValue5, sampleList().database().menu.menuValue5);
     EXPECT_EQ(time->time(), QTime(1, 0)) << "the form follows the undo";
+}
+
+}  // namespace
+}  // namespace bv3::editor::testing
+
+namespace bv3::editor::testing {
+namespace {
+
+class EditorSettingsTest : public EditorWindowTest {};
+
+TEST_F(EditorSettingsTest, RecentFilesPortsHeaderIdsAndImageKindsAreRemembered) {
+    EditorSettings& settings = window_->settings();
+    for (int i = 0; i < recentFileLimit + 3; ++i) {
+        settings.addRecentFile(path("list" + std::to_string(i) + ".qnf"));
+    }
+    settings.addRecentFile(path("list5.qnf"));
+    const QStringList recent = settings.recentFiles();
+    ASSERT_EQ(recent.size(), recentFileLimit);
+    EXPECT_EQ(recent.front(), path("list5.qnf")) << "the last one opened comes first";
+    EXPECT_EQ(recent.count(path("list5.qnf")), 1);
+
+    settings.setImageKind(path("a.raw"), {1, 4});
+    ASSERT_TRUE(settings.imageKind(path("a.raw")).has_value());
+    EXPECT_EQ(settings.imageKind(path("a.raw"))->configVariant, 4);
+    EXPECT_FALSE(settings.imageKind(path("b.raw")).has_value());
+
+    ReceiverSettings receiver;
+    receiver.port = "/dev/ttyUSB0";
+    receiver.baud = 38400;
+    receiver.headerId = 0xCAFE0001;
+    settings.setReceiver(receiver);
+    EXPECT_EQ(settings.receiver(), receiver);
+
+    fs::create_directories(file("dev"));
+    for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "sda", "null"}) {
+        writeText(file("dev") / name, "");
+    }
+    const QStringList ports = availablePorts(path("dev"));
+    EXPECT_EQ(ports.mid(0, 4), (QStringList{"Com1", "Com2", "Com3", "Com4"}));
+    EXPECT_TRUE(ports.contains(path("dev/ttyUSB1")));
+    EXPECT_TRUE(ports.contains(path("dev/ttyS0")));
+    EXPECT_TRUE(ports.contains(path("dev/ttyACM0")));
+    EXPECT_FALSE(ports.contains(path("dev/sda")));
+}
+
+TEST(EditorHeaderId, DecimalAndHexWithinThirtyTwoBits) {
+    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
+        {"0x12345678", 0x12345678u}, {"305419896", 305419896u}, {" 0XFFFFFFFF ", 0xFFFFFFFFu},
+        {"0x100000000", std::nullopt}, {"12ab", std::nullopt}, {"", std::nullopt}, {"-1", std::nullopt}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(parseHeaderId(text), expected) << text;
+    }
 }
 
 }  // namespace
