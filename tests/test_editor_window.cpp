@@ -298,6 +298,9 @@ TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheM
     ASSERT_GE(tree->topLevelItemCount(), 1);
     EXPECT_TRUE(window_->countsLabel()->text().contains("video 42, audio 18, 60 of 4000 services"))
         << window_->countsLabel()->text().toStdString();
+    ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
+    EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";
+    EXPECT_FALSE(video->index(11, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid());
     window_->showTab(EditorTab::Antennas);
     QTreeWidgetItem* item = tree->topLevelItem(0);
     emit tree->itemActivated(item, 0);

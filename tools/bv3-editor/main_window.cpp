@@ -622,13 +622,21 @@ void MainWindow::refreshAll() {
 
 void MainWindow::updateFindings() {
     QList<FindingRow> rows;
+    QHash<std::size_t, ServiceTableModel::RowMark> marks;
     if (doc_) {
         for (const edit::ListFinding& f : doc_->findings()) {
-            rows.append({f.finding.severity == channeldb::Severity::Error, qs(f.finding.where), qs(f.finding.message),
-                         targetOf(f.place)});
+            const bool error = f.finding.severity == channeldb::Severity::Error;
+            rows.append({error, qs(f.finding.where), qs(f.finding.message), targetOf(f.place)});
+            if (f.place.table == edit::ListTable::Services) {
+                auto& mark = marks[f.place.row];
+                mark.error = mark.error || error;
+                mark.text += (mark.text.isEmpty() ? QString() : QStringLiteral("\n")) + qs(f.finding.message);
+            }
         }
     }
     findings_->setFindings(rows);
+    video_->setMarks(marks);
+    audio_->setMarks(std::move(marks));
 }
 
 void MainWindow::updateStatus() {

@@ -2,6 +2,7 @@
 
 #include "channeldb/channel_database.h"
 
+#include <QColor>
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
@@ -52,6 +53,16 @@ void ServiceTableModel::refresh() {
     }
 }
 
+void ServiceTableModel::setMarks(QHash<std::size_t, RowMark> marks) {
+    if (marks.isEmpty() && marks_.isEmpty()) {
+        return;
+    }
+    marks_ = std::move(marks);
+    if (shownRows_ > 0) {
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1), {Qt::BackgroundRole, Qt::ToolTipRole});
+    }
+}
+
 int ServiceTableModel::count() const {
     if (db_ == nullptr) {
         return 0;
@@ -91,6 +102,16 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
         }
+    }
+    if (role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
+        const auto mark = marks_.constFind(absoluteRow(index.row()));
+        if (mark == marks_.constEnd()) {
+            return {};
+        }
+        if (role == Qt::ToolTipRole) {
+            return mark->text;
+        }
+        return mark->error ? QColor(255, 205, 205) : QColor(255, 240, 190);
     }
     if (role == Qt::TextAlignmentRole) {
         const int c = index.column();

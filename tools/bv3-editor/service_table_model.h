@@ -4,6 +4,7 @@
 // window hands them to the editing core, which alone changes the list.
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 
 #include <cstddef>
@@ -52,6 +53,12 @@ public:
     void setDatabase(const channeldb::ChannelDatabase* db);
     // Tells the views the list changed: row count changes reset, others repaint.
     void refresh();
+    // The findings about services, by absolute row: the rows are tinted and carry the text.
+    struct RowMark {
+        bool error = false;
+        QString text;
+    };
+    void setMarks(QHash<std::size_t, RowMark> marks);
 
     // The first absolute row of this kind, and the absolute row of a table row.
     std::size_t firstRow() const;
@@ -90,6 +97,7 @@ private:
     ServiceKind kind_;
     const channeldb::ChannelDatabase* db_ = nullptr;
     int shownRows_ = 0;
+    QHash<std::size_t, RowMark> marks_;
 };
 
 // Text of a table cell shared with the exports: a provider or TS cell.
