@@ -2,6 +2,7 @@
 
 #include "loader_config.h"
 #include "qdf_writer.h"
+#include "safe_write/safe_write.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,27 +36,10 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path, const std::stri
 // Writes beside the target and renames, so that a reader never sees half an image and a
 // failure leaves an older image of that name untouched.
 void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string partial = path + ".part";
-    errno = 0;
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            out.close();
-        }
-        if (!out) {
-            const std::string reason = reasonFromErrno();
-            std::error_code ignored;
-            std::filesystem::remove(partial, ignored);
-            throw EncoderError("cannot write the download image \"" + path + "\": " + reason);
-        }
-    }
-    std::error_code renameError;
-    std::filesystem::rename(partial, path, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw EncoderError("cannot write the download image \"" + path + "\": " + renameError.message());
+    try {
+        safewrite::writeFileSafely(path, bytes);
+    } catch (const safewrite::SafeWriteError& failure) {
+        throw EncoderError("cannot write the download image \"" + path + "\": " + failure.reason());
     }
 }
 

@@ -34,53 +34,19 @@ describe() { # a one-line summary of a QNF list
 size() { stat -c %s "$1"; }
 step() { echo; echo "== $*"; }
 
-# The edits a user makes in the editor: rename "Lumen Two", let "Orbis Kids" and "Polaris 2"
-# change places (with their channel numbers, as this model keeps its lists in channel order),
-# add service 7 to the first video favourite list, set the menu's time value (menuValue5,
-# hours x 100 + minutes) to 1:30, and drop the provider "Vantage Group", whose services go to
-# "Orbis TV". Lines end in CR LF and columns are TAB-separated.
+# The edits a user makes in the editor, made with `bv3 edit` (each option is one of the
+# editor's operations, applied in order; "@Name" names a service or provider by its name):
+# rename "Lumen Two", let "Orbis Kids" and "Polaris 2" change places (and renumber the video
+# list in its new order, as this model keeps its lists in channel order), add service 7 to
+# the first video favourite list, set the menu's time value to 1:30, and drop the provider
+# "Vantage Group", whose services go to "Orbis TV".
 edit_list() { # IN OUT
-  awk '
-    function join(c, k,   s, j) { s = c[1]; for (j = 2; j <= k; j++) s = s "\t" c[j]; return s }
-    { sub(/\r$/, ""); line[++n] = $0 }
-    END {
-      section = ""
-      for (i = 1; i <= n; i++) {
-        if (line[i] ~ /^\[/) { section = line[i]; row = 0; if (section == "[FAVORITE]") favourite = i; continue }
-        if (section == "[PROVIDER]") {
-          if (line[i] == "Vantage Group") { dropped = row; drop[i] = 1 }
-          if (line[i] == "Orbis TV") taker = row
-          row++
-        }
-        if (section == "[FAVORITE]" && substr(line[i], 1, 4) == "0\t0\t") favourite = i
-        if (section == "[SERVICE]") {
-          split(line[i], c, "\t")
-          if (c[13] == "Orbis Kids") a = i
-          if (c[13] == "Polaris 2") b = i
-          if (c[13] == "Lumen Two") renamed = i
-          last_service = i
-        }
-        if (section == "[MENU]") menu = i
-      }
-      if (!a || !b || !renamed || !menu || dropped == "" || taker == "") { print "the list lacks a service, provider or menu the edit needs" > "/dev/stderr"; exit 1 }
-      k = split(line[renamed], c, "\t"); c[13] = "Lumen Zwei"; line[renamed] = join(c, k)
-      ka = split(line[a], ca, "\t"); kb = split(line[b], cb, "\t")
-      t = ca[14]; ca[14] = cb[14]; cb[14] = t
-      line[a] = join(cb, kb); line[b] = join(ca, ka)
-      k = split(line[menu], c, "\t"); c[5] = 130; line[menu] = join(c, k)
-      if (taker > dropped) taker--
-      for (i = a - 1; i > 0 && line[i] != "[SERVICE]"; i--) {}
-      for (i = i + 1; i <= last_service; i++) {
-        k = split(line[i], c, "\t")
-        p = c[12] + 0
-        if (p == dropped) p = taker; else if (p > dropped) p--
-        c[12] = p; line[i] = join(c, k)
-      }
-      for (i = 1; i <= n; i++) {
-        if (!drop[i]) printf "%s\r\n", line[i]
-        if (i == favourite) printf "0\t0\t7\r\n"
-      }
-    }' "$1" >"$2"
+  "$bv3" edit "$1" "$2" --model "$model" \
+    --rename "@Lumen Two=Lumen Zwei" \
+    --move "@Polaris 2:4" --move "@Orbis Kids:10" --renumber video \
+    --fav-add 0:0:7 \
+    --menu-time 1:30 \
+    --delete-provider "@Vantage Group:@Orbis TV"
 }
 
 step "1. a receiver holding our sample list (model $model, variant $variant)"

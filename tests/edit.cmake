@@ -13,3 +13,13 @@ if(CMAKE_CROSSCOMPILING)
 else()
   gtest_discover_tests(test_edit DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit TIMEOUT 120)
 endif()
+
+# The bv3 verbs on the core, end to end on the sample (bv3 is a Linux tool).
+if(NOT TARGET bv3)
+  return()
+endif()
+add_test(NAME edit.bv3_verbs
+         COMMAND ${CMAKE_COMMAND} -DBV3=$<TARGET_FILE:bv3> -DSAMPLE=${PROJECT_SOURCE_DIR}/samples/channels.qnf
+                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/bv3_edit_work
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_bv3_edit.cmake)
+set_tests_properties(edit.bv3_verbs PROPERTIES LABELS e2e TIMEOUT 120)

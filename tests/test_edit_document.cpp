@@ -9,6 +9,7 @@
 #include "edit/edit_error.h"
 #include "edit/service_operations.h"
 #include "edit_test_support.h"
+#include "safe_write/safe_write.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +90,7 @@ TEST(EditDocument, AFailedSaveLeavesTheFileAndTheDirtyFlagAsTheyWere) {
     EditFolder folder;
     ChannelList list = sampleList();
     renameService(list, 0, "Lumen Eins");
-    EXPECT_THROW(list.saveQnf(folder / "missing/edited.qnf"), channeldb::ConversionError);
+    EXPECT_THROW(list.saveQnf(folder / "missing/edited.qnf"), safewrite::SafeWriteError);
     EXPECT_TRUE(list.isDirty());
     EXPECT_EQ(list.originPath(), testing::samplePath());
 }

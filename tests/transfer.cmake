@@ -12,7 +12,6 @@ bv3_add_test_suite(NAME test_transfer LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_upload.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_download.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
-                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_image_file.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_stbsim.cpp
                    LIBS bv3::transfer bv3::stbsim)
 

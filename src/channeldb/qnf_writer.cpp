@@ -1,6 +1,6 @@
 #include "channeldb/qnf_writer.h"
 
-#include "channeldb/file_output.h"
+#include "safe_write/safe_write.h"
 
 #include <algorithm>
 #include <charconv>
@@ -153,7 +153,7 @@ std::string formatQnf(const ChannelDatabase& db) {
 
 void writeQnfFile(const std::string& path, const ChannelDatabase& db) {
     const std::string text = formatQnf(db);
-    writeFileReplacing(path, std::as_bytes(std::span(text)));
+    safewrite::writeFileSafely(path, std::string_view(text));
 }
 
 }  // namespace bv3::channeldb

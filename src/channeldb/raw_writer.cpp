@@ -2,7 +2,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
-#include "channeldb/file_output.h"
+#include "safe_write/safe_write.h"
 #include "channeldb/layout.h"
 
 #include <algorithm>
@@ -442,7 +442,7 @@ std::vector<std::uint8_t> buildServiceImage(const ChannelDatabase& db, std::uint
 }
 
 void writeImageFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    writeFileReplacing(path, std::as_bytes(bytes));
+    safewrite::writeFileSafely(path, bytes);
 }
 
 }  // namespace bv3::channeldb

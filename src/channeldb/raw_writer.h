@@ -19,7 +19,7 @@ std::vector<std::uint8_t> buildConfigImage(const ChannelDatabase& db, std::uint8
 std::vector<std::uint8_t> buildServiceImage(const ChannelDatabase& db, std::uint8_t modelCode);
 
 // Writes the bytes to a temporary beside path and renames it over path: a reader never sees a
-// partial image. Throws ConversionError naming the file on failure.
+// partial image. Throws safewrite::SafeWriteError naming the file on failure.
 void writeImageFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace bv3::channeldb

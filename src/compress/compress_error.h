@@ -9,9 +9,16 @@ namespace bv3::compress {
 
 // Raised by the compressor component for every failure of an operation (files, streams,
 // buffers, headers, size checks, damaged LZRW1/KH blocks).
+// The text is the component's own; where the system told why a file could not be opened,
+// systemReason() holds its words ("Permission denied") for a caller that shows more.
 class ELzrw1Exception : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ELzrw1Exception(const std::string& text, std::string systemReason = {})
+        : std::runtime_error(text), systemReason_(std::move(systemReason)) {}
+    const std::string& systemReason() const noexcept { return systemReason_; }
+
+private:
+    std::string systemReason_;
 };
 
 // Raised by the LZRW1/KH engine when its hash table cannot be had.

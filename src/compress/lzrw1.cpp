@@ -103,8 +103,13 @@ std::int64_t Tlzrw1::InputSize() {
     }
     std::error_code error;
     const auto size = std::filesystem::file_size(inputFile_, error);
-    if (error || size > static_cast<std::uintmax_t>(largest)) {
-        throw ELzrw1Exception("Lzrw1 compression : Failed to obtain the size of : " + inputFile_);
+    if (error) {
+        throw ELzrw1Exception("Lzrw1 compression : Failed to obtain the size of : " + inputFile_, error.message());
+    }
+    if (size > static_cast<std::uintmax_t>(largest)) {
+        // The size is known; it is the container that cannot record it.
+        throw ELzrw1Exception("Lzrw1 compression : " + inputFile_ + " is larger than " + std::to_string(largest) +
+                              " bytes, the most a container can record !");
     }
     return static_cast<std::int64_t>(size);
 }
@@ -124,16 +129,18 @@ void Tlzrw1::OpenSession(Session& session) {
     }
     session.inputFile = std::make_unique<TFileStream>(inputFile_, TFileStream::Mode::Read);
     if (!session.inputFile->IsOpen()) {
-        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open input file : " + inputFile_);
+        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open input file : " + inputFile_,
+                              session.inputFile->OpenFailure());
     }
-    // Creating the output would empty the input before it is read: refuse instead.
+    // Replacing the input by the output would lose it: refuse instead.
     if (sameFile(inputFile_, outputFile_)) {
         throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open output file : " + outputFile_ +
                               " (it is the input file)");
     }
     auto output = std::make_unique<TFileStream>(outputFile_, TFileStream::Mode::Create);
     if (!output->IsOpen()) {
-        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open output file : " + outputFile_);
+        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open output file : " + outputFile_,
+                              output->OpenFailure());
     }
     session.outputFile = std::move(output);
     session.in = session.inputFile.get();
@@ -154,21 +161,15 @@ void Tlzrw1::FinishSession(Session& session) {
     }
 }
 
-// After a failure once the output exists: close it, delete it, close the input. A stream is
-// left as it is. Only a regular file is ever deleted: an output that names a device (or a
-// link to one) is not a partial file of ours.
+// After a failure once the output exists: delete it, close the input. The output is still
+// the temporary beside the target, so deleting it leaves whatever file had the target's name
+// as it was. A stream is left as it is, and so is an output that names a device (it was
+// written in place: not a partial file of ours).
 void Tlzrw1::AbandonSession(Session& session) noexcept {
     if (useStream_) {
         return;
     }
-    if (session.outputFile) {
-        session.outputFile->Close();
-        session.outputFile.reset();
-        std::error_code ignored;
-        if (std::filesystem::is_regular_file(outputFile_, ignored)) {
-            std::filesystem::remove(outputFile_, ignored);
-        }
-    }
+    session.outputFile.reset();
     if (session.inputFile) {
         session.inputFile->Close();
     }

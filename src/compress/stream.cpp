@@ -1,10 +1,14 @@
 #include "compress/stream.h"
 
+#include "safe_write/safe_write.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <utility>
 
 namespace bv3::compress {
 
@@ -121,20 +125,45 @@ std::int64_t TStdStream::Size() {
 
 // TFileStream
 
-TFileStream::TFileStream(const std::string& path, Mode mode)
-    : file_(std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb")) {}
+TFileStream::TFileStream(const std::string& path, Mode mode) {
+    if (mode == Mode::Create) {
+        try {
+            replacing_ = std::make_unique<safewrite::ReplacingFile>(path);
+            file_ = replacing_->handle();
+        } catch (const safewrite::SafeWriteError& failure) {
+            openFailure_ = failure.reason();
+        }
+        return;
+    }
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) {
+        openFailure_ = errno != 0 ? std::strerror(errno) : "cannot open";
+    }
+}
 
 TFileStream::~TFileStream() {
-    Close();
+    if (replacing_) {
+        replacing_->discard();
+    } else if (file_ != nullptr) {
+        std::fclose(file_);
+    }
 }
 
 bool TFileStream::Close() {
     if (file_ == nullptr) {
         return true;
     }
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return closed;
+    std::FILE* file = std::exchange(file_, nullptr);
+    if (replacing_) {
+        try {
+            replacing_->commit();
+            return true;
+        } catch (const safewrite::SafeWriteError&) {
+            return false;
+        }
+    }
+    return std::fclose(file) == 0;
 }
 
 std::int64_t TFileStream::Read(std::span<std::uint8_t> buffer) {

@@ -6,9 +6,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <iosfwd>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+namespace bv3::safewrite {
+class ReplacingFile;
+}
 
 namespace bv3::compress {
 
@@ -60,17 +65,24 @@ private:
     std::ostream* out_ = nullptr;
 };
 
-// A file opened by the component itself in file mode. Closes on destruction.
+// A file opened by the component itself in file mode. A Read file is closed on destruction.
+// A Create file is written through a temporary beside the target (safe_write/safe_write.h):
+// Close() puts it in place; destroying it unclosed removes the temporary, so a failed or
+// interrupted run never leaves a partial file under the target's name nor loses the file that
+// had the name.
 class TFileStream final : public TStream {
 public:
     enum class Mode { Read, Create };
-    // Opens path; IsOpen() tells whether that worked. Create replaces any file of the name.
+    // Opens path; IsOpen() tells whether that worked, OpenFailure() why it did not.
     TFileStream(const std::string& path, Mode mode);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
     bool IsOpen() const { return file_ != nullptr; }
-    // Closes the file; false when the buffered data could not be written out.
+    // The system's reason the file could not be opened ("No such file or directory").
+    const std::string& OpenFailure() const { return openFailure_; }
+    // Closes the file (a Create file then replaces the target); false when the buffered data
+    // could not be written out or the file not put in place.
     bool Close();
     std::int64_t Read(std::span<std::uint8_t> buffer) override;
     std::int64_t Write(std::span<const std::uint8_t> buffer) override;
@@ -78,7 +90,9 @@ public:
     std::int64_t Size() override;
 
 private:
+    std::unique_ptr<safewrite::ReplacingFile> replacing_;
     std::FILE* file_ = nullptr;
+    std::string openFailure_;
 };
 
 }  // namespace bv3::compress

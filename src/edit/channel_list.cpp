@@ -10,6 +10,7 @@
 #include "edit/edit_error.h"
 #include "edit/favourite_reading.h"
 #include "edit/list_findings.h"
+#include "safe_write/safe_write.h"
 
 #include <algorithm>
 #include <cstring>
@@ -188,9 +189,9 @@ void ChannelList::saveContainer(const std::string& path, compress::TCompressMode
     try {
         component.Compress();
     } catch (const std::exception& failure) {
-        throw ConversionError("cannot write '" + path + "': " + failure.what(), path);
+        throw safewrite::SafeWriteError(path, failure.what());
     }
-    channeldb::writeFileReplacing(path, std::as_bytes(std::span(out.Bytes())));
+    safewrite::writeFileSafely(path, std::span<const std::uint8_t>(out.Bytes()));
     savedSerial_ = history_.stateSerial();
     adoptLoaded(ListOrigin::Container, path);
     notify({ChangeCause::Saved, {}, {}});

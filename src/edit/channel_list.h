@@ -74,9 +74,10 @@ public:
     // A document over a database made elsewhere (tests, benchmarks).
     static ChannelList fromDatabase(const channeldb::ChannelDatabase& db, std::uint8_t modelCode);
 
-    // Saving: written whole to a temporary beside path, renamed over it when complete. Throws
-    // channeldb::ConversionError naming the file; the list stays dirty then. A warning never
-    // stops a save. On success the list is clean and path becomes its origin.
+    // Saving, through the one safe-write helper: a temporary beside path, renamed over it when
+    // complete. Throws safewrite::SafeWriteError naming the file and the reason; the file and
+    // the list's dirty flag and origin are then as they were. A warning never stops a save. On
+    // success the list is clean and path becomes its origin.
     void saveQnf(const std::string& path);
     void saveContainer(const std::string& path, compress::TCompressMode mode = compress::TCompressMode::Good);
     // The QNF text the list saves as.

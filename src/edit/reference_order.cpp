@@ -117,7 +117,7 @@ ReorderReport reorderByReference(ChannelList& list, const ChannelDatabase& refer
             std::uint16_t number = s.channelNumber;
             if (found != referenceOf.end()) {
                 number = reference.services[found->second].channelNumber;
-                ++report.numbersTaken;
+                report.numbersTaken += number != s.channelNumber ? 1 : 0;
             } else if (number != 0 && taken[support::groupIndex(s)].contains(number)) {
                 number = 0;
             }

@@ -35,7 +35,7 @@ struct ReorderReport {
     std::size_t unmatched = 0;           // services of this list with no counterpart
     std::size_t dropped = 0;             // of those, removed (dropUnmatched)
     std::size_t referenceUnmatched = 0;  // reference services nothing here matched
-    std::size_t numbersTaken = 0;        // channel numbers taken over from the reference
+    std::size_t numbersTaken = 0;        // channel numbers changed to the reference's
     std::size_t favouritesCarried = 0;
     std::size_t favouritesLeftOut = 0;
 };

@@ -2,12 +2,10 @@
 
 #include "platform/file_deletion.h"
 #include "qdfbuild/qdf_build_error.h"
+#include "safe_write/safe_write.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace bv3::qdfbuild {
@@ -33,21 +31,27 @@ void BuildTemporaries::write(const std::string& name, std::span<const std::uint8
 }
 
 void BuildTemporaries::write(const std::string& name, std::string_view text) {
-    errno = 0;
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    if (out) {
-        // Counted once opened: a file that was created but not completed must go too, while a
-        // file that could not even be opened was never touched and is left alone.
-        if (std::find(written_.begin(), written_.end(), name) == written_.end()) {
-            written_.push_back(name);
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-    }
-    if (!out) {
-        const std::string reason = errno != 0 ? std::strerror(errno) : "write failed";
+    try {
+        // Written whole or not at all: a file that failed half-way is already gone, and only
+        // a file the build put in place is ever deleted by it.
+        safewrite::writeFileSafely(name, text);
+    } catch (const safewrite::SafeWriteError& failure) {
         throw QdfBuildError("cannot write the temporary file \"" + name + "\" in " + currentDirectoryText() + ": " +
-                            reason);
+                            failure.reason());
+    }
+    if (std::find(written_.begin(), written_.end(), name) == written_.end()) {
+        written_.push_back(name);
+    }
+}
+
+void BuildTemporaries::refuseExisting() const {
+    for (const auto& name : deletionOrder_) {
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
+            throw QdfBuildError("cannot build: \"" + name + "\" already exists in " + currentDirectoryText() +
+                                "; the build writes a temporary file of that name and deletes it afterwards, so "
+                                "it leaves the file alone: move or rename it and build again");
+        }
     }
 }
 

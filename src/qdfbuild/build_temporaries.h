@@ -1,7 +1,9 @@
 #pragma once
 // The build's temporary files in the current directory. Whatever was written is deleted when
 // the build ends, however it ends, in the order the build fixes; a deletion that fails is
-// ignored (the build's result does not depend on it).
+// ignored (the build's result does not depend on it). A file of one of the names that the
+// build did not write is never overwritten nor deleted: refuseExisting() stops the build
+// before it begins.
 
 #include <cstdint>
 #include <span>
@@ -19,8 +21,11 @@ public:
     BuildTemporaries(const BuildTemporaries&) = delete;
     BuildTemporaries& operator=(const BuildTemporaries&) = delete;
 
-    // Creates (or replaces) the file and writes the bytes. Throws QdfBuildError naming the file
-    // and the reason; a file that was begun counts as written and is deleted at the end.
+    // Throws QdfBuildError naming the first of the names that already exists (a file, a
+    // folder or a link): it belongs to somebody else.
+    void refuseExisting() const;
+    // Writes the file whole (through a temporary beside it). Throws QdfBuildError naming the
+    // file and the reason; a file that failed is not there, and counts as not written.
     void write(const std::string& name, std::span<const std::uint8_t> bytes);
     void write(const std::string& name, std::string_view text);
 

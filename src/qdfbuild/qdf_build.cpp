@@ -10,6 +10,7 @@
 #include "qdfbuild/loader_config_writer.h"
 #include "qdfbuild/output_witness.h"
 #include "qdfbuild/qdf_build_error.h"
+#include "safe_write/safe_write.h"
 
 #include <exception>
 #include <filesystem>
@@ -65,6 +66,7 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
                             std::to_string(channeldb::highestModelCode) + ")");
     }
     refuseTemporaryAsOutput(settings.qdfPath);
+    safewrite::refuseOutputThatIsInput(settings.qnfName, settings.qdfPath);
     // The database is several hundred kilobytes: it lives on the heap for the build only.
     auto database = std::make_unique<channeldb::ChannelDatabase>();
     const ReceiverImages images = layOutChannelList(qnf, settings, *database);
@@ -73,6 +75,7 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
     bool outputWritten = false;
     {
         BuildTemporaries temporaries({loaderConfigName, configImageName, serviceImageName});
+        temporaries.refuseExisting();
         temporaries.write(configImageName, images.config);
         temporaries.write(serviceImageName, images.service);
         temporaries.write(loaderConfigName,

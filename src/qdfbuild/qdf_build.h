@@ -19,7 +19,9 @@ struct QdfBuildSettings {
 
 // Runs the build in its fixed order: a zeroed database; the channel list read into it; the
 // configuration and service images laid out; "Config.raw", "Service.raw" and "qorda.cfg"
-// written to the current directory; the encoder loaded, called once with "qorda.cfg" and
+// written to the current directory (refused with QdfBuildError, before anything is written,
+// when a file of one of those names is already there: the build would overwrite it and then
+// delete it); the encoder loaded, called once with "qorda.cfg" and
 // qdfPath, and unloaded; the three files deleted in that order; the input closed (when it is
 // a file); the database freed.
 //

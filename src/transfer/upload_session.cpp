@@ -1,7 +1,6 @@
 #include "transfer/upload_session.h"
 
 #include "platform/serial_device.h"
-#include "transfer/image_file.h"
 #include "transfer/notification_reader.h"
 
 #include <filesystem>
@@ -11,6 +10,10 @@ namespace bv3::transfer {
 
 UploadSession::UploadSession(serial::TComm& comm, TransferView& view, Watchdog& watchdog)
     : comm_(comm), view_(view), watchdog_(watchdog) {}
+
+void UploadSession::prepareTarget() {
+    target_ = std::make_unique<safewrite::ReplacingFile>(filePath_);
+}
 
 void UploadSession::start() {
     comm_.Open();
@@ -53,6 +56,7 @@ void UploadSession::onWatchdog() {
 
 void UploadSession::cancel() {
     protocol_.stop();
+    target_.reset();
     std::error_code ignored;
     if (!filePath_.empty() && std::filesystem::exists(filePath_, ignored)) {
         std::filesystem::remove(filePath_, ignored);
@@ -63,6 +67,7 @@ void UploadSession::cancel() {
 void UploadSession::abandon(const std::string& reason) {
     protocol_.stop();
     comm_.Close();
+    target_.reset();
     failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
     view_.showText(StatusLine::Label1, failure_);
     view_.reportError(failure_ + ". Nothing was written to " + filePath_ + ".");
@@ -70,11 +75,16 @@ void UploadSession::abandon(const std::string& reason) {
 
 void UploadSession::completeUpload(std::span<const std::uint8_t> image) {
     try {
-        writeFileCompletely(filePath_, image);
+        if (!target_) {
+            prepareTarget();
+        }
+        target_->write(std::as_bytes(image));
+        target_->commit();
         completed_ = true;
     } catch (const std::exception& failure) {
         failure_ = failure.what();
     }
+    target_.reset();
     comm_.Close();
     if (!failure_.empty()) {
         view_.showText(StatusLine::Label1, failure_);

@@ -4,8 +4,10 @@
 
 #include "serial/comm.h"
 #include "transfer/transfer_view.h"
+#include "safe_write/safe_write.h"
 #include "transfer/upload_protocol.h"
 
+#include <memory>
 #include <string>
 
 namespace bv3::transfer {
@@ -17,6 +19,11 @@ public:
     void setFilePath(std::string path) { filePath_ = std::move(path); }
     const std::string& filePath() const { return filePath_; }
 
+    // Creates the temporary the image will be written to, beside the target, so that a
+    // target that can never be written (a missing folder, a read-only file) is refused before
+    // the transfer rather than after it. Throws safewrite::SafeWriteError. Optional: without
+    // it the temporary is created when the image is complete.
+    void prepareTarget();
     // Showing the dialog: opens the port, then resets the transfer. Throws ECommError when
     // the port cannot be opened, and then resets nothing.
     void start();
@@ -50,6 +57,7 @@ private:
     Watchdog& watchdog_;
     UploadProtocol protocol_{*this};
     std::string filePath_;
+    std::unique_ptr<safewrite::ReplacingFile> target_;
     bool completed_ = false;
     std::string failure_;
 };

@@ -1,6 +1,7 @@
 // bv3 compress IN OUT [--mode good|fast|auto] [--threshold N]: writes the container of IN, as
 // QnfToV3Qnf does with the default mode good.
 #include "bv3/command_registry.h"
+#include "bv3/compress_failure.h"
 #include "bv3/compress_progress.h"
 #include "compress/lzrw1.h"
 
@@ -34,6 +35,8 @@ void run(const CompressOptions& options) {
     component.SetThreshold(static_cast<std::int32_t>(options.threshold));
     try {
         component.Compress();
+    } catch (const bv3::compress::ELzrw1Exception& failure) {
+        throw bv3::cli::CommandFailure(bv3::cli::withSystemReason(failure));
     } catch (const std::exception& failure) {
         throw bv3::cli::CommandFailure(failure.what());
     }

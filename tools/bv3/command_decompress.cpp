@@ -1,5 +1,6 @@
 // bv3 decompress IN OUT: restores either kind of container, as V3QnfToQnf does.
 #include "bv3/command_registry.h"
+#include "bv3/compress_failure.h"
 #include "bv3/compress_progress.h"
 #include "compress/lzrw1.h"
 
@@ -20,6 +21,8 @@ void run(const DecompressOptions& options) {
     component.SetOutputFile(options.output);
     try {
         component.Decompress();
+    } catch (const bv3::compress::ELzrw1Exception& failure) {
+        throw bv3::cli::CommandFailure(bv3::cli::withSystemReason(failure));
     } catch (const std::exception& failure) {
         throw bv3::cli::CommandFailure(failure.what());
     }

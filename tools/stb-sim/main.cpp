@@ -2,6 +2,7 @@
 // end it prints on the first line of stdout) or on a given device, for tests, benchmarks and
 // demonstrations without a receiver.
 
+#include "safe_write/safe_write.h"
 #include "stb-sim/image_applier.h"
 #include "stb-sim/receiver_memory.h"
 #include "stb-sim/receiver_simulator.h"
@@ -42,18 +43,7 @@ private:
 };
 
 void saveFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            throw std::runtime_error(path + ": cannot write the received file");
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw std::runtime_error(path + ": cannot write the received file");
-    }
+    bv3::safewrite::writeFileSafely(path, bytes);
 }
 
 struct RunSettings {

@@ -1,0 +1,1 @@
+bv3_add_benchmark(NAME bench_edit SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/bench_edit.cpp LIBS bv3::edit)

@@ -1,0 +1,107 @@
+# bv3 edit, reorder and duplicates from the command line: operations applied in order, the
+# refusals (exit 1, nothing written), the dry run, and the kinds of file in and out.
+# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
+# file(READ) gives the lines without their CR, so the patterns below end lines in LF alone, and
+# a list written back gets its CR LF again.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expected_status)
+  execute_process(COMMAND ${BV3} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+  set(last_error "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect text pattern)
+  if(NOT text MATCHES "${pattern}")
+    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
+  endif()
+endfunction()
+
+function(expect_missing file)
+  if(EXISTS ${file})
+    message(FATAL_ERROR "${file} was written")
+  endif()
+endfunction()
+
+# Operations in the order given: a rename, a move of a range, a delete by row, a provider
+# change, a favourite, and the renumbering of the moved list.
+run(0 edit ${SAMPLE} ${WORK}/edited.qnf --model 4 --rename 1=Lumen\ Zwei --move 40-41:3 --delete 7
+    --set-provider 9=2 --fav-add 0:0:7 --renumber video)
+expect("${last_output}" "wrote [^\n]*edited.qnf: 6 operations")
+file(READ ${WORK}/edited.qnf edited)
+expect("${edited}" "\tLumen Zwei\t2\n")
+expect("${edited}" "\tLumen News\t3\nV\t10140\t[^\r]*\tOrbis Retro\t4\nV\t10141\t[^\r]*\tVantage Auto\t5\n")
+expect("${edited}" "0\t0\t20\n0\t0\t7\n")
+# After the move, row 7 is "Orbis Sport"; after the delete, row 9 is "Vantage Docs".
+if(edited MATCHES "Orbis Sport")
+  message(FATAL_ERROR "row 7 was not deleted")
+endif()
+expect("${edited}" "\t8\t2\tVantage Docs\t")
+
+# The dry run writes nothing and shows the findings and the changed lines.
+run(0 edit ${SAMPLE} ${WORK}/dry.qnf --model 4 --delete @Orbis\ Kids --dry-run)
+expect_missing(${WORK}/dry.qnf)
+expect("${last_output}" "warning: favourite list 0/0 entry 2 \\(5\\) names no video service; the service it named was deleted")
+expect("${last_output}" "- line 64: V\t10104\t")
+
+# Refusals: a value out of range, a taken channel number, a provider with services and no
+# taker; the message names the option, and nothing is written.
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --rename 0=A --delete 60)
+expect("${last_error}" "bv3: --delete 60: service row 60 does not exist: the list has 60 services \\(rows 0 to 59\\); nothing written")
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --number 0=2)
+expect("${last_error}" "channel number 2 is taken")
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --delete-provider 1)
+expect("${last_error}" "provider 1 has 7 services; name the provider that takes them over")
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --menu 1=256)
+expect("${last_error}" "menu value 1 takes 0 to 255, not 256")
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 "--rename=0=A[TS]B")
+expect("${last_error}" "holds the section tag \\[TS\\]")
+# A list the model cannot represent (a service naming provider 9 of 8) is not written after an
+# edit that leaves the fault; an edit that mends it is.
+file(READ ${SAMPLE} sample)
+string(REPLACE "\t1\t0\tLumen Two\t" "\t1\t9\tLumen Two\t" broken "${sample}")
+string(REPLACE "\n" "\r\n" broken "${broken}")
+file(WRITE ${WORK}/broken.qnf "${broken}")
+run(1 edit ${WORK}/broken.qnf ${WORK}/refused.qnf --model 4 --rename 0=One)
+expect("${last_error}" "refused.qnf: line 61: error: service \"Lumen Two\" refers to provider 9")
+expect("${last_error}" "not written: the edited list holds 1 error that model 4 cannot represent")
+expect_missing(${WORK}/refused.qnf)
+run(0 edit ${WORK}/broken.qnf ${WORK}/mended.qnf --model 4 --set-provider 1=0)
+run(2 edit ${SAMPLE} ${WORK}/refused.qnf)
+
+# A compressed list in, a compressed list out; an uploaded image in with its variant.
+run(0 compress ${SAMPLE} ${WORK}/sample.v3qnf)
+run(0 edit ${WORK}/sample.v3qnf ${WORK}/edited.v3qnf --model 4 --menu-time 1:30)
+run(0 decompress ${WORK}/edited.v3qnf ${WORK}/restored.qnf)
+file(READ ${WORK}/restored.qnf restored)
+expect("${restored}" "\\[MENU\\]\n1\t0\t2\t1\t130\t")
+run(0 make-upload ${SAMPLE} ${WORK}/upload.raw --variant 3 --model 4)
+run(0 edit ${WORK}/upload.raw ${WORK}/from-raw.qnf --model 4 --variant 3 --rename 0=One)
+expect("${last_output}" "wrote")
+
+# Reorder: the edited list put back into the sample's order.
+run(0 reorder ${WORK}/edited.qnf ${WORK}/reordered.qnf --like ${SAMPLE} --model 4)
+expect("${last_output}" "58 services matched")
+file(READ ${WORK}/reordered.qnf reordered)
+expect("${reordered}" "\tLumen One\t1\nV\t10102\t[^\r]*\tLumen News\t3\n")
+expect("${reordered}" "\tLumen Zwei\t0\n\\[MENU\\]|Lumen Zwei")
+run(0 reorder ${WORK}/edited.qnf ${WORK}/dropped.qnf --like ${SAMPLE} --model 4 --drop-unmatched)
+file(READ ${WORK}/dropped.qnf dropped)
+if(dropped MATCHES "Lumen Zwei")
+  message(FATAL_ERROR "reorder --drop-unmatched kept the unmatched service")
+endif()
+
+# Duplicates: none in the sample; with a service moved onto another's TS and words, one.
+run(0 duplicates ${SAMPLE})
+expect("${last_output}" "duplicates \\(rows; the first of each is kept\\): 0")
+string(REPLACE "V\t10101\t176\t177\t176\t257\t1\tFALSE\tFALSE\tTRUE\t1\t0\tLumen Two"
+               "V\t10100\t160\t161\t160\t256\t1\tFALSE\tFALSE\tTRUE\t0\t0\tLumen Two" twice "${sample}")
+string(REPLACE "\n" "\r\n" twice "${twice}")
+file(WRITE ${WORK}/twice.qnf "${twice}")
+run(0 duplicates ${WORK}/twice.qnf --remove ${WORK}/once.qnf)
+expect("${last_output}" "duplicates \\(rows; the first of each is kept\\): 1\n  0 \"Lumen One\" \\(TS 0\\) 1 \"Lumen Two\" \\(TS 0\\)")
+expect("${last_output}" "wrote [^\n]*once.qnf without 1 duplicate")

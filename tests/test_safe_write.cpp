@@ -1,0 +1,146 @@
+// A file appears whole under its name or the earlier file stays exactly as it was, and no
+// temporary is ever left behind by a failure.
+#include "safe_write/safe_write.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <vector>
+
+namespace bv3::safewrite {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = fs::temp_directory_path() / ("bv3-safe-write-" + std::to_string(::getpid()));
+        fs::remove_all(directory_);
+        fs::create_directories(directory_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(directory_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(directory_);
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path directory_;
+};
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(SafeWriteTest, ReplacesAnEarlierFileWholeAndKeepsItsPermissions) {
+    const fs::path target = directory_ / "upload.raw";
+    std::ofstream(target) << std::string(1000, 'x');
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    writeFileSafely(target.string(), std::string_view("\x01\x02\x03", 3));
+    EXPECT_EQ(contents(target), std::string("\x01\x02\x03"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(entries(), std::vector<std::string>{"upload.raw"});
+}
+
+TEST_F(SafeWriteTest, NothingIsVisibleUnderTheNameUntilCommitAndDiscardLeavesTheOldFile) {
+    const fs::path target = directory_ / "list.qnf";
+    std::ofstream(target) << "old";
+    {
+        ReplacingFile file(target.string());
+        file.write(std::string_view("new and longer"));
+        EXPECT_EQ(contents(target), "old");
+        EXPECT_EQ(entries().size(), 2u);  // the target and the temporary beside it
+        // Destroyed without commit, as when an exception passes.
+    }
+    EXPECT_EQ(contents(target), "old");
+    EXPECT_EQ(entries(), std::vector<std::string>{"list.qnf"});
+}
+
+TEST_F(SafeWriteTest, ALinkIsFollowedAndStaysALink) {
+    const fs::path real = directory_ / "real.qnf";
+    const fs::path link = directory_ / "link.qnf";
+    std::ofstream(real) << "old";
+    fs::create_symlink(real, link);
+    writeFileSafely(link.string(), std::string_view("new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(contents(real), "new");
+}
+
+TEST_F(SafeWriteTest, ADeviceIsWrittenInPlaceAndAFullDiskIsAFailure) {
+    writeFileSafely("/dev/null", std::string_view("discarded"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    if (fs::exists("/dev/full")) {
+        // The last buffered bytes reach the device only when flushed: that must not pass.
+        EXPECT_THROW(writeFileSafely("/dev/full", std::string_view("x")), SafeWriteError);
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+}
+
+TEST_F(SafeWriteTest, ATargetThatCannotBeWrittenIsRefusedAtOnceWithTheReason) {
+    struct Case {
+        const char* name;
+        std::function<fs::path(const fs::path&)> prepare;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"no name", [](const fs::path&) { return fs::path(); }, "no file name given"},
+        {"missing folder", [](const fs::path& d) { return d / "no-such-folder" / "out.raw"; }, "does not exist"},
+        {"target is a folder",
+         [](const fs::path& d) {
+             fs::create_directories(d / "a-folder");
+             return d / "a-folder";
+         },
+         "it is a folder"},
+        {"read-only file",
+         [](const fs::path& d) {
+             std::ofstream(d / "locked.raw") << "keep me";
+             fs::permissions(d / "locked.raw", fs::perms::owner_read);
+             return d / "locked.raw";
+         },
+         "Permission denied"},
+    };
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root may write read-only files";
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target = c.prepare(directory_);
+        const auto before = entries();
+        try {
+            ReplacingFile file(target.string());
+            ADD_FAILURE() << "no failure reported";
+        } catch (const SafeWriteError& failure) {
+            EXPECT_EQ(failure.path(), target.string());
+            EXPECT_NE(failure.reason().find(c.reason), std::string::npos) << failure.reason();
+            EXPECT_EQ(std::string(failure.what()), "cannot write '" + target.string() + "': " + failure.reason());
+        }
+        EXPECT_EQ(entries(), before);
+    }
+    EXPECT_EQ(contents(directory_ / "locked.raw"), "keep me");
+}
+
+TEST_F(SafeWriteTest, AnOutputThatIsTheInputIsRefusedThroughLinksAndRelativeNames) {
+    const fs::path input = directory_ / "in.raw";
+    std::ofstream(input) << "data";
+    fs::create_symlink(input, directory_ / "alias.raw");
+    EXPECT_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "alias.raw").string()), SafeWriteError);
+    EXPECT_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "." / "in.raw").string()), SafeWriteError);
+    EXPECT_NO_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "other.raw").string()));
+}
+
+}  // namespace
+}  // namespace bv3::safewrite

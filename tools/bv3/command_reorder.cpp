@@ -1,0 +1,82 @@
+// bv3 reorder IN OUT --like REF [--drop-unmatched] [--carry-favourites] [--model MC]: puts a
+// list (say, fresh from a rescan) into the order of another, matching services by kind, name
+// and TS numbers. Written only when the checks find no error for the model.
+#include "bv3/command_registry.h"
+#include "bv3/list_editing.h"
+#include "edit/reference_order.h"
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+namespace cli = bv3::cli;
+namespace edit = bv3::edit;
+
+// Without --model the list is checked against model 1: the most room (4000 slots a list,
+// every favourite list) and no list placed by channel numbers.
+constexpr std::uint32_t defaultModel = 1;
+
+struct ReorderOptions {
+    std::string input;
+    std::string output;
+    std::string reference;
+    std::uint32_t modelCode = defaultModel;
+    std::uint32_t referenceModel = 0;
+    bool referenceModelGiven = false;
+    bool dropUnmatched = false;
+    bool carryFavourites = false;
+    bool container = false;
+};
+
+void run(const ReorderOptions& options) {
+    const auto model = static_cast<std::uint8_t>(options.modelCode);
+    edit::ChannelList list = cli::openChannelList(options.input, model, std::nullopt);
+    const edit::ChannelList reference = cli::openChannelList(options.reference, model, std::nullopt);
+    edit::ReorderOptions how;
+    how.dropUnmatched = options.dropUnmatched;
+    how.carryFavourites = options.carryFavourites;
+    if (options.referenceModelGiven) {
+        how.referenceModel = static_cast<std::uint8_t>(options.referenceModel);
+    }
+    const edit::ReorderReport report = edit::reorderByReference(list, reference.database(), how);
+    std::cout << options.input << ": " << report.matched << " services matched in " << options.reference << ", "
+              << report.unmatched << " not found there"
+              << (options.dropUnmatched ? " (dropped)" : " (kept after the matched ones)") << "; "
+              << report.referenceUnmatched << " of the reference's services have no counterpart\n";
+    if (report.numbersTaken > 0) {
+        std::cout << "  " << report.numbersTaken << " channel numbers taken from the reference\n";
+    }
+    if (options.carryFavourites) {
+        std::cout << "  favourites: " << report.favouritesCarried << " entries carried over, "
+                  << report.favouritesLeftOut << " left out (their service did not match or has no number)\n";
+    }
+    cli::refuseListWithErrors(list, options.output, std::cerr);
+    cli::writeChannelList(list, options.output, options.container);
+    std::cout << "wrote " << options.output << '\n';
+}
+
+void install(CLI::App& app) {
+    auto options = std::make_shared<ReorderOptions>();
+    CLI::App* command =
+        app.add_subcommand("reorder", "Order a channel list like a reference list (after a rescan, say)");
+    command->add_option("IN", options->input, "QNF or compressed list to reorder")->required();
+    command->add_option("OUT", options->output, "list to write")->required();
+    command->add_option("--like", options->reference, "the reference list whose order to take")->required();
+    command->add_flag("--drop-unmatched", options->dropUnmatched, "leave out services the reference does not have");
+    command->add_flag("--carry-favourites", options->carryFavourites,
+                      "take the reference's favourite lists, where their services match");
+    cli::addNumberOption(*command, "--model", options->modelCode,
+                         "receiver model code (0..5) the result is checked against (default 1)", 5);
+    cli::addNumberOption(*command, "--reference-model", options->referenceModel,
+                         "the reference's model, if its channel numbers are not its receiver's own", 5);
+    command->add_flag("--container", options->container, "write OUT as a compressed (LZH) list");
+    command->callback([options, command] {
+        options->referenceModelGiven = command->count("--reference-model") > 0;
+        run(*options);
+    });
+}
+
+const cli::CommandRegistration registration(31, install);
+
+}  // namespace
