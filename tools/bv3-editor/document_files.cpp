@@ -1,12 +1,12 @@
 #include "document_files.h"
 
-#include "channeldb/file_output.h"
 #include "channeldb/uploaded_image.h"
+#include "safe_write/safe_write.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <span>
+#include <string_view>
 #include <stdexcept>
 
 namespace bv3::editor {
@@ -53,11 +53,11 @@ void keepBackup(const QString& path) {
                                  backup.toStdString() + "\": " + source.errorString().toStdString());
     }
     const QByteArray bytes = source.readAll();
-    channeldb::writeFileReplacing(backup.toStdString(), std::as_bytes(std::span(bytes.constData(), bytes.size())));
+    safewrite::writeFileSafely(backup.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void writeTextFile(const QString& path, const QByteArray& bytes) {
-    channeldb::writeFileReplacing(path.toStdString(), std::as_bytes(std::span(bytes.constData(), bytes.size())));
+    safewrite::writeFileSafely(path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace bv3::editor
