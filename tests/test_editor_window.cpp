@@ -7,6 +7,7 @@
 #include "menu_settings_form.h"
 #include "receiver_link.h"
 #include "settings_dialog.h"
+#include "sim_process.h"
 
 #include "edit/favourite_operations.h"
 #include "edit/service_operations.h"
@@ -103,6 +104,15 @@ TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
     EXPECT_FALSE(doc().isDirty());
     EXPECT_EQ(readText(file("channels.qnf")), expected.qnfText());
     EXPECT_EQ(readText(file("channels.qnf.bak")), original) << "the previous file is kept as .bak";
+
+    // The command line's verbs on the same core write the same bytes.
+    bv3::testing::ChildProcess tool({bv3::testing::binary("bv3"), "edit", file("channels.qnf.bak").string(),
+                                     file("by-bv3.qnf").string(), "--model", "4", "--move-down", "3-4", "--rename",
+                                     "0=Lumen Eins", "--delete", "7", "--sort", "video:name:10-15", "--renumber",
+                                     "video", "--move-top", "20"},
+                                    file("bv3").string());
+    ASSERT_EQ(tool.wait(std::chrono::seconds(60)), 0) << tool.standardError();
+    EXPECT_EQ(readText(file("by-bv3.qnf")), readText(file("channels.qnf")));
 }
 
 TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
