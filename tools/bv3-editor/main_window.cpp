@@ -97,6 +97,14 @@ std::size_t serviceCapacityOf(std::uint8_t modelCode) {
     return std::min<std::size_t>(channeldb::layoutFor(modelCode).serviceCapacity(), channeldb::serviceCapacity);
 }
 
+// A name typed without a suffix gets the one of the format chosen in the dialog.
+QString withFormatSuffix(const QString& path, const QString& filter) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path + (filter.contains("v3q") ? ".v3q" : ".qnf");
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
@@ -721,7 +729,7 @@ bool MainWindow::save() {
         QString filter;
         const QString target = prompts_->saveFileName(tr("Save As"), QStringLiteral("channels.qnf"),
                                                       tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
-        return !target.isEmpty() && saveAs(target);
+        return !target.isEmpty() && saveAs(withFormatSuffix(target, filter));
     }
     return saveAs(path_);
 }
@@ -780,7 +788,7 @@ void MainWindow::saveAsDialog() {
     const QString target = prompts_->saveFileName(tr("Save As"), path_.isEmpty() ? QStringLiteral("channels.qnf") : path_,
                                                   tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
     if (!target.isEmpty()) {
-        saveAs(target);
+        saveAs(withFormatSuffix(target, filter));
     }
 }
 
