@@ -23,3 +23,12 @@ add_dependencies(test_editor_window bv3)
 # Against the simulator: needs the tools and the encoder built.
 bv3_editor_suite(test_editor_receiver e2e 900)
 add_dependencies(test_editor_receiver bv3 stb-sim tqrdll12)
+
+# Once more on a real X server (Xvfb): the window system's own focus, shortcut and drawing
+# paths, which the offscreen platform stands in for.
+find_program(BV3_XVFB_RUN xvfb-run)
+if(BV3_XVFB_RUN)
+  add_test(NAME test_editor_window.xvfb
+           COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_window> --gtest_brief=1)
+  set_tests_properties(test_editor_window.xvfb PROPERTIES LABELS gui TIMEOUT 300)
+endif()
