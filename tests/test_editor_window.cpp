@@ -243,6 +243,22 @@ TEST_F(EditorDocumentTest, AFailedSaveKeepsTheListDirtyAndTheOldFileIntact) {
     }
 }
 
+TEST_F(EditorDocumentTest, SaveAsCompressedReopensAsTheSameList) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {4});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    script_->fileNames = {path("packed")};
+    window_->action("saveAs")->trigger();  // the filter the scripted dialog reports is empty: text
+    EXPECT_EQ(readText(file("packed.qnf")), edited) << "a name without a suffix gets the format's";
+    ASSERT_TRUE(window_->saveAs(path("packed.v3q")));
+    EXPECT_EQ(readText(file("packed.v3q")).substr(0, 4), "!HZL");
+    ASSERT_TRUE(window_->openFile(path("packed.v3q")));
+    EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(doc().origin(), edit::ListOrigin::Container);
+}
+
 TEST_F(EditorDocumentTest, BadFilesShowTheReadersMessageAndKeepTheOpenList) {
     openSample();
     window_->showTab(EditorTab::Video);
