@@ -45,6 +45,7 @@ QSpinBox* numberField(Range range) {
     box->setRange(static_cast<int>(std::max<qlonglong>(range.low, std::numeric_limits<int>::min())),
                   static_cast<int>(std::min<qlonglong>(range.high, std::numeric_limits<int>::max())));
     box->setAccelerated(true);
+    box->setMinimumWidth(140);
     // One change per value typed, not one per keystroke: each is an undo step.
     box->setKeyboardTracking(false);
     return box;
@@ -55,6 +56,8 @@ QSpinBox* numberField(Range range) {
 MenuSettingsForm::MenuSettingsForm(QWidget* parent) : QScrollArea(parent) {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
+    // Numbers of a few digits: fields at their natural width read better than full-width bars.
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     const auto ranges = menuRanges();
     for (int n = 1; n <= static_cast<int>(channeldb::menuValueCount); ++n) {
         QWidget* field = nullptr;
@@ -62,6 +65,7 @@ MenuSettingsForm::MenuSettingsForm(QWidget* parent) : QScrollArea(parent) {
             auto* time = new QTimeEdit;
             time->setDisplayFormat("HH:mm");
             time->setKeyboardTracking(false);
+            time->setMinimumWidth(140);
             time->setToolTip(tr("Value 5: the receiver's time of day (stored as hours x 100 + minutes)"));
             connect(time, &QTimeEdit::timeChanged, this, [this](QTime t) {
                 if (!updating_) {
