@@ -1,5 +1,7 @@
 #include "loader_config.h"
 
+#include "channeldb/quoted_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -94,7 +96,7 @@ private:
             entry.line = line_;
             config_.data.push_back(std::move(entry));
         } else {
-            fail(line_, "unknown block \"[" + std::string(name) + "\"");
+            fail(line_, "unknown block \"[" + bv3::channeldb::quotedText(name) + "\"");
         }
     }
 
@@ -123,16 +125,17 @@ private:
 
     void parseEntry(std::string_view line) {
         if (block_ == Block::none) {
-            fail(line_, "\"" + std::string(line) + "\" stands outside any block");
+            fail(line_, "\"" + bv3::channeldb::quotedText(line) + "\" stands outside any block");
         }
         const auto equals = line.find('=');
         if (equals == std::string_view::npos) {
-            fail(line_, "\"" + std::string(line) + "\" is not of the form KEY = VALUE");
+            fail(line_, "\"" + bv3::channeldb::quotedText(line) + "\" is not of the form KEY = VALUE");
         }
         const std::string key = lower(trim(line.substr(0, equals)));
         const std::string_view value = trim(line.substr(equals + 1));
         if (std::find(seenKeys_.begin(), seenKeys_.end(), key) != seenKeys_.end()) {
-            fail(line_, "the key " + std::string(trim(line.substr(0, equals))) + " is given twice in one block");
+            fail(line_, "the key " + bv3::channeldb::quotedText(trim(line.substr(0, equals))) +
+                            " is given twice in one block");
         }
         seenKeys_.push_back(key);
         if (block_ == Block::header) {
@@ -164,12 +167,12 @@ private:
             } else if (type == "eeprom") {
                 entry.type = BlockType::eeprom;
             } else {
-                fail(line_, "TYPE must be flash or eeprom, not \"" + std::string(value) + "\"");
+                fail(line_, "TYPE must be flash or eeprom, not \"" + bv3::channeldb::quotedText(value) + "\"");
             }
         } else if (key == "compression") {
             const std::string answer = lower(value);
             if (answer != "yes" && answer != "no") {
-                fail(line_, "COMPRESSION must be yes or no, not \"" + std::string(value) + "\"");
+                fail(line_, "COMPRESSION must be yes or no, not \"" + bv3::channeldb::quotedText(value) + "\"");
             }
             entry.compression = answer == "yes";
         } else if (key == "address") {
@@ -182,7 +185,7 @@ private:
     std::string fileName(std::string_view value) const {
         if (value.starts_with('"')) {
             if (value.size() < 2 || !value.ends_with('"')) {
-                fail(line_, "the file name " + std::string(value) + " lacks its closing quote");
+                fail(line_, "the file name " + bv3::channeldb::quotedText(value) + " lacks its closing quote");
             }
             value = value.substr(1, value.size() - 2);
         }
@@ -203,7 +206,7 @@ private:
         const char* end = digits.data() + digits.size();
         const auto [stop, error] = std::from_chars(digits.data(), end, result, base);
         if (digits.empty() || error != std::errc() || stop != end || result > 0xFFFFFFFFull) {
-            fail(line_, "\"" + std::string(value) + "\" is not a 32-bit number (decimal or $ hex)");
+            fail(line_, "\"" + bv3::channeldb::quotedText(value) + "\" is not a 32-bit number (decimal or $ hex)");
         }
         return static_cast<std::uint32_t>(result);
     }

@@ -24,6 +24,11 @@ inline constexpr std::uint32_t maxBlockLength = 4u * 1024u * 1024u;
 inline constexpr std::uint64_t maxImageContent = 16u * 1024u * 1024u;
 // The block count field is 16 bits wide.
 inline constexpr std::size_t maxBlockCount = 0xFFFF;
+// The largest file an image can be: the header, every descriptor, the blocks' stored bytes
+// (an LZH block may store a little more than it restores: an eighth is allowed, far more
+// than the coder's worst case) and the trailer. A reader refuses a larger file unread.
+inline constexpr std::uint64_t maxImageFileSize =
+    headerSize + maxBlockCount * blockDescriptorSize + maxImageContent + maxImageContent / 8 + trailerSize;
 
 // Where a block goes in the receiver. The values are the bytes stored in the image.
 enum class BlockType : std::uint8_t { flash = 1, eeprom = 2 };

@@ -3,7 +3,9 @@
 # Idempotent: when everything is present it changes nothing and asks no registry.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libcli11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev gzip lz4 xvfb xauth)
+          libbenchmark-dev gzip lz4 xvfb xauth
+          # the package stage: building, checking and installing the Debian packages
+          dpkg-dev fakeroot file lintian help2man man-db desktop-file-utils pkgconf binutils)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, and runs every test twice, in a plain
-# build and in an AddressSanitizer + UndefinedBehaviorSanitizer build, then cross-builds the
-# Windows library and tests it under Wine, then briefly runs the fuzz targets under libFuzzer.
+# build and in an AddressSanitizer + UndefinedBehaviorSanitizer build; between the two it
+# builds, checks, installs and removes the Debian packages. Then it cross-builds the Windows
+# library and tests it under Wine, then briefly runs the fuzz targets under libFuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -10,6 +11,11 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${BV3_SKIP_PACKAGES:-0}" != "1" ]; then
+  # The Debian packages: built, checked by lintian, installed, used and removed.
+  bash scripts/test-packages.sh
+fi
 
 if [ "${BV3_SKIP_SANITIZED:-0}" != "1" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBV3_SANITIZE=ON >/dev/null

@@ -6,6 +6,7 @@
 #include "channeldb/raw_writer.h"
 #include "channeldb/uploaded_image.h"
 #include "channeldb_test_support.h"
+#include "safe_write/safe_write.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,9 @@ std::string failureOf(const std::function<void()>& work) {
     try {
         work();
     } catch (const ConversionError& failure) {
+        return failure.what();
+    } catch (const bv3::safewrite::SafeWriteError& failure) {
+        // Writing fails the way every writer of the system fails.
         return failure.what();
     }
     return "no failure";

@@ -2,6 +2,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/qnf_reader.h"
 #include "channeldb/qnf_writer.h"
+#include "channeldb/quoted_text.h"
 #include "channeldb_test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ std::string qnf(std::initializer_list<std::string_view> lines) {
 std::unique_ptr<ChannelDatabase> read(const std::string& text) {
     auto db = std::make_unique<ChannelDatabase>();
     std::istringstream in(text);
-    readQnf(in, *db, "list.qnf");
+    // These tests read fragments of lists, one section at a time.
+    readQnf(in, *db, "list.qnf", MenuLine::optional);
     return db;
 }
 
@@ -324,3 +326,79 @@ TEST(QnfReader, RefusesLinesBeyondTheTables) {
     EXPECT_EQ(read(many("[SERVICE]", 4000, "A"))->audioCount, 4000);
     EXPECT_EQ(read(many("[FAVORITE]", 100, "1\t3\t7"))->favCount[1][3], 100);
 }
+
+namespace bv3::channeldb {
+namespace {
+
+std::string readWholeFailure(const std::string& text) {
+    auto db = std::make_unique<ChannelDatabase>();
+    std::istringstream in(text);
+    try {
+        readQnf(in, *db, "list.qnf");
+    } catch (const CorruptQnfHeader& corrupt) {
+        return std::string(corrupt.what()) + " (" + corrupt.detail() + ")";
+    } catch (const ConversionError& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+// Every list the system writes ends with its [MENU] line and the menu values; a list without
+// them was cut off, and built into an image it would drop the rest of the channels.
+TEST(QnfReader, AListCutOffBeforeItsMenuIsRefused) {
+    const std::string whole = qnf({"[BREVORA V3 FILE]", "[SERVICE]", "V\t1\t2\t3\t4\t5\t6\tTRUE\tTRUE\tFALSE\t7\t8\tOne\t9",
+                                   "V\t1\t2\t3\t4\t5\t6\tTRUE\tTRUE\tFALSE\t7\t8\tTwo\t10", "[MENU]", emptyMenuLine()});
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"complete", whole, "no failure"},
+        {"menu before the services", qnf({"[BREVORA V3 FILE]", "[MENU]", emptyMenuLine(), "[SERVICE]"}), "no failure"},
+        {"header only", qnf({"[BREVORA V3 FILE]"}), "list.qnf: line 1: the list ends here without its [MENU] line"},
+        {"header without line end", "[BREVORA V3 FILE]", "list.qnf: line 1: the list ends here"},
+        {"cut inside a service line", whole.substr(0, whole.find("Two") + 2), "list.qnf: line 4: the list ends here"},
+        {"cut after the [MENU] tag", whole.substr(0, whole.find("[MENU]") + 8), "list.qnf: line 5: the list ends here"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(readWholeFailure(c.text).starts_with(c.failure)) << readWholeFailure(c.text);
+    }
+}
+
+TEST(QnfReader, AFileWithLfLineEndsIsToldSo) {
+    EXPECT_EQ(readWholeFailure("[BREVORA V3 FILE]\n[MENU]\n0\n"),
+              "Corrupt data table.. (the lines end in LF where CR LF is required)");
+    EXPECT_EQ(readWholeFailure("[BREVORA V3 FILE] \r\n"), "Corrupt data table.. (the first line is not \"[BREVORA V3 FILE]\")");
+}
+
+TEST(QnfReader, AStreamLargerThanAnyListIsRefusedWithoutReadingItAll) {
+    // The header and then more than the bound: refused for its size, not for what it holds.
+    std::string text = "[BREVORA V3 FILE]\r\n";
+    text.resize(maxQnfFileSize + 1, 'x');
+    EXPECT_EQ(readWholeFailure(text), "list.qnf: the file is larger than any channel list can be (8388608 bytes)");
+}
+
+TEST(QnfReader, ARefusedValueIsQuotedShortWithControlBytesShown) {
+    struct Case {
+        const char* name;
+        std::string value;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"a megabyte", std::string(1 << 20, '7') + "x", std::string(80, '7') + "\u2026"},
+        {"a NUL and a Ctrl-Z", std::string("a\0b\x1A", 4), "a\\x00b\\x1A"},
+        {"UTF-8 not cut in two", std::string(79, 'x') + "\u00e9z", std::string(79, 'x') + "\u2026"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(quotedText(c.value), c.shown);
+    }
+    const std::string failure =
+        readWholeFailure(qnf({"[BREVORA V3 FILE]", "[TS]", "1\t" + cases[1].value, "[MENU]", emptyMenuLine()}));
+    EXPECT_EQ(failure, "list.qnf: line 3, column 2: 'a\\x00b' is not a number");
+}
+
+}  // namespace
+}  // namespace bv3::channeldb

@@ -190,10 +190,41 @@ TEST(LzhDecoder, ATruncatedCodeReadsZeroBitsAndStillGivesTheCount) {
 }
 
 TEST(LzhDecoder, AnyBitSequenceDecodesWithinBounds) {
-    for (std::uint32_t seed = 0; seed < 20; ++seed) {
+    for (std::uint32_t seed = 1; seed < 20; ++seed) {
         const Bytes garbage = testdata::randomBytes(seed * 37, seed);
         EXPECT_EQ(lzhDecode(garbage, 5000).size(), 5000u);
     }
+}
+
+// A damaged length (a block descriptor, a container's size) must not make the decoder set
+// aside gigabytes for a few bytes of code: no symbol restores more than 60 bytes from one bit.
+TEST(LzhDecoder, ACountNoCodeOfItsSizeCanYieldIsRefusedBeforeAnyMemoryIsSetAside) {
+    struct Case {
+        const char* name;
+        std::size_t codeSize;
+        std::size_t count;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"empty code, one symbol's worth", 0, 480, false},
+        {"empty code, one byte more", 0, 481, true},
+        {"ten bytes, at the bound", 10, 11 * 480, false},
+        {"ten bytes, past the bound", 10, 11 * 480 + 1, true},
+        {"the largest count", 100, 0x7FFFFFFF, true},
+        {"beyond 32 bits", 100, std::size_t{0xFFFFFFFF}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes code = testdata::randomBytes(c.codeSize, 7);
+        if (c.refused) {
+            EXPECT_THROW(lzhDecode(code, c.count), std::length_error);
+        } else {
+            EXPECT_EQ(lzhDecode(code, c.count).size(), c.count);
+        }
+    }
+    // What the encoder writes is always far inside the bound.
+    const Bytes spaces(200000, ' ');
+    EXPECT_EQ(lzhDecode(lzhEncode(spaces), spaces.size()), spaces);
 }
 
 // The encoder and the decoder each run the model; drive it straight with a symbol sequence

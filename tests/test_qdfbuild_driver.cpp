@@ -152,14 +152,71 @@ INSTANTIATE_TEST_SUITE_P(Selectors, QdfBuildImages,
                          testing::Values(SelectorCase{0, 0, 0x12345678u}, SelectorCase{2, 1, 0u},
                                          SelectorCase{4, 4, 0xFFFFFFFFu}, SelectorCase{5, 5, 0x00000FFFu}));
 
-TEST_F(QdfBuildTest, FilesWithTheTemporariesNamesAreReplacedAndThenDeleted) {
+// The build would overwrite a file of a temporary's name and then delete it: a user's own
+// "Service.raw" (even the build's input under that name) would be lost. It is refused instead,
+// before anything is written, and the file stays as it was.
+TEST_F(QdfBuildTest, AFileWithATemporarysNameIsNeverTouched) {
     for (const char* name : temporaryNames) {
-        writeText(name, "left over from somewhere else");
+        SCOPED_TRACE(name);
+        writeText(name, "the user's own");
+        try {
+            build(channelList(1, "Gamma"), {.qdfPath = "out.qdf", .modelCode = 0, .headerId = 7});
+            ADD_FAILURE() << "the build went ahead";
+        } catch (const QdfBuildError& failure) {
+            EXPECT_NE(std::string(failure.what()).find("\"" + std::string(name) + "\" already exists"), std::string::npos)
+                << failure.what();
+        }
+        EXPECT_EQ(readText(name), "the user's own");
+        EXPECT_FALSE(fs::exists(spyDirectory() / "calls.log"));
+        EXPECT_FALSE(fs::exists("out.qdf"));
+        fs::remove(name);
+        expectNoTemporaries();
     }
-    const std::string qnf = channelList(1, "Gamma");
-    build(qnf, {.qdfPath = "out.qdf", .modelCode = 0, .headerId = 7});
-    EXPECT_EQ(readBytes(spyCopy(1, "Config.raw")), expectedImages(qnf, 0, 0).config);
-    EXPECT_EQ(readText(spyCopy(1, "qorda.cfg")), bv3::qdfbuild::formatLoaderConfig(7, 0, "Config.raw", "Service.raw"));
+    // The build's own input under a temporary's name.
+    writeText("Service.raw", channelList(1, "Gamma"));
+    std::ifstream qnf("Service.raw", std::ios::binary);
+    EXPECT_THROW(runQdfBuild(qnf, {.qnfName = "Service.raw", .qdfPath = "out.qdf"}), QdfBuildError);
+    EXPECT_EQ(readText("Service.raw"), channelList(1, "Gamma"));
+}
+
+// A list cut off before its menu, or one without services, would empty the receiver.
+TEST_F(QdfBuildTest, AListCutOffOrWithoutServicesBuildsNothing) {
+    const std::string whole = channelList(3, "Omega");
+    struct Case {
+        const char* name;
+        std::string text;
+        bool allowEmpty;
+        const char* mentioned;
+    };
+    const Case cases[] = {
+        {"header only", "[BREVORA V3 FILE]\r\n", false, "in.qnf: line 1: the list ends here"},
+        {"cut in the services", whole.substr(0, whole.find("Omega 2")), false, "without its [MENU] line"},
+        {"no services", channelList(0, "Omega"), false, "holds no services"},
+        {"cut, even when empty is allowed", "[BREVORA V3 FILE]\r\n", true, "without its [MENU] line"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            build(c.text, {.qdfPath = "out.qdf", .allowEmpty = c.allowEmpty});
+            ADD_FAILURE() << "the build went ahead";
+        } catch (const std::exception& failure) {
+            EXPECT_NE(std::string(failure.what()).find(c.mentioned), std::string::npos) << failure.what();
+        }
+        EXPECT_FALSE(fs::exists(spyDirectory() / "calls.log"));
+        EXPECT_FALSE(fs::exists("out.qdf"));
+        expectNoTemporaries();
+    }
+    EXPECT_NO_THROW(build(channelList(0, "Omega"), {.qdfPath = "out.qdf", .allowEmpty = true}));
+    EXPECT_TRUE(fs::exists("out.qdf"));
+}
+
+TEST_F(QdfBuildTest, AnOutputThatIsTheListOrCannotBeWrittenIsRefusedBeforeAnyWork) {
+    writeText("in.qnf", channelList(1, "Pi"));
+    fs::create_symlink("in.qnf", "alias.qnf");
+    EXPECT_THROW(build(channelList(1, "Pi"), {.qdfPath = "alias.qnf"}), std::exception);
+    EXPECT_EQ(readText("in.qnf"), channelList(1, "Pi"));
+    EXPECT_THROW(build(channelList(1, "Pi"), {.qdfPath = "no-such-folder/out.qdf"}), QdfBuildError);
+    EXPECT_FALSE(fs::exists(spyDirectory() / "calls.log"));
     expectNoTemporaries();
 }
 

@@ -153,7 +153,8 @@ TEST_F(DialogTest, PortThatCannotOpenIsReportedAndCancelStillDeletesAnEarlierUpl
     EXPECT_EQ(result, 2);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].caption, "Error");
-    EXPECT_NE(boxes.shown()[0].text.find("Error accessing Communication port"), std::string::npos);
+    EXPECT_EQ(boxes.shown()[0].text.rfind(path("no-such-port") + ": Error accessing Communication port", 0), 0u)
+        << "the box does not name the port: " << boxes.shown()[0].text;
     EXPECT_FALSE(fs::exists(target));
 }
 

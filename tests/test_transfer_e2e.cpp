@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <poll.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -99,6 +101,65 @@ TEST_F(TransferE2eTest, Bv3UploadSurvivesASilenceInsideAFlashBlock) {
     EXPECT_NE(sim.log().find("falling silent"), std::string::npos);
 }
 
+// Line noise inserts bytes into a block: the block is read again, and the file is exact,
+// through bv3 and through the export's dialog alike.
+TEST_F(TransferE2eTest, AnUploadReadsABlockWithInsertedBytesAgain) {
+    const std::vector<std::string> garbage = {"--garbage-after", "20000", "--garbage-count", "50"};
+    {
+        SCOPED_TRACE("bv3");
+        Simulator sim(path("sim"), garbage);
+        const std::string target = path("upload.raw");
+        ChildProcess tool = bv3({"upload", target, "--port", sim.device(), "--baud", "115200"});
+        // A whole upload is 800,000 lock-step bytes: on a loaded machine that takes minutes.
+        ASSERT_EQ(tool.wait(std::chrono::seconds(600)), 0) << tool.standardError();
+        EXPECT_NE(tool.standardError().find("(1 retries)"), std::string::npos) << tool.standardError();
+        EXPECT_TRUE(readBytes(target) == expectedUpload());
+    }
+    {
+        SCOPED_TRACE("UploadData");
+        Simulator sim(path("sim2"), garbage);
+        linkPort(2, sim.device());
+        const std::string target = path("dialog.raw");
+        EXPECT_EQ(UploadData(1, 0, target.c_str()), 2);
+        EXPECT_TRUE(boxes.shown().empty());
+        EXPECT_TRUE(readBytes(target) == expectedUpload());
+        EXPECT_EQ(sim.wait(std::chrono::seconds(600)), 0) << sim.log();
+    }
+}
+
+// A receiver that stops answering (switched off: the line stays up) ends the command with a
+// message, exit status 1 and no file, however long the receiver would stay silent.
+TEST_F(TransferE2eTest, Bv3GivesUpOnAReceiverThatStopsAnswering) {
+    struct Case {
+        const char* name;
+        const char* command;
+        std::uint64_t silentAfter;
+    };
+    const Case cases[] = {
+        {"upload, inside a flash block", "upload", byteInFlashBlock(3, 2000)},
+        {"upload, after the announcement", "upload", 3},
+        {"download, after the first request", "download", 40},
+    };
+    const std::string source = path("image.qdf");
+    writeBytes(source, randomFile(64 * 1024));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Simulator sim(path("sim"), {"--silence-after", std::to_string(c.silentAfter), "--silence-ms", "100000",
+                                    "--download-size", std::to_string(64 * 1024)});
+        const std::string file = std::string(c.command) == "upload" ? path("upload.raw") : source;
+        ChildProcess tool = bv3({c.command, file, "--port", sim.device(), "--timeout", "2"});
+        ASSERT_EQ(tool.wait(std::chrono::seconds(60)), 1) << tool.standardError();
+        EXPECT_NE(tool.standardError().find("the receiver stopped answering (nothing received for 2 s)"),
+                  std::string::npos)
+            << tool.standardError();
+        if (std::string(c.command) == "upload") {
+            for (const auto& entry : fs::directory_iterator(path(""))) {
+                EXPECT_FALSE(entry.path().filename().string().starts_with("upload.raw")) << entry.path();
+            }
+        }
+    }
+}
+
 TEST_F(TransferE2eTest, CancelInTheMiddleDeletesTheFile) {
     Simulator sim(path("sim"), {});
     const std::string target = path("upload.raw");
@@ -142,6 +203,30 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
         EXPECT_TRUE(readBytes(path("dialog.got")) == file);
     }
     EXPECT_TRUE(readBytes(source) == file);
+}
+
+TEST_F(TransferE2eTest, ASessionThePcLeavesIsLostAndTheNextOneIsServed) {
+    const Bytes file = randomFile(20000);
+    const std::string source = path("image.qdf");
+    writeBytes(source, file);
+    Simulator sim(path("sim"),
+                  {"--sessions", "2", "--download-size", std::to_string(file.size()), "--save", path("got.bin")});
+    {
+        // A PC that opens the line, hears the announcement begin and goes away.
+        const int pc = ::open(sim.device().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(pc, 0);
+        pollfd ready{pc, POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 10000), 1) << "no announcement";
+        std::uint8_t first = 0;
+        EXPECT_EQ(::read(pc, &first, 1), 1);
+        EXPECT_EQ(first, 0x02);
+        ::close(pc);
+    }
+    ChildProcess tool = bv3({"download", source, "--port", sim.device()});
+    ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+    EXPECT_EQ(sim.wait(), 1) << "a lost session shows in the exit status";
+    EXPECT_TRUE(readBytes(path("got.bin")) == file);
+    EXPECT_NE(sim.log().find("closed the line before the end"), std::string::npos) << sim.log();
 }
 
 TEST_F(TransferE2eTest, Bv3RefusesToServeAFileItCannotOpen) {

@@ -70,8 +70,6 @@ TEST_F(UploadTest, EepromBlockIsRequestedStoredComplementedAndFollowedByTheFirst
     block[5] = ETX;
     EXPECT_EQ(feed(block), Bytes(0x2000, ACK));
     EXPECT_EQ(host.progress, 8192 * 100 / 401408);
-    // Waiting for the ETX: everything else is answered with ACK.
-    EXPECT_EQ(feed({0x11, STX}), (Bytes{ACK, ACK}));
     EXPECT_EQ(feed({ETX}), (Bytes{ACK, STX}));
     EXPECT_EQ(host.text(StatusLine::Label1), "Transferring and Receiving STB Flash data...");
     EXPECT_EQ(pc.remaining(), 401408 - 8192);
@@ -81,6 +79,35 @@ TEST_F(UploadTest, EepromBlockIsRequestedStoredComplementedAndFollowedByTheFirst
     EXPECT_EQ(feedOneByOne(Bytes(8, ACK)), (Bytes{0x42, ETX, 0x10, 0x00, 0x0A, 0x00, 0x00, ETX}));
     EXPECT_EQ(pc.phase(), UploadPhase::Flash);
     EXPECT_EQ(host.text(StatusLine::Label2), "[0/98]");
+}
+
+// Bytes the line inserted into a block push its last bytes past the count: the block is
+// answered as always, then read again with the very same request.
+TEST_F(UploadTest, ABlockWithBytesInExcessIsReadAgainWithTheSameRequest) {
+    connectAndSendMode();
+    const Bytes eepromRequest{STX, 0x42, ETX, 0x20, 0x00, 0x00, 0x00, 0x00, ETX};
+    ASSERT_EQ(takeRequest(), eepromRequest);
+    const Bytes block(0x2000, 0x5A);
+    for (int reread = 1; reread <= maxBlockRereads; ++reread) {
+        SCOPED_TRACE(reread);
+        ASSERT_EQ(feed({STX}), Bytes{ACK});
+        ASSERT_EQ(feed(block), Bytes(0x2000, ACK));
+        // Waiting for the ETX: everything else is answered with ACK, as the receiver expects.
+        EXPECT_EQ(feed({0x11, STX}), (Bytes{ACK, ACK}));
+        EXPECT_EQ(feed({ETX}), (Bytes{ACK, STX}));
+        EXPECT_EQ(pc.remaining(), 401408);
+        EXPECT_EQ(pc.phase(), UploadPhase::Eeprom);
+        EXPECT_EQ(host.text(StatusLine::Label3), "Serial Error : Retry [" + std::to_string(reread) + "] at 0");
+        // The rest of the same request, byte for byte.
+        EXPECT_EQ(feedOneByOne(Bytes(8, ACK)), Bytes(eepromRequest.begin() + 1, eepromRequest.end()));
+        ASSERT_EQ(pc.state(), UploadState::ReceiveEeprom);
+    }
+    // One more wrong block and the transfer is given up: nothing is stored.
+    ASSERT_EQ(feed({STX}), Bytes{ACK});
+    ASSERT_EQ(feed(block), Bytes(0x2000, ACK));
+    feed({0x11});
+    EXPECT_THROW(pc.receive(Bytes{ETX}), UploadFailure);
+    EXPECT_EQ(host.completions, 0);
 }
 
 TEST_F(UploadTest, WholeTransferAgainstTheReceiverGivesTheComplementOfItsMemory) {
@@ -135,6 +162,37 @@ TEST_F(UploadTest, SilenceInsideABlockRestartsThatBlockAndTheImageIsStillExact) 
         auto memory = stbsim::ReceiverMemory::samplePattern();
         stbsim::SimulatorOptions options;
         options.silenceAfterByte = c.silenceAfter;
+        Wire<UploadProtocol> wire(p, memory, options);
+        wire.run(h);
+        ASSERT_EQ(h.completions, 1);
+        EXPECT_EQ(p.retryCount(), 1);
+        EXPECT_EQ(h.text(StatusLine::Label3), c.retryLine);
+        EXPECT_EQ(wire.receiver().requestsServed(), 98u);
+        EXPECT_EQ(h.stored, memory.uploadedImage());
+    }
+}
+
+TEST_F(UploadTest, GarbageInsideABlockIsReadAgainAndTheImageIsStillExact) {
+    struct Case {
+        const char* name;
+        std::uint64_t garbageAfter;
+        std::size_t count;
+        const char* retryLine;
+    };
+    const Case cases[] = {
+        {"eeprom", 7 + 7 + 9 + 100, 3, "Serial Error : Retry [1] at 0"},
+        {"flash, 50 bytes", 20000, 50, "Serial Error : Retry [1] at 16384"},
+        {"last byte of a flash block", 7 + 7 + (9 + 8192 + 1) + 9 + 4095, 1, "Serial Error : Retry [1] at 8192"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeUploadHost h;
+        UploadProtocol p(h);
+        p.reset();
+        auto memory = stbsim::ReceiverMemory::samplePattern();
+        stbsim::SimulatorOptions options;
+        options.garbageAfterByte = c.garbageAfter;
+        options.garbageCount = c.count;
         Wire<UploadProtocol> wire(p, memory, options);
         wire.run(h);
         ASSERT_EQ(h.completions, 1);

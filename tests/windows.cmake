@@ -39,3 +39,10 @@ set_tests_properties(test_windows_transfer PROPERTIES TIMEOUT 120)
 # Both programs open windows on the run's one display and the host test finds them by
 # caption; run side by side, one could answer or cancel the other's window.
 set_tests_properties(test_windows_host test_windows_transfer PROPERTIES RESOURCE_LOCK desktop)
+
+# Whole transfers through BV3Dll.dll's exports against the receiver simulator on Wine COM
+# ports; skipped unless tests/scripts/wine_transfers.sh has set the scene and names it.
+bv3_add_test_suite(NAME test_windows_transfer_e2e LABELS e2e
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer_e2e.cpp)
+add_dependencies(test_windows_transfer_e2e BV3Dll tqrdll12)
+set_tests_properties(test_windows_transfer_e2e PROPERTIES TIMEOUT 60)

@@ -12,3 +12,10 @@ inline bool windowsCanBeShown() {
     DestroyWindow(probe);
     return true;
 }
+
+// True under Wine, whose ntdll offers its version; Wine differs from Windows in a few places
+// the tests must allow for (it does not enforce a serial port's exclusive open).
+inline bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}

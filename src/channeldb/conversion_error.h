@@ -2,6 +2,7 @@
 // The failures of the channel database conversions. Every message names the file it is
 // about and the reason, and for QNF text also the line and the column.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -20,10 +21,36 @@ private:
 };
 
 // A QNF file whose first line is not the header. The text is the receiver software's own
-// message; callers that print it add the file name from fileName().
+// message; callers that print it add the file name from fileName() and may add detail(),
+// which says what is wrong with the first line.
 class CorruptQnfHeader : public ConversionError {
 public:
-    explicit CorruptQnfHeader(std::string fileName) : ConversionError("Corrupt data table..", std::move(fileName)) {}
+    explicit CorruptQnfHeader(std::string fileName,
+                              std::string detail = "the first line is not \"[BREVORA V3 FILE]\"")
+        : ConversionError("Corrupt data table..", std::move(fileName)), detail_(std::move(detail)) {}
+
+    const std::string& detail() const noexcept { return detail_; }
+
+private:
+    std::string detail_;
+};
+
+// A QNF file that ends before its [MENU] line and the menu values after it. Every list the
+// system writes ends with them, so a list without them was cut off (a copy that stopped, a
+// disk that filled); built into an image it would silently drop the rest of the channels.
+class IncompleteQnf : public ConversionError {
+public:
+    IncompleteQnf(const std::string& fileName, std::size_t lastLine)
+        : ConversionError(fileName + ": line " + std::to_string(lastLine) +
+                              ": the list ends here without its [MENU] line and menu values: it is incomplete "
+                              "(cut off?)",
+                          fileName),
+          lastLine_(lastLine) {}
+
+    std::size_t lastLine() const noexcept { return lastLine_; }
+
+private:
+    std::size_t lastLine_;
 };
 
 }  // namespace bv3::channeldb

@@ -396,7 +396,7 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
     } catch (const CorruptQnfHeader& corrupt) {
         report.findings.push_back({Severity::Error,
                                    "line 1",
-                                   std::string(corrupt.what()) + " (the first line is not \"[BREVORA V3 FILE]\")",
+                                   std::string(corrupt.what()) + " (" + corrupt.detail() + ")",
                                    {},
                                    1});
         return report;
@@ -413,7 +413,7 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
 }
 
 CheckReport checkChannelListFile(const std::string& path, std::uint8_t modelCode) {
-    return checkChannelListText(readFileBytes(path, std::numeric_limits<std::size_t>::max()), modelCode, path);
+    return checkChannelListText(readQnfText(path), modelCode, path);
 }
 
 }  // namespace bv3::channeldb

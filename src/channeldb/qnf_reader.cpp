@@ -2,8 +2,10 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
+#include "channeldb/quoted_text.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -112,18 +114,25 @@ std::optional<std::int32_t> toInteger(std::string_view text) {
 
 class QnfReader {
 public:
-    QnfReader(std::string_view text, ChannelDatabase& db, const std::string& fileName)
-        : lines_(text), db_(db), fileName_(fileName) {}
+    QnfReader(std::string_view text, ChannelDatabase& db, const std::string& fileName,
+              MenuLine menuLine = MenuLine::required)
+        : lines_(text), db_(db), fileName_(fileName), menuLine_(menuLine) {}
 
     void run() {
         const auto first = lines_.next();
         if (!first || *first != headerLine) {
+            if (first && first->starts_with(std::string(headerLine) + "\n")) {
+                throw CorruptQnfHeader(fileName_, "the lines end in LF where CR LF is required");
+            }
             throw CorruptQnfHeader(fileName_);
         }
         while (const auto line = lines_.next()) {
             if (!switchSection(*line)) {
                 readDataLine(*line);
             }
+        }
+        if (!menuRead_ && menuLine_ == MenuLine::required) {
+            throw IncompleteQnf(fileName_, lines_.lineNumber());
         }
         db_.tsCount = static_cast<std::uint16_t>(tsRead_);
         db_.networkCount = static_cast<std::uint16_t>(networksRead_);
@@ -180,7 +189,7 @@ private:
     std::int32_t integer(std::string_view text) const {
         const auto value = toInteger(text);
         if (!value) {
-            fail("'" + std::string(text) + "' is not a number");
+            fail("'" + quotedText(text) + "' is not a number");
         }
         return *value;
     }
@@ -330,6 +339,7 @@ private:
     }
 
     void readMenu() {
+        menuRead_ = true;
         // Each menu line overwrites the one menu record: the last one in the file counts.
         std::size_t column = 0;
         forEachMenuValue(db_.menu, [&](auto& field) {
@@ -341,26 +351,65 @@ private:
     LineSource lines_;
     ChannelDatabase& db_;
     const std::string& fileName_;
+    MenuLine menuLine_;
     Section section_ = Section::None;
     std::size_t tsRead_ = 0;
     std::size_t networksRead_ = 0;
     std::size_t providersRead_ = 0;
+    bool menuRead_ = false;
     std::string_view rest_;
     std::size_t column_ = 0;
 };
 
 }  // namespace
 
-void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName) {
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+namespace {
+
+[[noreturn]] void refuseTooLarge(const std::string& fileName, const std::string& size) {
+    throw ConversionError(fileName + ": " + size + " is larger than any channel list can be (" +
+                              std::to_string(maxQnfFileSize) + " bytes)",
+                          fileName);
+}
+
+}  // namespace
+
+void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName, MenuLine menuLine) {
+    std::string text;
+    char buffer[65536];
+    while (in && text.size() <= maxQnfFileSize) {
+        in.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         throw ConversionError("cannot read '" + fileName + "'", fileName);
     }
-    QnfReader(text, db, fileName).run();
+    if (text.size() > maxQnfFileSize) {
+        refuseTooLarge(fileName, "the file");
+    }
+    QnfReader(text, db, fileName, menuLine).run();
+}
+
+void refuseOversizedQnfFile(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > maxQnfFileSize) {
+        refuseTooLarge(path, std::to_string(size) + " bytes");
+    }
+}
+
+std::string readQnfText(const std::string& path) {
+    refuseOversizedQnfFile(path);
+    // A file that is not a regular one (a pipe) has no size to ask: read one byte more than
+    // the bound and refuse if it came.
+    std::string text = readFileBytes(path, maxQnfFileSize + 1);
+    if (text.size() > maxQnfFileSize) {
+        refuseTooLarge(path, "the file");
+    }
+    return text;
 }
 
 void readQnfFile(const std::string& path, ChannelDatabase& db) {
-    const std::string text = readFileBytes(path, std::numeric_limits<std::size_t>::max());
+    const std::string text = readQnfText(path);
     QnfReader(text, db, path).run();
 }
 

@@ -2,18 +2,42 @@
 // The QNF text reader: fills a zeroed channel database from a channel list edited by hand.
 // Lenient where the receiver software is lenient (missing columns read as "0", some columns
 // fall back to defaults), strict elsewhere. Throws CorruptQnfHeader when the first line is not
-// the header, and ConversionError naming the file, line and column for a value that is not a
+// the header, IncompleteQnf when the list ends before its [MENU] line and menu values (it was
+// cut off), and ConversionError naming the file, line and column for a value that is not a
 // number or a line that would exceed a table.
 
 #include "channeldb/channel_database.h"
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
 namespace bv3::channeldb {
 
-// db must be freshly created (zeroed). fileName only names the text in messages.
-void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName);
+// The largest file a channel list can be. A list of full tables has 6,825 lines (the header,
+// 7 section tags, 16 antennas, 1,000 TS, 500 networks, 500 providers, 800 favourite entries,
+// 4,000 services and the menu values); at 1 KiB a line, five times the longest line the
+// system writes, that is under 7 MiB. A larger file is not a channel list, and is refused
+// before it is read rather than after gigabytes of it were.
+inline constexpr std::size_t maxQnfFileSize = 8u * 1024u * 1024u;
+
+// Whether a list must end with its [MENU] line and menu values. Every reader of a whole list
+// requires them (a list without them was cut off); only a reader of a fragment, such as a
+// test of one section, does not.
+enum class MenuLine { required, optional };
+
+// db must be freshly created (zeroed). fileName only names the text in messages. Reads at
+// most maxQnfFileSize bytes: a longer stream is refused (ConversionError).
+void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName,
+             MenuLine menuLine = MenuLine::required);
 void readQnfFile(const std::string& path, ChannelDatabase& db);
+
+// Throws ConversionError naming the file and both sizes when the file is larger than
+// maxQnfFileSize; for a caller that reads the list through a stream of its own.
+void refuseOversizedQnfFile(const std::string& path);
+
+// The text of a channel list file, refused (ConversionError naming the file and the bound)
+// when the file is larger than maxQnfFileSize, before any of it is read.
+std::string readQnfText(const std::string& path);
 
 }  // namespace bv3::channeldb

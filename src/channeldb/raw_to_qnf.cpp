@@ -6,6 +6,7 @@
 #include "channeldb/layout.h"
 #include "channeldb/qnf_writer.h"
 #include "channeldb/raw_reader.h"
+#include "safe_write/safe_write.h"
 
 #include <memory>
 
@@ -18,6 +19,7 @@ void rawToQnf(const std::string& rawPath, const std::string& qnfPath, std::uint8
                                   " is not a receiver model this system knows (0 to 5)",
                               rawPath);
     }
+    safewrite::refuseOutputThatIsInput(rawPath, qnfPath);
     // Nothing past the service area is ever read, so a huge file is not loaded whole.
     const std::size_t needed = layoutFor(modelCode).uploadedServiceOffset + maxServiceAreaSize;
     const std::string file = readFileBytes(rawPath, needed);

@@ -241,6 +241,19 @@ std::vector<std::uint8_t> lzhEncode(std::span<const std::uint8_t> input) {
 }
 
 std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::size_t count) {
+    // The engine counts in 32 bits, as the container's size field does.
+    if (count > 0x7FFFFFFF) {
+        throw std::length_error("LZH : cannot decode more than 2147483647 bytes");
+    }
+    // Every code symbol takes at least one bit and restores at most a lookahead's worth of
+    // bytes, so no code yields more than that per bit (with one byte's worth of slack for the
+    // bits an encoder's last byte leaves over). A larger count is a damaged length, refused
+    // before any memory is set aside for it.
+    const std::size_t possible = (code.size() + 1) * 8 * static_cast<std::size_t>(lzh_detail::lookahead);
+    if (count > possible) {
+        throw std::length_error("LZH : " + std::to_string(count) + " bytes cannot come from " +
+                                std::to_string(code.size()) + " bytes of code");
+    }
     std::vector<std::uint8_t> output;
     output.reserve(count);
     std::size_t next = 0;
@@ -260,10 +273,6 @@ std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::siz
         }
         return static_cast<std::uint16_t>(buffer.size());
     };
-    // The engine counts in 32 bits, as the container's size field does.
-    if (count > 0x7FFFFFFF) {
-        throw std::length_error("LZH : cannot decode more than 2147483647 bytes");
-    }
     TLZH engine;
     engine.DecodeStream(static_cast<std::int32_t>(count), source, sink);
     return output;

@@ -62,7 +62,9 @@ private:
 std::vector<std::uint8_t> lzhEncode(std::span<const std::uint8_t> input);
 
 // Exactly count bytes decoded from code. Never reads outside code; bits past its end read as 0,
-// so a damaged or truncated code yields wrong bytes rather than an error.
+// so a damaged or truncated code yields wrong bytes rather than an error. Throws
+// std::length_error, before reserving anything, for a count no code of this size can yield
+// (more than 480 bytes per code byte, plus 480).
 std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::size_t count);
 
 }  // namespace bv3::compress

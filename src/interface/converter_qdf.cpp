@@ -1,4 +1,5 @@
 #include "channeldb/conversion_error.h"
+#include "channeldb/qnf_reader.h"
 #include "interface/converter.h"
 #include "qdfbuild/qdf_build.h"
 #include "ui/message_box.h"
@@ -18,6 +19,7 @@ void TfrmQnfToQdf::SetupQdfBuild(const std::string& qnfPath_, const std::string&
         throw channeldb::ConversionError("cannot open the channel list \"" + qnfPath + "\": it is a directory",
                                          qnfPath);
     }
+    channeldb::refuseOversizedQnfFile(qnfPath);
     errno = 0;
     qnfFile.open(qnfPath, std::ios::binary);
     if (!qnfFile.is_open()) {

@@ -32,6 +32,10 @@ struct ReceiverImages {
 ReceiverImages layOutChannelList(std::istream& qnf, const QdfBuildSettings& settings,
                                  channeldb::ChannelDatabase& database) {
     channeldb::readQnf(qnf, database, settings.qnfName);
+    if (database.serviceCount() == 0 && !settings.allowEmpty) {
+        throw QdfBuildError("cannot build the download image \"" + settings.qdfPath + "\": the channel list \"" +
+                            settings.qnfName + "\" holds no services, and the image would empty the receiver");
+    }
     return {channeldb::buildConfigImage(database, settings.configVariant, settings.modelCode),
             channeldb::buildServiceImage(database, settings.modelCode)};
 }
@@ -67,6 +71,13 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
     }
     refuseTemporaryAsOutput(settings.qdfPath);
     safewrite::refuseOutputThatIsInput(settings.qnfName, settings.qdfPath);
+    // The encoder writes the image; a target it can never write is refused before the build,
+    // the same way every other command refuses it.
+    try {
+        safewrite::refuseUnwritableTarget(settings.qdfPath);
+    } catch (const safewrite::SafeWriteError& refused) {
+        throw QdfBuildError("cannot build the download image \"" + settings.qdfPath + "\": " + refused.reason());
+    }
     // The database is several hundred kilobytes: it lives on the heap for the build only.
     auto database = std::make_unique<channeldb::ChannelDatabase>();
     const ReceiverImages images = layOutChannelList(qnf, settings, *database);

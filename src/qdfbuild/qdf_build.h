@@ -15,6 +15,9 @@ struct QdfBuildSettings {
     std::uint8_t modelCode = 0;
     std::uint32_t headerId = 0;
     std::string encoderLibrary = "tqrdll12.dll";  // tests name a stand-in here
+    // A list with no services builds an image that empties the receiver: refused unless the
+    // caller says that is what is wanted.
+    bool allowEmpty = false;
 };
 
 // Runs the build in its fixed order: a zeroed database; the channel list read into it; the
@@ -29,7 +32,9 @@ struct QdfBuildSettings {
 //   - QdfBuildError for a modelCode above 5 (no such receiver);
 //   - channeldb::CorruptQnfHeader when the first line is not the header (the caller shows the
 //     receiver software's message; the build stops there);
-//   - channeldb::ConversionError for a channel list the reader or the raw writer refuses.
+//   - channeldb::ConversionError for a channel list the reader or the raw writer refuses
+//     (channeldb::IncompleteQnf for a list cut off before its [MENU] line);
+//   - QdfBuildError for a list without services, unless allowEmpty.
 // Throws QdfBuildError, with every temporary it wrote deleted and the encoder not called,
 // when a temporary cannot be written; and, after the steps that follow the call, when the
 // encoder is missing or lacks its entry, or returned without writing qdfPath.

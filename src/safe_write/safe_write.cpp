@@ -43,33 +43,60 @@ std::string uniqueSuffix() {
 SafeWriteError::SafeWriteError(std::string path, std::string reason)
     : std::runtime_error("cannot write '" + path + "': " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
 
-ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
-    if (target_.empty()) {
-        throw SafeWriteError(target_, "no file name given");
+namespace {
+
+struct TargetState {
+    fs::path final;  // the target with a symbolic link followed
+    fs::file_status status;
+};
+
+// The checks every writer makes before it creates anything.
+TargetState examineTarget(const std::string& target) {
+    if (target.empty()) {
+        throw SafeWriteError(target, "no file name given");
     }
     std::error_code error;
-    final_ = fs::path(target_);
-    if (fs::is_symlink(final_, error)) {
-        const fs::path resolved = fs::weakly_canonical(final_, error);
+    TargetState state{fs::path(target), {}};
+    if (fs::is_symlink(state.final, error)) {
+        const fs::path resolved = fs::weakly_canonical(state.final, error);
         if (!error) {
-            final_ = resolved;
+            state.final = resolved;
         }
     }
-    const fs::file_status status = fs::status(final_, error);
-    if (fs::is_directory(status)) {
-        throw SafeWriteError(target_, "it is a folder");
+    state.status = fs::status(state.final, error);
+    if (fs::is_directory(state.status)) {
+        throw SafeWriteError(target, "it is a folder");
     }
-    if (fs::exists(status)) {
+    if (fs::exists(state.status)) {
         // Opening for appending changes nothing in the file but asks the system the one
         // question that matters: may this process write it?
         errno = 0;
-        std::FILE* probe = std::fopen(final_.string().c_str(), "ab");
+        std::FILE* probe = std::fopen(state.final.string().c_str(), "ab");
         if (probe == nullptr) {
-            throw SafeWriteError(target_, reasonOf(errno));
+            throw SafeWriteError(target, reasonOf(errno));
         }
         std::fclose(probe);
-        inPlace_ = !fs::is_regular_file(status);
+    } else {
+        const fs::path folder = state.final.has_parent_path() ? state.final.parent_path() : fs::path(".");
+        if (!fs::is_directory(folder, error)) {
+            throw SafeWriteError(target, "the folder '" + folder.string() + "' does not exist");
+        }
     }
+    return state;
+}
+
+}  // namespace
+
+void refuseUnwritableTarget(const std::string& target) {
+    examineTarget(target);
+}
+
+ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
+    const TargetState state = examineTarget(target_);
+    final_ = state.final;
+    const fs::file_status status = state.status;
+    std::error_code error;
+    inPlace_ = fs::exists(status) && !fs::is_regular_file(status);
     if (inPlace_) {
         writingTo_ = final_;
     } else {
@@ -79,12 +106,7 @@ ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
     errno = 0;
     file_ = std::fopen(writingTo_.string().c_str(), "wb");
     if (file_ == nullptr) {
-        const int openError = errno;
-        const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
-        if (!fs::is_directory(folder, error)) {
-            throw SafeWriteError(target_, "the folder '" + folder.string() + "' does not exist");
-        }
-        throw SafeWriteError(target_, reasonOf(openError));
+        throw SafeWriteError(target_, reasonOf(errno));
     }
     if (!inPlace_ && fs::exists(status)) {
         // The replacement keeps the permissions the user gave the file it replaces.

@@ -94,6 +94,11 @@ void writeFileSafely(const std::string& target, std::span<const std::byte> bytes
 void writeFileSafely(const std::string& target, std::span<const std::uint8_t> bytes);
 void writeFileSafely(const std::string& target, std::string_view text);
 
+// The refusals of ReplacingFile's constructor without creating anything: for a writer that
+// is not the one that will write the file (the download build, whose encoder writes the
+// image) but must refuse a target that can never be written before it starts.
+void refuseUnwritableTarget(const std::string& target);
+
 // Throws SafeWriteError naming output when it is the same file as input once links and
 // relative names are resolved: opening the output for writing would destroy the input before
 // it is read. Does nothing when either does not exist yet.

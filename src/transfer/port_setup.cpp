@@ -11,6 +11,10 @@ std::optional<std::string> deviceNameForIndex(std::uint8_t portIndex) {
     return "Com" + std::to_string(portIndex + 1);
 }
 
+std::string portOpenFailureText(const std::string& deviceName, const std::string& message) {
+    return deviceName + ": " + message;
+}
+
 std::optional<TBaudrate> baudRateForIndex(std::uint8_t baudIndex) {
     switch (baudIndex) {
         case 0:

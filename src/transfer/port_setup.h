@@ -18,6 +18,9 @@ void applyPortIndexes(serial::TComm& comm, std::uint8_t portIndex, std::uint8_t 
 // The settings every transfer dialog gives its Comm1: all nine events monitored, no options,
 // no flow control.
 void configureTransferPort(serial::TComm& comm);
+// The error box's text when a dialog's port cannot be opened: the component's message says
+// only that some port failed, so the port's name goes first ("Com4: Error accessing ...").
+std::string portOpenFailureText(const std::string& deviceName, const std::string& message);
 // A rate in bit/s as the component's enumeration; empty for a rate it does not know.
 std::optional<serial::TBaudrate> baudRateForBits(std::uint32_t bitsPerSecond);
 

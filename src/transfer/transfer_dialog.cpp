@@ -119,7 +119,7 @@ void TransferDialog::showEvent(QShowEvent* event) {
 }
 
 void TransferDialog::showStartFailure(const std::exception& failure) {
-    ui::showErrorBox(failure.what());
+    ui::showErrorBox(portOpenFailureText(comm1_.DeviceName(), failure.what()));
 }
 
 QLabel* TransferDialog::lineLabel(StatusLine line) const {

@@ -20,6 +20,8 @@ void UploadProtocol::reset() {
     writePos_ = 0;
     std::fill(image_.begin(), image_.end(), std::uint8_t{0});
     retryCount_ = 0;
+    blockWrong_ = false;
+    rereads_ = 0;
     phase_ = UploadPhase::Idle;
     finished_ = false;
 }
@@ -193,6 +195,7 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
             if (b == STX) {
                 step_ = 1;
                 blockCount_ = 0;
+                blockWrong_ = false;
                 send(ACK);
             }
             break;
@@ -210,7 +213,10 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
             break;
         }
         default:
-            if (b == ETX) {
+            if (b == ETX && blockWrong_) {
+                rereadBlock(eeprom);
+            } else if (b == ETX) {
+                rereads_ = 0;
                 remaining_ -= blockSize_;
                 state_ = UploadState::RequestFlash;
                 step_ = 0;
@@ -220,6 +226,7 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
                 }
                 onRequestFlash();
             } else {
+                blockWrong_ = true;
                 send(ACK);
                 if (eeprom) {
                     host_.showText(StatusLine::Label1, "Transferring and Receiving STB Flash data...");
@@ -227,6 +234,32 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
             }
             break;
     }
+}
+
+void UploadProtocol::rereadBlock(bool eeprom) {
+    step_ = 0;
+    send(ACK);
+    if (rereads_ >= maxBlockRereads) {
+        throw UploadFailure("the block at " + std::to_string(blockOffset()) + " arrived with bytes in excess " +
+                            std::to_string(rereads_ + 1) + " times in a row (noise on the line)");
+    }
+    ++rereads_;
+    blockWrong_ = false;
+    reportRetry();
+    writePos_ = blockOffset();
+    if (eeprom) {
+        state_ = UploadState::RequestEeprom;
+        onRequestEeprom();
+    } else {
+        state_ = UploadState::RequestFlash;
+        onRequestFlash();
+    }
+}
+
+void UploadProtocol::reportRetry() {
+    ++retryCount_;
+    host_.showText(StatusLine::Label3,
+                   "Serial Error : Retry [" + std::to_string(retryCount_) + "] at " + std::to_string(blockOffset()));
 }
 
 void UploadProtocol::onSendEnd() {
@@ -261,10 +294,9 @@ void UploadProtocol::watchdogFired() {
     if (finished_) {
         return;
     }
-    ++retryCount_;
-    host_.showText(StatusLine::Label3,
-                   "Serial Error : Retry [" + std::to_string(retryCount_) + "] at " + std::to_string(blockOffset()));
+    reportRetry();
     step_ = 0;
+    blockWrong_ = false;
     writePos_ = blockOffset();
     host_.setWatchdog(false);
     if (phase_ == UploadPhase::Eeprom) {

@@ -3,15 +3,33 @@
 // requests the receiver's EEPROM block and its 96 flash blocks, keeps the complement of every
 // data byte (the receiver image format stores memory complemented), and restarts the current
 // block when the watchdog reports 3000 ms of silence.
+//
+// A block is counted by its data bytes; bytes that still come before its ETX are answered
+// with ACK like any other but mean that the line inserted bytes into the block (noise), so
+// what was stored is shifted. Such a block is read again: once its ETX is answered, the same
+// read request (same address, same size) is sent instead of the next one. After
+// maxBlockRereads re-reads of one block the transfer fails (UploadFailure) rather than store
+// an image known to be wrong.
 
 #include "transfer/protocol_bytes.h"
 #include "transfer/transfer_host.h"
 
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
 namespace bv3::transfer {
+
+// Re-reads of one block that arrived with bytes in excess before the transfer is given up:
+// a line that garbles a 4 KiB block this often will not carry 400 KiB.
+inline constexpr int maxBlockRereads = 5;
+
+// The transfer cannot complete with a correct image; the text says why.
+class UploadFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 enum class UploadState : std::uint8_t {
     Connect = 0,
@@ -37,7 +55,8 @@ public:
     // handled and started again afterwards. Ignored once the transfer has finished.
     void receive(std::span<const std::uint8_t> bytes);
 
-    // Handles one received byte in the current state.
+    // Handles one received byte in the current state. Throws UploadFailure when a block has
+    // been received wrong more than maxBlockRereads times in a row.
     void handleByte(std::uint8_t b);
 
     // The watchdog fired: report the retry and restart the current block's request.
@@ -64,6 +83,9 @@ private:
     void onReceive(std::uint8_t b, bool eeprom);
     void onRequestFlash();
     void onSendEnd();
+    // The current block's ETX has been answered but the block held bytes in excess.
+    void rereadBlock(bool eeprom);
+    void reportRetry();
     // Steps 1..9 of a read request for blockSize_ bytes at address.
     void sendRequestStep(std::int32_t address, UploadState receiveState);
 
@@ -77,6 +99,8 @@ private:
     std::int32_t blockCount_ = 0;
     std::int32_t writePos_ = 0;
     std::int32_t retryCount_ = 0;
+    bool blockWrong_ = false;  // bytes in excess arrived after the block's count
+    int rereads_ = 0;          // of the current block
     UploadPhase phase_ = UploadPhase::Idle;
     bool finished_ = false;
     // One byte longer than the image, so that writePos can never run past its end.

@@ -61,7 +61,13 @@ expect("${last_error}" "^bv3: warning: [^\n]*channels.qnf: favourite list 0/1 ha
 
 # A list whose references the images cannot represent is refused by qnf2raw, make-upload and qnf2qdf,
 # with the file, the reason and the line; nothing is written.
-file(WRITE ${WORK}/bad.qnf "[BREVORA V3 FILE]\r\n[TS]\r\n1000\t0\t11156\t22000\t0\t3\t1\t3000\r\n[SERVICE]\r\nV\t1\t2\t3\t4\t5\t0\tFALSE\tFALSE\tTRUE\t5\t0\tLost\t1\r\n")
+# A whole list ends with its menu values (44 of them).
+set(menu "[MENU]\r\n0")
+foreach(i RANGE 1 43)
+  string(APPEND menu "\t0")
+endforeach()
+string(APPEND menu "\r\n")
+file(WRITE ${WORK}/bad.qnf "[BREVORA V3 FILE]\r\n[TS]\r\n1000\t0\t11156\t22000\t0\t3\t1\t3000\r\n[SERVICE]\r\nV\t1\t2\t3\t4\t5\t0\tFALSE\tFALSE\tTRUE\t5\t0\tLost\t1\r\n${menu}")
 run(1 check ${WORK}/bad.qnf --model 1)
 expect("${last_output}" "line 5: error: service \"Lost\" refers to TS 5; the list has 1 TS")
 foreach(command qnf2raw make-upload qnf2qdf)

@@ -7,12 +7,16 @@
 
 namespace bv3::cli {
 
-std::unique_ptr<channeldb::ChannelDatabase> readChannelList(const std::string& qnfPath) {
+std::unique_ptr<channeldb::ChannelDatabase> readChannelList(const std::string& qnfPath, bool allowEmpty) {
     auto db = std::make_unique<channeldb::ChannelDatabase>();
     try {
         channeldb::readQnfFile(qnfPath, *db);
     } catch (const channeldb::CorruptQnfHeader& corrupt) {
-        throw CommandFailure(qnfPath + ": " + corrupt.what());
+        throw CommandFailure(qnfPath + ": " + corrupt.what() + " (" + corrupt.detail() + ")");
+    }
+    if (db->serviceCount() == 0 && !allowEmpty) {
+        throw CommandFailure(qnfPath + ": the list holds no services; its images would empty the receiver "
+                                       "(--allow-empty builds them all the same)");
     }
     return db;
 }

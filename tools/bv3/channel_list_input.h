@@ -13,8 +13,9 @@
 namespace bv3::cli {
 
 // Throws CommandFailure with "FILE: Corrupt data table.." for a file without the header, and
-// passes every other conversion error on.
-std::unique_ptr<channeldb::ChannelDatabase> readChannelList(const std::string& qnfPath);
+// for a list without services unless allowEmpty (its images would empty the receiver); passes
+// every other conversion error on (an incomplete list among them).
+std::unique_ptr<channeldb::ChannelDatabase> readChannelList(const std::string& qnfPath, bool allowEmpty = false);
 
 struct ReceiverImages {
     std::vector<std::uint8_t> config;

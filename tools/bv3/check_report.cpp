@@ -88,7 +88,7 @@ void refuseUnrepresentableList(const std::string& qnfPath, std::uint8_t modelCod
     }
     channeldb::CheckReport report;
     try {
-        const std::string text = channeldb::readFileBytes(qnfPath, std::numeric_limits<std::size_t>::max());
+        const std::string text = channeldb::readQnfText(qnfPath);
         const auto db = std::make_unique<channeldb::ChannelDatabase>();
         std::istringstream in(text);
         channeldb::readQnf(in, *db, qnfPath);

@@ -52,7 +52,12 @@ bv3::channeldb::CheckReport run(const CheckOptions& options) {
         throw bv3::cli::CommandFailure(options.path + ": " + std::to_string(size) +
                                        " bytes is neither an uploaded image nor a channel list");
     }
-    const std::string bytes = bv3::channeldb::readFileBytes(options.path, std::numeric_limits<std::size_t>::max());
+    // One byte more than the bound shows a file without a size (a pipe) that is too large.
+    const std::string bytes = bv3::channeldb::readFileBytes(options.path, largestCheckedFile + 1);
+    if (bytes.size() > largestCheckedFile) {
+        throw bv3::cli::CommandFailure(options.path + ": more than " + std::to_string(largestCheckedFile) +
+                                       " bytes is neither an uploaded image nor a channel list");
+    }
     const auto model = static_cast<std::uint8_t>(options.modelCode);
     const std::size_t shown = options.all ? std::numeric_limits<std::size_t>::max() : findingsShown;
     bv3::channeldb::CheckReport report;

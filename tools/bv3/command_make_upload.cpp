@@ -6,6 +6,7 @@
 #include "bv3/command_registry.h"
 #include "channeldb/raw_writer.h"
 #include "channeldb/uploaded_image.h"
+#include "safe_write/safe_write.h"
 
 #include <iostream>
 #include <memory>
@@ -17,6 +18,7 @@ struct MakeUploadOptions {
     std::string rawPath;
     std::uint32_t configVariant = 0;
     std::uint32_t modelCode = 0;
+    bool allowEmpty = false;
 };
 
 void install(CLI::App& app) {
@@ -28,8 +30,11 @@ void install(CLI::App& app) {
     bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
         ->required();
     bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
+    command->add_flag("--allow-empty", options->allowEmpty,
+                      "accept a list without services (its images empty the receiver)");
     command->callback([options] {
-        const auto db = bv3::cli::readChannelList(options->qnfPath);
+        bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->rawPath);
+        const auto db = bv3::cli::readChannelList(options->qnfPath, options->allowEmpty);
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
         bv3::cli::refuseUnrepresentableList(options->qnfPath, model);

@@ -3,7 +3,10 @@
 #include "bv3/command_registry.h"
 #include "qdf_reader.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -18,14 +21,41 @@ std::string hex32(std::uint32_t value) {
     return text;
 }
 
+std::string reasonFromErrno() {
+    return errno != 0 ? std::strerror(errno) : "input/output error";
+}
+
+// The whole image, read in blocks once its size is known to be one an image can have.
 std::vector<std::uint8_t> readImage(const std::string& path) {
+    const auto refuse = [&](const std::string& reason) {
+        return bv3::cli::CommandFailure("cannot read the download image \"" + path + "\": " + reason);
+    };
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        throw refuse("it is a folder");
+    }
+    const std::string tooLarge =
+        "larger than any download image can be (" + std::to_string(bv3::qdf::maxImageFileSize) + " bytes)";
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > bv3::qdf::maxImageFileSize) {
+        throw refuse(std::to_string(size) + " bytes is " + tooLarge);
+    }
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw bv3::cli::CommandFailure("cannot open the download image \"" + path + "\"");
+        throw refuse(reasonFromErrno());
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes;
+    char buffer[65536];
+    while (in && bytes.size() <= bv3::qdf::maxImageFileSize) {
+        in.read(buffer, sizeof buffer);
+        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+    }
     if (in.bad()) {
-        throw bv3::cli::CommandFailure("cannot read the download image \"" + path + "\"");
+        throw refuse(reasonFromErrno());
+    }
+    if (bytes.size() > bv3::qdf::maxImageFileSize) {
+        throw refuse("the file is " + tooLarge);
     }
     return bytes;
 }

@@ -4,11 +4,22 @@
 #include "bv3/check_report.h"
 #include "bv3/command_registry.h"
 #include "channeldb/raw_writer.h"
+#include "safe_write/safe_write.h"
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
 namespace {
+
+// Two names of one file, whether or not it exists yet.
+bool sameTarget(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path first = fs::weakly_canonical(fs::absolute(a, error), error);
+    const fs::path second = fs::weakly_canonical(fs::absolute(b, error), error);
+    return !error && first == second;
+}
 
 struct Qnf2RawOptions {
     std::string qnfPath;
@@ -16,6 +27,7 @@ struct Qnf2RawOptions {
     std::string servicePath;
     std::uint32_t configVariant = 0;
     std::uint32_t modelCode = 0;
+    bool allowEmpty = false;
 };
 
 void install(CLI::App& app) {
@@ -27,15 +39,30 @@ void install(CLI::App& app) {
     bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
         ->required();
     bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
+    command->add_flag("--allow-empty", options->allowEmpty,
+                      "accept a list without services (its images empty the receiver)");
     command->callback([options] {
-        const auto db = bv3::cli::readChannelList(options->qnfPath);
+        bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->configPath);
+        bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->servicePath);
+        if (sameTarget(options->configPath, options->servicePath)) {
+            throw bv3::cli::CommandFailure("CONFIG and SERVICE name the same file '" + options->servicePath +
+                                           "': the service image would replace the configuration image");
+        }
+        const auto db = bv3::cli::readChannelList(options->qnfPath, options->allowEmpty);
         const auto variant = static_cast<std::uint8_t>(options->configVariant);
         const auto model = static_cast<std::uint8_t>(options->modelCode);
         bv3::cli::refuseUnrepresentableList(options->qnfPath, model);
         // Both images are laid out before either is written: a refused list writes nothing.
         const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
-        bv3::channeldb::writeImageFile(options->configPath, images.config);
-        bv3::channeldb::writeImageFile(options->servicePath, images.service);
+        // Both or neither: both files are complete on disk before either replaces its target.
+        bv3::safewrite::ReplacingFile config(options->configPath);
+        bv3::safewrite::ReplacingFile service(options->servicePath);
+        config.write(std::as_bytes(std::span(images.config)));
+        service.write(std::as_bytes(std::span(images.service)));
+        config.close();
+        service.close();
+        config.commit();
+        service.commit();
         std::cout << "wrote " << options->configPath << " (" << images.config.size() << " bytes) and "
                   << options->servicePath << " (" << images.service.size() << " bytes)\n";
     });

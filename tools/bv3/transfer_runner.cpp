@@ -85,7 +85,14 @@ serial::TBaudrate rateOf(std::uint32_t baud) {
 template <class Session>
 void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, platform::ManualUiThread& ui,
                    const TransferCommandOptions& options) {
-    comm.OnRxChar = [&](serial::TComm&, int count) { session.onRxChar(count); };
+    // The protocol's own watchdog only restarts a block, and only once until the next byte;
+    // this is the limit on waiting for a receiver that said nothing at all.
+    auto lastByte = std::chrono::steady_clock::now();
+    const std::chrono::seconds silenceLimit(options.timeoutSeconds);
+    comm.OnRxChar = [&](serial::TComm&, int count) {
+        lastByte = std::chrono::steady_clock::now();
+        session.onRxChar(count);
+    };
     comm.OnError = [&](serial::TComm&, int errors) { session.onLineError(errors); };
     comm.OnHandlerException = [&](serial::TComm&, std::exception_ptr error) {
         try {
@@ -95,6 +102,9 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
         }
     };
     session.setFilePath(options.file);
+    if constexpr (requires { session.prepareTarget(); }) {
+        session.prepareTarget();
+    }
     try {
         session.start();
     } catch (const serial::ECommError& failure) {
@@ -118,6 +128,12 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
             if (view.watchdogDue()) {
                 session.onWatchdog();
             }
+        }
+        if (silenceLimit.count() > 0 && !view.closed() && !session.failed() &&
+            std::chrono::steady_clock::now() - lastByte >= silenceLimit) {
+            session.abandon("the receiver stopped answering (nothing received for " +
+                            std::to_string(options.timeoutSeconds) + " s)");
+            break;
         }
         if (interrupted) {
             session.cancel();
@@ -200,6 +216,8 @@ void addTransferOptions(CLI::App& command, TransferCommandOptions& options) {
     command.add_option("--screenshot", options.screenshot, "with --gui: save a picture of the dialog (PNG)");
     addNumberOption(command, "--screenshot-at", options.screenshotPercent,
                     "with --screenshot: take it when the gauge reaches this percent (default 50)", 100);
+    addNumberOption(command, "--timeout", options.timeoutSeconds,
+                    "without --gui: give up when the receiver sends nothing for SECONDS (default 30, 0 = never)");
 }
 
 void runTransfer(TransferDirection direction, const TransferCommandOptions& options) {

@@ -19,9 +19,12 @@ struct TransferCommandOptions {
     bool gui = false;
     std::string screenshot;
     std::uint32_t screenshotPercent = 50;
+    // Without the dialog: the transfer ends when the receiver sends nothing for this long
+    // (a receiver switched off never hangs up the line). 0 waits for ever.
+    std::uint32_t timeoutSeconds = 30;
 };
 
-// Declares FILE, --port, --baud, --gui and --screenshot on the command.
+// Declares FILE, --port, --baud, --gui, --screenshot and --timeout on the command.
 void addTransferOptions(CLI::App& command, TransferCommandOptions& options);
 
 // Runs the transfer; throws CommandFailure with a message naming the port or the file.

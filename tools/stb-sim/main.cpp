@@ -8,6 +8,8 @@
 #include "stb-sim/receiver_simulator.h"
 #include "stb-sim/sim_port.h"
 
+#include "bv3_version.h"
+
 #include <CLI/CLI.hpp>
 
 #include <array>
@@ -142,7 +144,10 @@ int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& option
         PortLink link(port);
         ReceiverSimulator simulator(memory, options, link);
         if (!serve(port, simulator)) {
-            return 1;
+            // The PC gave the exchange up (a cancelled transfer): it is lost, and the sessions
+            // left are still served, as a receiver starts over when the PC calls again.
+            status = 1;
+            continue;
         }
         if (simulator.hungUp()) {
             return status;
@@ -166,7 +171,8 @@ int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& option
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"stb-sim - plays the Brevora V3 receiver on a pseudo-terminal or a serial device"};
+    CLI::App app{"stb-sim - plays the Brevora V3 receiver on a pseudo-terminal or a serial device", "stb-sim"};
+    app.set_version_flag("--version", "stb-sim " BV3_VERSION);
     RunSettings settings;
     std::uint64_t silenceMs = 3500;
     bv3::stbsim::SimulatorOptions options;

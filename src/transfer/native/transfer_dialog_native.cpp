@@ -71,7 +71,7 @@ void TransferDialog::onShow() {
     try {
         FormShow();
     } catch (const std::exception& failure) {
-        ui::showErrorBox(failure.what());
+        ui::showErrorBox(portOpenFailureText(comm1_.DeviceName(), failure.what()));
     }
 }
 

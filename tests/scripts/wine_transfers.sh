@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Whole transfers through BV3Dll.dll under Wine against the receiver simulator, and the serial
+# component's Windows tests against an echoing line (scripts/test-windows.sh runs this after
+# the other Windows tests; docs/windows.md describes the scene).
+#
+#   tests/scripts/wine_transfers.sh WIN32_BUILD LINUX_BUILD
+#
+# WIN32_BUILD holds the cross build and its Wine prefix (WINEPREFIX and the other Wine settings
+# come from the caller), with COM1..COM4 and COM9 mapped onto WIN32_BUILD/wine-ports/comN;
+# this script points those links at the simulators' pseudo-terminals (com4 at nothing).
+# LINUX_BUILD provides stb-sim, bv3, bv3-host and libBV3Dll.so, which run the same transfers
+# under Linux for comparison and read back what the Windows download left in the simulator.
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+win=$(cd "$1" && pwd)
+linux=$(cd "$2" && pwd)
+export WINEPREFIX="${WINEPREFIX:-$win/wineprefix}"
+work="$win/wine-transfers"
+ports="$win/wine-ports"
+rm -rf "$work"
+mkdir -p "$work/shared" "$work/linux-ports" "$ports"
+rm -f "$ports"/com*
+
+children=()
+stop_children() {
+  local pid
+  for pid in "${children[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  # The pseudo-terminals go with their simulators; a link left behind could later name
+  # another program's terminal.
+  rm -f "$ports"/com*
+}
+trap stop_children EXIT
+
+failures=()
+fail() {
+  failures+=("$1")
+  echo "FAILED: $1" >&2
+}
+
+# Test equipment: the pty modem-line shim, for the 32-bit Wine process and (so that 64-bit
+# programs Wine starts load it quietly) for 64-bit ones; the loader picks the copy by $LIB.
+for target in "i386-linux-gnu -m32" "x86_64-linux-gnu -m64"; do
+  set -- $target
+  mkdir -p "$work/shim/lib/$1"
+  gcc "$2" -std=c11 -O2 -Wall -Wextra -Wpedantic -Werror -shared -fPIC \
+    -o "$work/shim/lib/$1/libbv3-wine-pty.so" "$source_dir/tests/wine_pty_serial_shim.c" -ldl
+done
+# shellcheck disable=SC2016  # $LIB is for the dynamic loader to expand
+shim="$work/shim/"'$LIB'"/libbv3-wine-pty.so"
+
+# The receiver's memory: our sample list as model 4, variant 3 lays it out.
+"$linux/bin/bv3" make-upload "$source_dir/samples/channels.qnf" "$work/shared/receiver-memory.raw" \
+  --variant 3 --model 4 >/dev/null
+
+# start_sim NAME LINK OPTIONS...: a simulator on a new pseudo-terminal, which LINK then names;
+# its log is shared/NAME.log, where the Windows tests read it too.
+start_sim() {
+  local name=$1 link=$2
+  shift 2
+  "$linux/bin/stb-sim" --wait 600 "$@" >"$work/$name.out" 2>"$work/shared/$name.log" &
+  children+=($!)
+  for _ in $(seq 100); do
+    [ -s "$work/$name.out" ] && break
+    sleep 0.1
+  done
+  local pty
+  pty=$(head -1 "$work/$name.out")
+  [ -n "$pty" ] || { cat "$work/shared/$name.log" >&2; echo "stb-sim $name did not start" >&2; exit 1; }
+  ln -sfn "$pty" "$link"
+}
+
+# Receiver byte numbers: the announcement (7) and the mode frame's answers (7), the EEPROM
+# block (9 + 8192 + 1), then 9 + 4096 + 1 per flash block. 9000 lies in flash block 0.
+start_sim com1 "$ports/com1" --memory "$work/shared/receiver-memory.raw" --sessions 2
+start_sim com2 "$ports/com2" --apply --memory-out "$work/applied-memory.raw" --sessions 3
+start_sim com3 "$ports/com3" --memory "$work/shared/receiver-memory.raw" \
+  --silence-after 9000 --silence-ms 3500 --hang-up-after 12000
+python3 "$source_dir/tests/scripts/pty_echo.py" "$work/echo.name" 600 &
+children+=($!)
+for _ in $(seq 100); do
+  [ -s "$work/echo.name" ] && break
+  sleep 0.1
+done
+ln -sfn "$(cat "$work/echo.name")" "$ports/com9"
+# com4 stays unlinked: a port that maps to nothing. Wine opens a port through its link in
+# dosdevices/, which its mount manager makes from the registry's mapping at start-up; made here
+# as well, the links do not depend on when that happens.
+mkdir -p "$WINEPREFIX/dosdevices"
+for n in 1 2 3 4 9; do
+  ln -sfn "$ports/com$n" "$WINEPREFIX/dosdevices/com$n"
+done
+
+shared_windows="Z:${work//\//\\}\\shared"
+run_wine() {  # LOG PROGRAM ARGS...: a Windows test program with the shim preloaded
+  local log=$1
+  shift
+  LD_PRELOAD="$shim" BV3_WIN32_E2E_DIR="$shared_windows" BV3_WIN32_SERIAL_PORT=COM9 \
+    timeout --kill-after=10 720 wine "$@" >"$log" 2>&1
+}
+
+# The long upload in one Wine process, everything else beside it in another: each dialog is
+# driven by its own process on its own place on the screen.
+start=$(date +%s)
+run_wine "$work/wine-upload.txt" "$win/bin/test_windows_transfer_e2e.exe" --gtest_filter='*AnUpload*' &
+upload_pid=$!
+children+=($upload_pid)
+others_ok=1
+run_wine "$work/wine-others.txt" "$win/bin/test_windows_transfer_e2e.exe" --gtest_filter='-*AnUpload*' || others_ok=0
+[ "$others_ok" = 1 ] || { cat "$work/wine-others.txt"; fail "the download, hang-up and missing-port tests under Wine"; }
+run_wine "$work/wine-serial.txt" "$win/bin/test_windows_serial.exe" || {
+  cat "$work/wine-serial.txt"
+  fail "test_windows_serial on an echoing pseudo-terminal"
+}
+grep -E '^\[  SKIPPED \]|skipped' "$work/wine-serial.txt" | sed 's/^/test_windows_serial: /' || true
+wait "$upload_pid" || { cat "$work/wine-upload.txt"; fail "the uploads under Wine"; }
+echo "Wine transfers: $(($(date +%s) - start)) s"
+for log in "$work/wine-upload.txt" "$work/wine-others.txt"; do
+  if grep -q '^\[  SKIPPED \]' "$log"; then
+    grep '^\[  SKIPPED \]' "$log" >&2
+    fail "a Windows transfer test was skipped ($log)"
+  fi
+done
+
+# What the download left in the simulator, read back by an upload through libBV3Dll.so.
+timed() {  # SECONDS_VARIABLE COMMAND...: runs the command, keeping its wall time
+  local variable=$1 begin status=0
+  shift
+  begin=$(date +%s%N)
+  "$@" || status=$?
+  local tenths=$((($(date +%s%N) - begin) / 100000000))
+  printf -v "$variable" '%d.%d' $((tenths / 10)) $((tenths % 10))
+  return "$status"
+}
+host() {  # a transfer through libBV3Dll.so, as a host program makes it
+  QT_QPA_PLATFORM=offscreen BV3_PORTS_DIR="$work/linux-ports" \
+    "$linux/bin/bv3-host" "$linux/lib/libBV3Dll.so" "$@" >>"$work/linux.txt" 2>&1
+}
+grep -q "applied" "$work/shared/com2.log" || fail "the simulator applied no download image: $(cat "$work/shared/com2.log")"
+ln -sfn "$(head -1 "$work/com2.out")" "$work/linux-ports/Com1"
+linux_upload=""
+timed linux_upload host upload 0 0 "$work/linux-upload.raw" || fail "the upload under Linux"
+if ! cmp -s "$work/linux-upload.raw" "$work/applied-memory.raw"; then
+  fail "the memory read back under Linux differs from what the simulator holds after the download"
+fi
+"$linux/bin/bv3" raw2qnf "$work/linux-upload.raw" "$work/read-back.qnf" --variant 3 --model 4 >/dev/null
+cmp -s "$work/read-back.qnf" "$source_dir/samples/channels.qnf" ||
+  fail "the list read back after the download differs from samples/channels.qnf"
+
+# The same download through libBV3Dll.so, for the table of times.
+start_sim linux-download "$work/linux-ports/Com2" --apply
+linux_download=""
+timed linux_download host download 1 0 "$work/shared/channels.qdf" || fail "the download under Linux"
+grep -q "applied" "$work/shared/linux-download.log" || fail "the Linux download was not applied"
+
+# Each cancel happened in the middle of its exchange: the simulator saw the PC leave.
+for sim in com1 com2; do
+  first=$(grep -m1 -E "closed the line before the end|upload finished|download finished" "$work/shared/$sim.log" || true)
+  [[ "$first" == *"closed the line"* ]] || fail "the first transfer on $sim was not cancelled in the middle: ${first:-nothing}"
+done
+
+# Hang-up: the simulator's side of the story.
+grep -q "hanging up" "$work/shared/com3.log" || fail "the simulator on com3 never hung up: $(cat "$work/shared/com3.log")"
+
+wine_upload=$(sed -n 's/^bv3-time: wine-upload //p' "$work/wine-upload.txt")
+wine_download=$(sed -n 's/^bv3-time: wine-download //p' "$work/wine-others.txt")
+image_size=$(stat -c %s "$work/shared/channels.qdf" 2>/dev/null || echo "?")
+echo "Whole transfers, this run (wall time, s):"
+printf '  %-44s %8s %8s\n' "" "Wine" "Linux"
+printf '  %-44s %8s %8s\n' "UploadData, 401408 bytes" "${wine_upload:-?}" "${linux_upload:-?}"
+printf '  %-44s %8s %8s\n' "DownloadData, $image_size-byte image of QnfToQDF" "${wine_download:-?}" "${linux_download:-?}"
+
+if ((${#failures[@]} > 0)); then
+  echo "Windows transfer tests failed:" >&2
+  printf '  %s\n' "${failures[@]}" >&2
+  exit 1
+fi
