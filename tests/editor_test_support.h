@@ -1,0 +1,128 @@
+#pragma once
+// Shared by the editor's GUI tests: a main window on a scratch folder, with its questions
+// answered from a script and its settings kept out of the user's own.
+
+#include "main_window.h"
+#include "user_prompts.h"
+
+#include "edit/channel_list.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace bv3::editor::testing {
+
+namespace fs = std::filesystem;
+
+// Answers the window's questions from queues and records what it said.
+class ScriptedPrompts final : public UserPrompts {
+public:
+    struct Script {
+        std::deque<UnsavedChoice> unsaved;
+        std::deque<QString> fileNames;
+        std::deque<bool> confirmations;
+        std::deque<std::optional<ImageKind>> imageKinds;
+        std::deque<std::optional<QString>> texts;
+        QStringList errors;
+        QStringList informations;
+        int unsavedQuestions = 0;
+    };
+
+    explicit ScriptedPrompts(std::shared_ptr<Script> script) : script_(std::move(script)) {}
+
+    UnsavedChoice askUnsavedChanges(const QString&) override {
+        ++script_->unsavedQuestions;
+        return take(script_->unsaved, UnsavedChoice::Cancel);
+    }
+    void showError(const QString&, const QString& text) override { script_->errors << text; }
+    void showInformation(const QString&, const QString& text) override { script_->informations << text; }
+    bool confirm(const QString&, const QString&) override { return take(script_->confirmations, false); }
+    QString openFileName(const QString&, const QString&, const QString&) override { return take(script_->fileNames, QString()); }
+    QString saveFileName(const QString&, const QString&, const QString&, QString*) override {
+        return take(script_->fileNames, QString());
+    }
+    std::optional<ImageKind> askImageKind(const QString&, ImageKind) override {
+        return take(script_->imageKinds, std::optional<ImageKind>());
+    }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override {
+        return take(script_->texts, std::optional<QString>());
+    }
+
+private:
+    template <class T, class U>
+    static T take(std::deque<T>& queue, U fallback) {
+        if (queue.empty()) {
+            return fallback;
+        }
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+    std::shared_ptr<Script> script_;
+};
+
+inline std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline std::string sampleText() {
+    return readText(fs::path(BV3_SOURCE_DIR) / "samples" / "channels.qnf");
+}
+
+class EditorWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = fs::temp_directory_path() / ("bv3-editor-" + std::to_string(::getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(directory_);
+        fs::create_directories(directory_ / "settings");
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString((directory_ / "settings").string()));
+        QApplication::setOrganizationName("BV3-test");
+        QApplication::setApplicationName("bv3-editor-test");
+        writeText(file("channels.qnf"), sampleText());
+        window_ = std::make_unique<MainWindow>(std::make_unique<ScriptedPrompts>(script_));
+        window_->show();
+        QApplication::setActiveWindow(window_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void TearDown() override {
+        // Whatever the test left unsaved is discarded without a question.
+        script_->unsaved.assign(8, UnsavedChoice::Discard);
+        window_.reset();
+        fs::remove_all(directory_);
+    }
+
+    QString path(const std::string& name) const { return QString::fromStdString((directory_ / name).string()); }
+    fs::path file(const std::string& name) const { return directory_ / name; }
+
+    void openSample() { ASSERT_TRUE(window_->openFile(path("channels.qnf"))); }
+    const edit::ChannelList& doc() const { return *window_->document(); }
+    std::string docText() const { return window_->document()->qnfText(); }
+
+    std::shared_ptr<ScriptedPrompts::Script> script_ = std::make_shared<ScriptedPrompts::Script>();
+    std::unique_ptr<MainWindow> window_;
+
+private:
+    fs::path directory_;
+};
+
+}  // namespace bv3::editor::testing

@@ -1,0 +1,66 @@
+// The editor against the receiver simulator on a pseudo-terminal: receive the list, edit it,
+// send it (the simulator applies the image to its memory), receive again and find the edit.
+#include "editor_test_support.h"
+#include "receiver_link.h"
+#include "sim_process.h"
+
+#include "edit/service_operations.h"
+
+#include <QTimer>
+
+namespace bv3::editor::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using bv3::testing::binary;
+using bv3::testing::ChildProcess;
+using bv3::testing::Simulator;
+
+class EditorReceiverTest : public EditorWindowTest {
+protected:
+    void useSimulator(const std::string& device) {
+        ReceiverSettings receiver;
+        receiver.port = QString::fromStdString(device);
+        receiver.baud = 115200;
+        receiver.modelCode = 4;
+        receiver.configVariant = 3;
+        receiver.headerId = 0x12345678;
+        receiver.encoder = QString::fromStdString(std::string(BV3_BINARY_DIR) + "/lib/libtqrdll12.so");
+        window_->settings().setReceiver(receiver);
+    }
+};
+
+TEST_F(EditorReceiverTest, ReceiveEditSendAndReceiveAgainGivesTheEditedList) {
+    ChildProcess make({binary("bv3"), "make-upload", std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf",
+                       file("start.raw").string(), "--variant", "3", "--model", "4"},
+                      file("make").string());
+    ASSERT_EQ(make.wait(60s), 0) << make.standardError();
+    Simulator sim(file("sim").string(), {"--memory", file("start.raw").string(), "--apply", "--sessions", "3", "--wait", "120"});
+    useSimulator(sim.device());
+
+    window_->receive();
+    ASSERT_NE(window_->document(), nullptr) << script_->errors.join("\n").toStdString() << sim.log();
+    EXPECT_EQ(docText(), sampleText());
+
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {2, 5});
+    window_->action("moveTop")->trigger();
+    window_->selectServices(ServiceKind::Audio, {});
+    window_->showTab(EditorTab::Audio);
+    window_->selectServices(ServiceKind::Audio, {3});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    ASSERT_NE(edited, sampleText());
+
+    window_->send();
+    ASSERT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString() << sim.log();
+
+    script_->unsaved = {UnsavedChoice::Discard};
+    window_->receive();
+    EXPECT_EQ(script_->unsavedQuestions, 1) << "receiving over unsaved changes asks first";
+    EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(sim.wait(30s), 0) << sim.log();
+}
+
+}  // namespace
+}  // namespace bv3::editor::testing

@@ -1,0 +1,413 @@
+// The editor's main window driven as a person drives it: keys, in-place editing, drag and
+// drop through the model's own mime data, and the questions about unsaved changes. Every edit
+// must give exactly what the editing core gives for the same operations.
+#include "editor_test_support.h"
+#include "favourites_view.h"
+#include "findings_dock.h"
+#include "menu_settings_form.h"
+#include "receiver_link.h"
+#include "settings_dialog.h"
+#include "sim_process.h"
+
+#include "edit/favourite_operations.h"
+#include "edit/service_operations.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sys/resource.h>
+#include <csignal>
+
+namespace bv3::editor::testing {
+namespace {
+
+edit::ChannelList sampleList() {
+    return edit::ChannelList::fromQnfText(sampleText(), 4, "channels.qnf");
+}
+
+class EditorKeysTest : public EditorWindowTest {
+protected:
+    QTableView* videoView() const { return window_->serviceView(ServiceKind::Video); }
+    void select(const QList<int>& rows) {
+        window_->showTab(EditorTab::Video);
+        window_->selectServices(ServiceKind::Video, rows);
+        videoView()->setFocus();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(videoView(), static_cast<Qt::Key>(key), modifiers);
+    }
+};
+
+TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
+    openSample();
+    const std::string original = docText();
+
+    // The same operations on the core directly.
+    auto expected = sampleList();
+    edit::moveServicesDown(expected, {3, 4});
+    edit::renameService(expected, 0, "Lumen Eins");
+    edit::deleteServices(expected, {7});
+    edit::sortServices(expected, edit::ServiceGroup::Video, 10, 6, edit::ServiceSortKey::Name);
+    edit::renumberServices(expected, edit::ServiceGroup::Video);
+    edit::moveServicesToTop(expected, {20});
+
+    select({3, 4});
+    key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{4, 5})) << "the moved rows stay selected";
+
+    select({0});
+    key(Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << "F2 edits the name in place";
+    editor->selectAll();
+    QTest::keyClicks(editor, "Lumen Eins");
+    QTest::keyClick(editor, Qt::Key_Return);
+
+    select({7});
+    key(Qt::Key_Delete);
+
+    select({10, 15});
+    window_->action("sortName")->trigger();
+    window_->action("renumber")->trigger();
+    select({20});
+    key(Qt::Key_Home, Qt::ControlModifier);
+
+    EXPECT_EQ(docText(), expected.qnfText());
+    const std::string edited = docText();
+
+    int undos = 0;
+    while (window_->action("undo")->isEnabled()) {
+        key(Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_LT(++undos, 20);
+    }
+    EXPECT_EQ(undos, 6) << "one step per operation";
+    EXPECT_EQ(docText(), original);
+    EXPECT_FALSE(doc().isDirty());
+    int redos = 0;
+    while (window_->action("redo")->isEnabled()) {
+        QTest::keySequence(videoView(), window_->action("redo")->shortcut());
+        ASSERT_LT(++redos, 20);
+    }
+    EXPECT_EQ(docText(), edited);
+
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString();
+    EXPECT_FALSE(doc().isDirty());
+    EXPECT_EQ(readText(file("channels.qnf")), expected.qnfText());
+    EXPECT_EQ(readText(file("channels.qnf.bak")), original) << "the previous file is kept as .bak";
+
+    // The command line's verbs on the same core write the same bytes.
+    bv3::testing::ChildProcess tool({bv3::testing::binary("bv3"), "edit", file("channels.qnf.bak").string(),
+                                     file("by-bv3.qnf").string(), "--model", "4", "--move-down", "3-4", "--rename",
+                                     "0=Lumen Eins", "--delete", "7", "--sort", "video:name:10-15", "--renumber",
+                                     "video", "--move-top", "20"},
+                                    file("bv3").string());
+    ASSERT_EQ(tool.wait(std::chrono::seconds(60)), 0) << tool.standardError();
+    EXPECT_EQ(readText(file("by-bv3.qnf")), readText(file("channels.qnf")));
+}
+
+TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    QTest::keyClicks(window_->filterField(), "orbis");
+    ASSERT_GT(proxy->rowCount(), 1);
+    int previous = -1;
+    for (int r = 0; r < proxy->rowCount(); ++r) {
+        const int position = proxy->mapToSource(proxy->index(r, 0)).row();
+        EXPECT_GT(position, previous);
+        previous = position;
+        EXPECT_TRUE(proxy->index(r, ServiceTableModel::Provider).data().toString().contains("Orbis") ||
+                    proxy->index(r, ServiceTableModel::Name).data().toString().contains("Orbis"));
+    }
+    // A move while filtered moves the real rows.
+    select({proxy->mapToSource(proxy->index(0, 0)).row()});
+    const std::size_t row = window_->selectedServiceRows().at(0);
+    const std::string name = doc().database().services[row].svcName;
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(doc().database().services[doc().database().videoCount - 1u].svcName, name);
+}
+
+TEST_F(EditorKeysTest, DragAndDropMovesANonContiguousSelectionInOneStep) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    select({1, 3, 5});
+    const QModelIndexList dragged = videoView()->selectionModel()->selectedIndexes();
+    std::unique_ptr<QMimeData> data(proxy->mimeData(dragged));
+    ASSERT_NE(data, nullptr);
+
+    auto expected = sampleList();
+    edit::moveServices(expected, {1, 3, 5}, 6);  // dropped before the row at 9: 9 - 3 rows above it
+    ASSERT_TRUE(proxy->canDropMimeData(data.get(), Qt::MoveAction, -1, -1, proxy->index(9, 0)));
+    ASSERT_TRUE(proxy->dropMimeData(data.get(), Qt::MoveAction, -1, -1, proxy->index(9, 0)));
+    EXPECT_EQ(docText(), expected.qnfText());
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{6, 7, 8}));
+
+    // The other kind's tab refuses them, and nothing changes.
+    const std::string before = docText();
+    QSortFilterProxyModel* audio = window_->serviceProxy(ServiceKind::Audio);
+    EXPECT_FALSE(audio->canDropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+    EXPECT_FALSE(audio->dropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+    EXPECT_EQ(docText(), before);
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleList().qnfText()) << "the drag is one undo step";
+}
+
+TEST_F(EditorKeysTest, CutAndPasteMoveRowsToTheSelectedRow) {
+    openSample();
+    select({2, 4});
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleList().qnfText()) << "cut only marks the rows";
+    select({10});
+    key(Qt::Key_V, Qt::ControlModifier);
+    auto expected = sampleList();
+    edit::moveServices(expected, {2, 4}, 8);
+    EXPECT_EQ(docText(), expected.qnfText());
+}
+
+class EditorDocumentTest : public EditorWindowTest {};
+
+TEST_F(EditorDocumentTest, ClosingOpeningAndReceivingAskAboutUnsavedChangesAndCancelKeepsTheList) {
+    openSample();
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
+    writeText(file("other.qnf"), sampleText());
+
+    script_->unsaved = {UnsavedChoice::Cancel, UnsavedChoice::Cancel, UnsavedChoice::Cancel};
+    EXPECT_FALSE(window_->close());
+    EXPECT_FALSE(window_->openFile(path("other.qnf")));
+    window_->receive();
+    EXPECT_EQ(script_->unsavedQuestions, 3);
+    EXPECT_EQ(dialogs, 0) << "a cancelled receive never opens the port";
+    EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(window_->documentPath(), path("channels.qnf"));
+
+    script_->unsaved = {UnsavedChoice::Discard};
+    EXPECT_TRUE(window_->openFile(path("other.qnf")));
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_EQ(readText(file("channels.qnf")), sampleText()) << "discarded, not saved";
+
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->showTab(EditorTab::Video);
+    window_->action("delete")->trigger();
+    script_->unsaved = {UnsavedChoice::Save};
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(readText(file("other.qnf")), edited);
+    EXPECT_EQ(readText(file("other.qnf.bak")), sampleText());
+}
+
+TEST_F(EditorDocumentTest, AFailedSaveKeepsTheListDirtyAndTheOldFileIntact) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {0});
+    window_->action("delete")->trigger();
+    ASSERT_TRUE(doc().isDirty());
+
+    // A folder that cannot exist (its parent is a file).
+    EXPECT_FALSE(window_->saveAs(path("channels.qnf") + "/inside.qnf"));
+    EXPECT_TRUE(doc().isDirty());
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("inside.qnf")) << script_->errors[0].toStdString();
+
+    // A full disk: no write may grow a file past a few bytes.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool saved = window_->save();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(doc().isDirty());
+    EXPECT_EQ(readText(file("channels.qnf")), sampleText());
+    EXPECT_EQ(script_->errors.size(), 2);
+    for (const auto& entry : fs::directory_iterator(file("channels.qnf").parent_path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "channels.qnf" || name == "settings" || name == "channels.qnf.bak") << "left behind: " << name;
+    }
+}
+
+TEST_F(EditorDocumentTest, SaveAsCompressedReopensAsTheSameList) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {4});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    script_->fileNames = {path("packed")};
+    window_->action("saveAs")->trigger();  // the filter the scripted dialog reports is empty: text
+    EXPECT_EQ(readText(file("packed.qnf")), edited) << "a name without a suffix gets the format's";
+    ASSERT_TRUE(window_->saveAs(path("packed.v3q")));
+    EXPECT_EQ(readText(file("packed.v3q")).substr(0, 4), "!HZL");
+    ASSERT_TRUE(window_->openFile(path("packed.v3q")));
+    EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(doc().origin(), edit::ListOrigin::Container);
+}
+
+TEST_F(EditorDocumentTest, BadFilesShowTheReadersMessageAndKeepTheOpenList) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {1});
+    window_->action("delete")->trigger();
+    const std::string edited = docText();
+    script_->unsaved.assign(8, UnsavedChoice::Discard);
+
+    writeText(file("header.qnf"), "[SOMETHING ELSE]\r\n[SERVICE]\r\n");
+    writeText(file("value.qnf"), sampleText().substr(0, sampleText().find("[SERVICE]")) + "[SERVICE]\r\nV\tten\r\n");
+    writeText(file("short.raw"), std::string("\x01\x02\x03\x00\xff", 5));
+    fs::create_directories(file("folder.qnf"));
+    struct Case {
+        std::string name;
+        const char* mentions;
+    };
+    const Case cases[] = {{"header.qnf", "Corrupt data table"},
+                          {"value.qnf", "line"},
+                          {"missing.qnf", "missing.qnf"},
+                          {"folder.qnf", "folder.qnf"},
+                          {"short.raw", "short.raw"}};
+    for (const Case& c : cases) {
+        script_->errors.clear();
+        script_->imageKinds = {ImageKind{4, 3}};
+        EXPECT_FALSE(window_->openFile(path(c.name))) << c.name;
+        ASSERT_EQ(script_->errors.size(), 1) << c.name;
+        EXPECT_TRUE(script_->errors[0].contains(QString::fromStdString(c.name))) << script_->errors[0].toStdString();
+        EXPECT_TRUE(script_->errors[0].contains(c.mentions)) << script_->errors[0].toStdString();
+        EXPECT_EQ(docText(), edited) << c.name;
+        EXPECT_EQ(window_->documentPath(), path("channels.qnf"));
+    }
+}
+
+TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
+    std::string text = sampleText();
+    // The first service names provider row 90, which the list does not have.
+    const auto at = text.find("V\t10100");
+    const auto providerColumn = text.find("\t0\tLumen One", at);
+    text.replace(providerColumn, 2, "\t90");
+    writeText(file("broken.qnf"), text);
+    ASSERT_TRUE(window_->openFile(path("broken.qnf")));
+    ASSERT_TRUE(doc().hasErrors());
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
+    window_->showTab(EditorTab::Favourites);
+    window_->send();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("error")) << script_->errors[0].toStdString();
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{0})) << "the window shows the row at fault";
+}
+
+TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheModel) {
+    std::string text = sampleText();
+    const auto at = text.find("Polaris Weather");
+    text.replace(at, 15, "Polaris Weather and Traffic Channel");  // longer than the receiver keeps
+    writeText(file("long.qnf"), text);
+    ASSERT_TRUE(window_->openFile(path("long.qnf")));
+    QTreeWidget* tree = window_->findingsDock()->tree();
+    ASSERT_GE(tree->topLevelItemCount(), 1);
+    EXPECT_TRUE(window_->countsLabel()->text().contains("video 42, audio 18, 60 of 4000 services"))
+        << window_->countsLabel()->text().toStdString();
+    ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
+    EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";
+    EXPECT_FALSE(video->index(11, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid());
+    window_->showTab(EditorTab::Antennas);
+    QTreeWidgetItem* item = tree->topLevelItem(0);
+    emit tree->itemActivated(item, 0);
+    EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{12}));
+}
+
+TEST_F(EditorDocumentTest, FavouritesAndTheMenuTimeAreEditedThroughTheCore) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    window_->selectServices(ServiceKind::Video, {6});
+    FavouritesView* favourites = window_->favouritesView();
+    window_->showTab(EditorTab::Favourites);
+    favourites->groupBox()->setCurrentIndex(0);
+    favourites->listBox()->setCurrentIndex(0);
+    const int before = favourites->model()->rowCount();
+    favourites->table()->clearSelection();
+    favourites->table()->setCurrentIndex({});
+    QTest::mouseClick(favourites->addButton(), Qt::LeftButton);
+    ASSERT_EQ(favourites->model()->rowCount(), before + 1);
+    const QModelIndex added = favourites->model()->index(before, FavouriteTableModel::Service);
+    EXPECT_EQ(added.data().toString(), QString::fromStdString(doc().database().services[6].svcName));
+
+    auto* time = window_->menuForm()->timeField();
+    time->setTime(QTime(21, 45));
+    EXPECT_EQ(doc().database().menu.menuValue5, 2145);
+    window_->action("undo")->trigger();
+    EXPECT_EQ(doc().database().menu.menuValue5, sampleList().database().menu.menuValue5);
+    EXPECT_EQ(time->time(), QTime(1, 0)) << "the form follows the undo";
+}
+
+}  // namespace
+}  // namespace bv3::editor::testing
+
+namespace bv3::editor::testing {
+namespace {
+
+class EditorSettingsTest : public EditorWindowTest {};
+
+TEST_F(EditorSettingsTest, RecentFilesPortsHeaderIdsAndImageKindsAreRemembered) {
+    EditorSettings& settings = window_->settings();
+    for (int i = 0; i < recentFileLimit + 3; ++i) {
+        settings.addRecentFile(path("list" + std::to_string(i) + ".qnf"));
+    }
+    settings.addRecentFile(path("list5.qnf"));
+    const QStringList recent = settings.recentFiles();
+    ASSERT_EQ(recent.size(), recentFileLimit);
+    EXPECT_EQ(recent.front(), path("list5.qnf")) << "the last one opened comes first";
+    EXPECT_EQ(recent.count(path("list5.qnf")), 1);
+
+    settings.setImageKind(path("a.raw"), {1, 4});
+    ASSERT_TRUE(settings.imageKind(path("a.raw")).has_value());
+    EXPECT_EQ(settings.imageKind(path("a.raw"))->configVariant, 4);
+    EXPECT_FALSE(settings.imageKind(path("b.raw")).has_value());
+
+    ReceiverSettings receiver;
+    receiver.port = "/dev/ttyUSB0";
+    receiver.baud = 38400;
+    receiver.headerId = 0xCAFE0001;
+    settings.setReceiver(receiver);
+    EXPECT_EQ(settings.receiver(), receiver);
+
+    fs::create_directories(file("dev"));
+    for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "sda", "null"}) {
+        writeText(file("dev") / name, "");
+    }
+    const QStringList ports = availablePorts(path("dev"));
+    EXPECT_EQ(ports.mid(0, 4), (QStringList{"Com1", "Com2", "Com3", "Com4"}));
+    EXPECT_TRUE(ports.contains(path("dev/ttyUSB1")));
+    EXPECT_TRUE(ports.contains(path("dev/ttyS0")));
+    EXPECT_TRUE(ports.contains(path("dev/ttyACM0")));
+    EXPECT_FALSE(ports.contains(path("dev/sda")));
+}
+
+TEST(EditorHeaderId, DecimalAndHexWithinThirtyTwoBits) {
+    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
+        {"0x12345678", 0x12345678u}, {"305419896", 305419896u}, {" 0XFFFFFFFF ", 0xFFFFFFFFu},
+        {"0x100000000", std::nullopt}, {"12ab", std::nullopt}, {"", std::nullopt}, {"-1", std::nullopt}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(parseHeaderId(text), expected) << text;
+    }
+}
+
+}  // namespace
+}  // namespace bv3::editor::testing

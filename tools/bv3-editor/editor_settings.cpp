@@ -1,0 +1,113 @@
+#include "editor_settings.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace bv3::editor {
+
+namespace {
+
+QString kindKey(const QString& path) {
+    // Paths hold characters QSettings treats as separators; a hash is a safe key.
+    const QByteArray absolute = QFileInfo(path).absoluteFilePath().toUtf8();
+    return QStringLiteral("imageKinds/") +
+           QString::fromLatin1(QCryptographicHash::hash(absolute, QCryptographicHash::Sha1).toHex());
+}
+
+}  // namespace
+
+EditorSettings::EditorSettings() : settings_(new QSettings) {}
+
+EditorSettings::~EditorSettings() {
+    delete settings_;
+}
+
+ReceiverSettings EditorSettings::receiver() const {
+    ReceiverSettings defaults;
+    ReceiverSettings s;
+    s.port = settings_->value("receiver/port", defaults.port).toString();
+    s.baud = settings_->value("receiver/baud", defaults.baud).toUInt();
+    if (!supportedBaudRates().contains(s.baud)) {
+        s.baud = defaults.baud;
+    }
+    s.modelCode = static_cast<std::uint8_t>(std::min(5u, settings_->value("receiver/model", defaults.modelCode).toUInt()));
+    s.configVariant = static_cast<std::uint8_t>(
+        std::min(255u, settings_->value("receiver/variant", defaults.configVariant).toUInt()));
+    s.headerId = settings_->value("receiver/headerId", defaults.headerId).toUInt();
+    s.encoder = settings_->value("receiver/encoder", defaults.encoder).toString();
+    return s;
+}
+
+void EditorSettings::setReceiver(const ReceiverSettings& s) {
+    settings_->setValue("receiver/port", s.port);
+    settings_->setValue("receiver/baud", s.baud);
+    settings_->setValue("receiver/model", s.modelCode);
+    settings_->setValue("receiver/variant", s.configVariant);
+    settings_->setValue("receiver/headerId", s.headerId);
+    settings_->setValue("receiver/encoder", s.encoder);
+}
+
+std::optional<ImageKind> EditorSettings::imageKind(const QString& path) const {
+    const QString key = kindKey(path);
+    if (!settings_->contains(key + "/model")) {
+        return std::nullopt;
+    }
+    return ImageKind{static_cast<std::uint8_t>(std::min(5u, settings_->value(key + "/model").toUInt())),
+                     static_cast<std::uint8_t>(std::min(255u, settings_->value(key + "/variant").toUInt()))};
+}
+
+void EditorSettings::setImageKind(const QString& path, ImageKind kind) {
+    const QString key = kindKey(path);
+    settings_->setValue(key + "/model", kind.modelCode);
+    settings_->setValue(key + "/variant", kind.configVariant);
+}
+
+QStringList EditorSettings::recentFiles() const {
+    return settings_->value("recentFiles").toStringList();
+}
+
+void EditorSettings::addRecentFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList files = recentFiles();
+    files.removeAll(absolute);
+    files.prepend(absolute);
+    while (files.size() > recentFileLimit) {
+        files.removeLast();
+    }
+    settings_->setValue("recentFiles", files);
+}
+
+void EditorSettings::removeRecentFile(const QString& path) {
+    QStringList files = recentFiles();
+    files.removeAll(QFileInfo(path).absoluteFilePath());
+    settings_->setValue("recentFiles", files);
+}
+
+QByteArray EditorSettings::value(const QString& key) const {
+    return settings_->value(key).toByteArray();
+}
+
+void EditorSettings::setValue(const QString& key, const QByteArray& value) {
+    settings_->setValue(key, value);
+}
+
+const QList<std::uint32_t>& supportedBaudRates() {
+    static const QList<std::uint32_t> rates{115200, 57600, 38400, 19200, 9600};
+    return rates;
+}
+
+QStringList availablePorts(const QString& devDirectory) {
+    QStringList ports{"Com1", "Com2", "Com3", "Com4"};
+    const QDir dev(devDirectory);
+    const QStringList found =
+        dev.entryList({"ttyS*", "ttyUSB*", "ttyACM*", "rfcomm*"}, QDir::System | QDir::Files | QDir::NoDotAndDotDot,
+                      QDir::Name);
+    for (const QString& name : found) {
+        ports << dev.absoluteFilePath(name);
+    }
+    return ports;
+}
+
+}  // namespace bv3::editor

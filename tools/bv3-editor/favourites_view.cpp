@@ -1,0 +1,207 @@
+#include "favourites_view.h"
+
+#include "channeldb/channel_database.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace bv3::editor {
+
+FavouriteTableModel::FavouriteTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int FavouriteTableModel::count() const {
+    return db_ != nullptr ? db_->favCount[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)] : 0;
+}
+
+void FavouriteTableModel::setDatabase(const channeldb::ChannelDatabase* db) {
+    beginResetModel();
+    db_ = db;
+    shownRows_ = count();
+    endResetModel();
+}
+
+void FavouriteTableModel::setList(int group, int list) {
+    beginResetModel();
+    group_ = group;
+    list_ = list;
+    shownRows_ = count();
+    endResetModel();
+}
+
+void FavouriteTableModel::refresh() {
+    if (count() != shownRows_) {
+        beginResetModel();
+        shownRows_ = count();
+        endResetModel();
+    } else if (shownRows_ > 0) {
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1));
+    }
+}
+
+int FavouriteTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+int FavouriteTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
+    if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return index.column() == Service ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
+        return {};
+    }
+    const auto entry = db_->favEntry[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)]
+                                    [static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case Position:
+        return index.row() + 1;
+    case Entry:
+        return entry;
+    case Service: {
+        const auto row = resolver_ ? resolver_(group_, list_, index.row()) : std::nullopt;
+        if (!row || *row >= db_->serviceCount()) {
+            return role == Qt::ToolTipRole ? tr("The receiver's service number %1 stands for no service of this list").arg(entry)
+                                           : tr("(no such service)");
+        }
+        const auto& s = db_->services[*row];
+        const QString name = QString::fromLatin1(s.svcName.data(), static_cast<qsizetype>(s.svcName.size()));
+        return role == Qt::ToolTipRole ? tr("Row %1 of the service list").arg(*row) : name;
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant FavouriteTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    static const char* const titles[] = {"#", "Entry", "Service"};
+    static const char* const tips[] = {"Position in the favourite list", "The receiver's service number, as stored",
+                                       "The service the entry stands for"};
+    if (section < 0 || section >= ColumnCount) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return tr(titles[section]);
+    }
+    if (role == Qt::ToolTipRole) {
+        return tr(tips[section]);
+    }
+    return {};
+}
+
+FavouritesView::FavouritesView(QWidget* parent)
+    : QWidget(parent),
+      model_(new FavouriteTableModel(this)),
+      group_(new QComboBox),
+      list_(new QComboBox),
+      table_(new QTableView),
+      add_(new QPushButton(tr("&Add selected services"))),
+      remove_(new QPushButton(tr("&Remove"))),
+      up_(new QPushButton(tr("Move &up"))),
+      down_(new QPushButton(tr("Move &down"))) {
+    group_->addItems({tr("Video favourites"), tr("Audio favourites")});
+    group_->setToolTip(tr("Group 0 holds video services, group 1 audio services"));
+    for (int i = 0; i < static_cast<int>(channeldb::favouriteListsPerGroup); ++i) {
+        list_->addItem(tr("List %1").arg(i));
+    }
+    list_->setToolTip(tr("The favourite list; lists 1 to 3 exist only on models 1 and 4"));
+    add_->setToolTip(tr("Add the services selected in the video or audio tab after the current entry"));
+    remove_->setToolTip(tr("Remove the selected entries from this list"));
+    up_->setToolTip(tr("Move the selected entries up by one"));
+    down_->setToolTip(tr("Move the selected entries down by one"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setColumnWidth(FavouriteTableModel::Position, 48);
+    table_->setColumnWidth(FavouriteTableModel::Entry, 70);
+    table_->setAlternatingRowColors(true);
+    table_->setToolTip(tr("The entries of the chosen favourite list"));
+    table_->setObjectName("favouritesTable");
+
+    auto* choosers = new QHBoxLayout;
+    auto* groupLabel = new QLabel(tr("&Group:"));
+    groupLabel->setBuddy(group_);
+    auto* listLabel = new QLabel(tr("&List:"));
+    listLabel->setBuddy(list_);
+    choosers->addWidget(groupLabel);
+    choosers->addWidget(group_);
+    choosers->addWidget(listLabel);
+    choosers->addWidget(list_);
+    choosers->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add_);
+    buttons->addWidget(remove_);
+    buttons->addWidget(up_);
+    buttons->addWidget(down_);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choosers);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+
+    connect(group_, &QComboBox::currentIndexChanged, this, &FavouritesView::chooseList);
+    connect(list_, &QComboBox::currentIndexChanged, this, &FavouritesView::chooseList);
+    connect(add_, &QPushButton::clicked, this, [this] { emit addRequested(model_->group(), model_->list(), insertPosition()); });
+    connect(remove_, &QPushButton::clicked, this, [this] {
+        if (const auto positions = selectedPositions(); !positions.isEmpty()) {
+            emit removeRequested(model_->group(), model_->list(), positions);
+        }
+    });
+    connect(up_, &QPushButton::clicked, this, [this] {
+        if (const auto positions = selectedPositions(); !positions.isEmpty()) {
+            emit moveRequested(model_->group(), model_->list(), positions, -1);
+        }
+    });
+    connect(down_, &QPushButton::clicked, this, [this] {
+        if (const auto positions = selectedPositions(); !positions.isEmpty()) {
+            emit moveRequested(model_->group(), model_->list(), positions, +1);
+        }
+    });
+}
+
+void FavouritesView::chooseList() {
+    model_->setList(group_->currentIndex(), list_->currentIndex());
+}
+
+QList<int> FavouritesView::selectedPositions() const {
+    QList<int> positions;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        positions.append(index.row());
+    }
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+void FavouritesView::selectPositions(const QList<int>& positions) {
+    QItemSelection selection;
+    for (int p : positions) {
+        if (p >= 0 && p < model_->rowCount()) {
+            selection.select(model_->index(p, 0), model_->index(p, FavouriteTableModel::ColumnCount - 1));
+        }
+    }
+    table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+int FavouritesView::insertPosition() const {
+    const QModelIndex current = table_->currentIndex();
+    return current.isValid() ? current.row() + 1 : model_->rowCount();
+}
+
+}  // namespace bv3::editor

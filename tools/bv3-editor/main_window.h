@@ -1,0 +1,170 @@
+#pragma once
+// The editor's main window: menus, tool bar, the tabs over the open list, the findings panel
+// and the status bar. It owns the open document (an edit::ChannelList) and turns every action
+// into a call of the editing core; the tables only show what the core holds.
+
+#include "editor_settings.h"
+#include "findings_dock.h"
+#include "service_table_model.h"
+#include "user_prompts.h"
+
+#include "edit/channel_list.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSortFilterProxyModel;
+class QTabWidget;
+class QTableView;
+
+namespace bv3::editor {
+
+class FavouritesView;
+class MenuSettingsForm;
+class ReceiverLink;
+class RecordTableModel;
+
+enum class EditorTab { Video, Audio, Favourites, Providers, Networks, TransportStreams, Antennas, Settings };
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    // prompts: how questions are asked (tests pass their own); nullptr for the real dialogs.
+    explicit MainWindow(std::unique_ptr<UserPrompts> prompts = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens a file (QNF, compressed QNF or a raw image), asking first about unsaved changes.
+    // False when it was not opened: the current document then stays as it was.
+    bool openFile(const QString& path);
+    // Saves to the document's own file (Save As when it has none that can be written back).
+    bool save();
+    bool saveAs(const QString& path);
+    // True when the document may be replaced: nothing unsaved, or the person saved or
+    // discarded it.
+    bool maybeKeepChanges();
+
+    void receive();
+    void send();
+    // Checks the open list against another receiver model (the data stays; not an edit).
+    void setModelCode(std::uint8_t modelCode);
+
+    const edit::ChannelList* document() const { return doc_ ? &*doc_ : nullptr; }
+    QString documentPath() const { return path_; }
+    UserPrompts& prompts() { return *prompts_; }
+    ReceiverLink& receiverLink() { return *link_; }
+    EditorSettings& settings() { return settings_; }
+    FindingsDock* findingsDock() const { return findings_; }
+    FavouritesView* favouritesView() const { return favourites_; }
+    MenuSettingsForm* menuForm() const { return menuForm_; }
+    QTableView* serviceView(ServiceKind kind) const;
+    ServiceTableModel* serviceModel(ServiceKind kind) const;
+    QSortFilterProxyModel* serviceProxy(ServiceKind kind) const;
+    QLineEdit* filterField() const { return filter_; }
+    QLabel* countsLabel() const { return counts_; }
+    void showTab(EditorTab tab);
+    QAction* action(const QString& objectName) const;
+
+    // Selects table rows (positions within the kind) in a service tab and shows them.
+    void selectServices(ServiceKind kind, const QList<int>& positions);
+    // The selected services of the current service tab, as absolute rows, ascending.
+    std::vector<std::size_t> selectedServiceRows() const;
+    // Shows the place a finding points at.
+    void jumpTo(const FindingTarget& target);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildTabs();
+    QTableView* makeServiceView(ServiceKind kind);
+    QTableView* makeRecordView(RecordTableModel* model, const QString& name);
+    void restoreLayout();
+    void saveLayout();
+
+    // Document.
+    void adopt(edit::ChannelList list, const QString& path);
+    void onListChanged(const edit::ListChange& change);
+    void refreshAll();
+    void updateFindings();
+    void updateStatus();
+    void updateActions();
+    void updateTitle();
+    void updateRecentMenu();
+    std::optional<edit::ChannelList> load(const QString& path);
+
+    // Actions.
+    void openDialog();
+    void saveAsDialog();
+    void exportCsv();
+    void exportHtml();
+    void printList();
+    void showSettings();
+    void undo();
+    void redo();
+    void cutRows();
+    void pasteRows();
+    void deleteRows();
+    void renameCurrent();
+    enum class Move { Up, Down, Top, Bottom };
+    void moveRows(Move move);
+    void sortRows(int key);
+    void renumber();
+    void selectDuplicates();
+    void reorderLikeReference();
+    void addProvider();
+    void deleteProvider();
+
+    // Requests from the views.
+    void moveDropped(ServiceKind kind, const QList<std::size_t>& rows, int position);
+    void renameService(std::size_t row, const QString& name);
+    void editRecord(EditorTab tab, int row, int column, const QVariant& value);
+    void addFavourites(int group, int list, int position);
+    void removeFavourites(int group, int list, const QList<int>& positions);
+    void moveFavourites(int group, int list, const QList<int>& positions, int step);
+    void setMenuValue(int n, qlonglong value);
+
+    // Runs an operation of the core, shows its refusal, keeps the selected services selected
+    // (by identity, wherever they moved). False when refused.
+    template <class Operation>
+    bool apply(Operation&& operation, bool keepSelection = true);
+    std::optional<ServiceKind> currentKind() const;
+    QString documentName() const;
+
+    EditorSettings settings_;
+    std::unique_ptr<UserPrompts> prompts_;
+    std::unique_ptr<ReceiverLink> link_;
+    std::optional<edit::ChannelList> doc_;
+    std::size_t listener_ = 0;
+    QString path_;
+    std::vector<edit::ServiceId> cut_;
+
+    QTabWidget* tabs_ = nullptr;
+    ServiceTableModel* video_ = nullptr;
+    ServiceTableModel* audio_ = nullptr;
+    QSortFilterProxyModel* videoProxy_ = nullptr;
+    QSortFilterProxyModel* audioProxy_ = nullptr;
+    QTableView* videoView_ = nullptr;
+    QTableView* audioView_ = nullptr;
+    RecordTableModel* providers_ = nullptr;
+    RecordTableModel* networks_ = nullptr;
+    RecordTableModel* transportStreams_ = nullptr;
+    RecordTableModel* antennas_ = nullptr;
+    FavouritesView* favourites_ = nullptr;
+    MenuSettingsForm* menuForm_ = nullptr;
+    FindingsDock* findings_ = nullptr;
+    QLineEdit* filter_ = nullptr;
+    QLabel* counts_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QList<QTableView*> tables_;
+};
+
+}  // namespace bv3::editor

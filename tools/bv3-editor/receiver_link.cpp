@@ -1,0 +1,89 @@
+#include "receiver_link.h"
+
+#include "channeldb/conversion_error.h"
+#include "channeldb/qnf_writer.h"
+#include "qdfbuild/qdf_build.h"
+#include "qdfbuild/qdf_build_error.h"
+#include "transfer/download_dialog.h"
+#include "transfer/port_setup.h"
+#include "transfer/upload_dialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sstream>
+#include <stdexcept>
+
+namespace bv3::editor {
+
+namespace {
+
+serial::TBaudrate rateOf(const ReceiverSettings& settings) {
+    return transfer::baudRateForBits(settings.baud).value_or(serial::TBaudrate::br115200);
+}
+
+template <class Dialog>
+TransferOutcome runDialog(Dialog& dialog, const ReceiverSettings& settings, const QString& path,
+                          const std::function<void(QWidget&)>& beforeDialog) {
+    dialog.SetupDevice(settings.port.toStdString(), rateOf(settings), path.toStdString());
+    if (beforeDialog) {
+        beforeDialog(dialog);
+    }
+    dialog.exec();
+    const auto& session = dialog.session();
+    return {session.completed() && !session.failed(), QString::fromStdString(session.failure())};
+}
+
+// Changes the current directory for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const QString& path) : previous_(QDir::currentPath()) {
+        if (!QDir::setCurrent(path)) {
+            throw std::runtime_error("cannot enter the scratch folder " + path.toStdString());
+        }
+    }
+    ~CurrentDirectory() { QDir::setCurrent(previous_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    QString previous_;
+};
+
+}  // namespace
+
+TransferOutcome ReceiverLink::receive(const ReceiverSettings& settings, const QString& imagePath) {
+    transfer::TfrmUpLoad dialog;
+    dialog.setParent(parent_, dialog.windowFlags());
+    auto outcome = runDialog(dialog, settings, imagePath, beforeDialog);
+    dialog.setParent(nullptr);
+    return outcome;
+}
+
+TransferOutcome ReceiverLink::send(const ReceiverSettings& settings, const QString& downloadImagePath) {
+    transfer::TfrmDownload dialog;
+    dialog.setParent(parent_, dialog.windowFlags());
+    auto outcome = runDialog(dialog, settings, downloadImagePath, beforeDialog);
+    dialog.setParent(nullptr);
+    return outcome;
+}
+
+void buildDownloadImage(const channeldb::ChannelDatabase& db, const std::string& listName,
+                        const ReceiverSettings& settings, const QString& qdfPath) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        throw std::runtime_error("cannot create a scratch folder for the build: " + scratch.errorString().toStdString());
+    }
+    const QString target = QFileInfo(qdfPath).absoluteFilePath();
+    std::istringstream text(channeldb::formatQnf(db));
+    CurrentDirectory inScratch(scratch.path());
+    qdfbuild::runQdfBuild(text, {.qnfName = listName,
+                                 .qdfPath = target.toStdString(),
+                                 .configVariant = settings.configVariant,
+                                 .modelCode = settings.modelCode,
+                                 .headerId = settings.headerId,
+                                 .encoderLibrary = settings.encoder.toStdString()});
+}
+
+}  // namespace bv3::editor

@@ -1,0 +1,284 @@
+#include "service_table_model.h"
+
+#include "channeldb/channel_database.h"
+
+#include <QColor>
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
+namespace bv3::editor {
+
+namespace {
+
+QString latin(const std::string& text) {
+    // Names are the receiver's 8-bit characters (ANSI code page); Latin-1 shows them and
+    // gives the same bytes back.
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString providerText(const channeldb::ChannelDatabase& db, std::size_t providerIndex) {
+    if (providerIndex >= db.providerCount) {
+        return QObject::tr("(row %1: none)").arg(providerIndex);
+    }
+    return latin(db.providers[providerIndex].provName);
+}
+
+QString transportStreamText(const channeldb::ChannelDatabase& db, std::size_t tsIndex) {
+    if (tsIndex >= db.tsCount) {
+        return QObject::tr("(row %1: none)").arg(tsIndex);
+    }
+    const auto& ts = db.transportStreams[tsIndex];
+    return QStringLiteral("%1: %2 / %3").arg(tsIndex).arg(ts.tsLongA).arg(ts.tsLongB);
+}
+
+ServiceTableModel::ServiceTableModel(ServiceKind kind, QObject* parent) : QAbstractTableModel(parent), kind_(kind) {}
+
+void ServiceTableModel::setDatabase(const channeldb::ChannelDatabase* db) {
+    beginResetModel();
+    db_ = db;
+    shownRows_ = count();
+    endResetModel();
+}
+
+void ServiceTableModel::refresh() {
+    if (count() != shownRows_) {
+        beginResetModel();
+        shownRows_ = count();
+        endResetModel();
+    } else if (shownRows_ > 0) {
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1));
+    }
+}
+
+void ServiceTableModel::setMarks(QHash<std::size_t, RowMark> marks) {
+    if (marks.isEmpty() && marks_.isEmpty()) {
+        return;
+    }
+    marks_ = std::move(marks);
+    if (shownRows_ > 0) {
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1), {Qt::BackgroundRole, Qt::ToolTipRole});
+    }
+}
+
+int ServiceTableModel::count() const {
+    if (db_ == nullptr) {
+        return 0;
+    }
+    return kind_ == ServiceKind::Video ? db_->videoCount : db_->audioCount;
+}
+
+std::size_t ServiceTableModel::firstRow() const {
+    return (kind_ == ServiceKind::Audio && db_ != nullptr) ? db_->videoCount : 0;
+}
+
+int ServiceTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+int ServiceTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
+    if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
+        return {};
+    }
+    const auto& s = db_->services[absoluteRow(index.row())];
+    if (role == filterRole) {
+        return latin(s.svcName) + '\n' + providerText(*db_, s.providerIndex) + '\n' +
+               transportStreamText(*db_, s.tsIndex);
+    }
+    if (role == Qt::CheckStateRole) {
+        switch (index.column()) {
+        case Flag3:
+            return s.svcFlag3 != 0 ? Qt::Checked : Qt::Unchecked;
+        case Flag1:
+            return s.svcFlag1 != 0 ? Qt::Checked : Qt::Unchecked;
+        case Flag0:
+            return s.svcFlag0 != 0 ? Qt::Checked : Qt::Unchecked;
+        default:
+            return {};
+        }
+    }
+    if (role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
+        const auto mark = marks_.constFind(absoluteRow(index.row()));
+        if (mark == marks_.constEnd()) {
+            return {};
+        }
+        if (role == Qt::ToolTipRole) {
+            return mark->text;
+        }
+        return mark->error ? QColor(255, 205, 205) : QColor(255, 240, 190);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const int c = index.column();
+        return (c == Name || c == Provider || c == TransportStream) ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                                                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole) {
+        return {};
+    }
+    switch (index.column()) {
+    case Position:
+        return index.row() + 1;
+    case ChannelNumber:
+        return s.channelNumber == 0 && role == Qt::DisplayRole ? QVariant(QString()) : QVariant(s.channelNumber);
+    case Name:
+        return latin(s.svcName);
+    case Provider:
+        return providerText(*db_, s.providerIndex);
+    case TransportStream:
+        return transportStreamText(*db_, s.tsIndex);
+    case Value:
+        return s.svcNibble;
+    case WordA:
+        return s.svcWordA;
+    case WordB:
+        return s.svcWordB;
+    case WordC:
+        return s.svcWordC;
+    case WordD:
+        return s.svcWordD;
+    case WordE:
+        return s.svcWordE;
+    case WordF:
+        return s.svcWordF;
+    case WordG:
+        return s.svcWordG;
+    case ByteA:
+        return s.svcByteA;
+    case ByteB:
+        return s.svcByteB;
+    default:
+        return {};
+    }
+}
+
+QVariant ServiceTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    static const char* const titles[ColumnCount] = {"#",      "Ch.",    "Name",   "Provider", "TS",     "Flag 3", "Flag 1",
+                                                    "Flag 0", "Value",  "Word A", "Word B",   "Word C", "Word D", "Word E",
+                                                    "Word F", "Word G", "Byte A", "Byte B"};
+    static const char* const tips[ColumnCount] = {
+        "Position in the receiver's list",
+        "Channel number (blank: none)",
+        "Service name (F2 to rename)",
+        "Provider",
+        "Transport stream: row, then its two numbers",
+        "Service flag 3",
+        "Service flag 1",
+        "Service flag 0",
+        "The service's 0..15 value",
+        "Raw service word A",
+        "Raw service word B",
+        "Raw service word C",
+        "Raw service word D",
+        "Raw service word E",
+        "Raw service word F",
+        "Raw service word G",
+        "Raw service byte A",
+        "Raw service byte B"};
+    if (section < 0 || section >= ColumnCount) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return tr(titles[section]);
+    }
+    if (role == Qt::ToolTipRole) {
+        return tr(tips[section]);
+    }
+    return {};
+}
+
+Qt::ItemFlags ServiceTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::ItemIsDropEnabled;
+    }
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    if (index.column() == Name) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool ServiceTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    // A view resetting cells after a drag hands in an empty value: never a rename.
+    if (role != Qt::EditRole || !index.isValid() || index.column() != Name || !value.isValid()) {
+        return false;
+    }
+    emit renameRequested(absoluteRow(index.row()), value.toString());
+    return true;
+}
+
+QStringList ServiceTableModel::mimeTypes() const {
+    return {QString::fromLatin1(serviceRowsMimeType)};
+}
+
+QMimeData* ServiceTableModel::mimeData(const QModelIndexList& indexes) const {
+    QList<std::size_t> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && !rows.contains(absoluteRow(index.row()))) {
+            rows.append(absoluteRow(index.row()));
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << static_cast<qint32>(kind_) << static_cast<qint32>(rows.size());
+    for (std::size_t row : rows) {
+        out << static_cast<quint32>(row);
+    }
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(serviceRowsMimeType), bytes);
+    return data;
+}
+
+bool ServiceTableModel::decode(const QMimeData* data, QList<std::size_t>* rows) const {
+    if (data == nullptr || !data->hasFormat(QString::fromLatin1(serviceRowsMimeType)) || db_ == nullptr) {
+        return false;
+    }
+    QDataStream in(data->data(QString::fromLatin1(serviceRowsMimeType)));
+    qint32 kind = -1;
+    qint32 n = 0;
+    in >> kind >> n;
+    // Rows of the other kind cannot join this list: a video service is never an audio one.
+    if (kind != static_cast<qint32>(kind_) || n <= 0) {
+        return false;
+    }
+    const std::size_t first = firstRow();
+    const std::size_t end = first + static_cast<std::size_t>(count());
+    for (qint32 i = 0; i < n; ++i) {
+        quint32 row = 0;
+        in >> row;
+        if (in.status() != QDataStream::Ok || row < first || row >= end) {
+            return false;
+        }
+        rows->append(row);
+    }
+    return true;
+}
+
+bool ServiceTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                        const QModelIndex&) const {
+    QList<std::size_t> rows;
+    return action == Qt::MoveAction && decode(data, &rows);
+}
+
+bool ServiceTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                     const QModelIndex& parent) {
+    QList<std::size_t> rows;
+    if (action != Qt::MoveAction || !decode(data, &rows)) {
+        return false;
+    }
+    // Dropped onto a row: before it; between rows: at row; on empty space: at the end.
+    const int position = parent.isValid() ? parent.row() : (row >= 0 ? row : rowCount());
+    emit moveRequested(rows, std::min(position, rowCount()));
+    return true;
+}
+
+}  // namespace bv3::editor

@@ -1,0 +1,107 @@
+#pragma once
+// The video or the audio services of the open list as a table. It only shows the database
+// and turns what a person does in the view (an edit in place, a drop) into requests; the main
+// window hands them to the editing core, which alone changes the list.
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+
+#include <cstddef>
+
+namespace bv3::channeldb {
+class ChannelDatabase;
+}
+
+namespace bv3::editor {
+
+enum class ServiceKind { Video = 0, Audio = 1 };
+
+// The drag payload: the kind, then the absolute rows (video rows first, then audio rows).
+inline constexpr char serviceRowsMimeType[] = "application/x-bv3-service-rows";
+
+class ServiceTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column {
+        Position,
+        ChannelNumber,
+        Name,
+        Provider,
+        TransportStream,
+        Flag3,
+        Flag1,
+        Flag0,
+        Value,
+        FirstRawColumn,
+        WordA = FirstRawColumn,
+        WordB,
+        WordC,
+        WordD,
+        WordE,
+        WordF,
+        WordG,
+        ByteA,
+        ByteB,
+        ColumnCount
+    };
+
+    explicit ServiceTableModel(ServiceKind kind, QObject* parent = nullptr);
+
+    ServiceKind kind() const { return kind_; }
+    // The list shown; nullptr for none. refresh() after every change of it.
+    void setDatabase(const channeldb::ChannelDatabase* db);
+    // Tells the views the list changed: row count changes reset, others repaint.
+    void refresh();
+    // The findings about services, by absolute row: the rows are tinted and carry the text.
+    struct RowMark {
+        bool error = false;
+        QString text;
+    };
+    void setMarks(QHash<std::size_t, RowMark> marks);
+
+    // The first absolute row of this kind, and the absolute row of a table row.
+    std::size_t firstRow() const;
+    std::size_t absoluteRow(int tableRow) const { return firstRow() + static_cast<std::size_t>(tableRow); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+
+    // The text the filter field looks at: name, provider and TS of a row.
+    static constexpr int filterRole = Qt::UserRole + 1;
+
+signals:
+    // A person renamed the service at absoluteRow in place.
+    void renameRequested(std::size_t absoluteRow, const QString& name);
+    // A person dropped rows (absolute, any order) before the service at position (within
+    // this kind; rowCount() for the end).
+    void moveRequested(const QList<std::size_t>& absoluteRows, int position);
+
+private:
+    int count() const;
+    bool decode(const QMimeData* data, QList<std::size_t>* rows) const;
+
+    ServiceKind kind_;
+    const channeldb::ChannelDatabase* db_ = nullptr;
+    int shownRows_ = 0;
+    QHash<std::size_t, RowMark> marks_;
+};
+
+// Text of a table cell shared with the exports: a provider or TS cell.
+QString providerText(const channeldb::ChannelDatabase& db, std::size_t providerIndex);
+QString transportStreamText(const channeldb::ChannelDatabase& db, std::size_t tsIndex);
+
+}  // namespace bv3::editor
