@@ -396,8 +396,8 @@ TEST_F(WindowsDialog, PicturesOfTheDialogsForTheDocumentation) {
         HWND window = static_cast<HWND>(dialog.window().nativeHandle());
         bool saved = false;
         afterShow([&] {
-            dialog.showText(bv3::transfer::StatusLine::Label1, label1);
-            dialog.showText(bv3::transfer::StatusLine::Label2, label2);
+            dialog.showLine(bv3::transfer::StatusLine::Label1, label1);
+            dialog.showLine(bv3::transfer::StatusLine::Label2, label2);
             dialog.showProgress(percent);
             // Read back from the screen once the loop has had the drawing put there.
             SetTimer(window, 99, 200, nullptr);

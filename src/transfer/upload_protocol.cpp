@@ -1,13 +1,16 @@
 #include "transfer/upload_protocol.h"
 
 #include <algorithm>
-#include <string>
 
 namespace bv3::transfer {
 
 namespace {
-std::string blockCounter(std::int32_t unit) {
-    return "[" + std::to_string(unit) + "/98]";
+// The counter runs over the image in 4 KB units: 2 of EEPROM and 96 of flash.
+constexpr std::int32_t counterUnit = 4096;
+constexpr std::int32_t counterUnits = uploadImageSize / counterUnit;
+
+BlockCounter blockCounter(std::int32_t unit) {
+    return {unit, counterUnits};
 }
 }  // namespace
 
@@ -80,7 +83,7 @@ void UploadProtocol::onConnect(std::uint8_t b) {
     if (b == STX) {
         host_.setWatchdog(true);
         connected_ = true;
-        host_.showText(StatusLine::Label1, "Qorda STB Connection...");
+        host_.showPhase(TransferPhase::Connected);
     }
     if (!connected_) {
         return;
@@ -99,7 +102,7 @@ void UploadProtocol::onSendMode() {
     switch (step_) {
         case 1:
             send(modeUpload);
-            host_.showText(StatusLine::Label1, "Transferring STB action mode...");
+            host_.showPhase(TransferPhase::SendingUploadMode);
             break;
         case 2:
         case 3:
@@ -111,8 +114,8 @@ void UploadProtocol::onSendMode() {
             send(ETX);
             state_ = UploadState::RequestEeprom;
             step_ = 0;
-            host_.showText(StatusLine::Label1, "Transferring and Receiving STB EEPROM data...");
-            host_.showText(StatusLine::Label2, blockCounter(0));
+            host_.showPhase(TransferPhase::ReceivingEeprom);
+            host_.showCounter(blockCounter(0));
             break;
         default:
             break;
@@ -153,8 +156,8 @@ void UploadProtocol::sendRequestStep(std::int32_t address, UploadState receiveSt
             state_ = receiveState;
             step_ = 0;
             const std::int32_t unit =
-                receiveState == UploadState::ReceiveEeprom ? blockOffset() / 4096 : (address - flashBaseAddress) / 4096;
-            host_.showText(StatusLine::Label2, blockCounter(unit));
+                receiveState == UploadState::ReceiveEeprom ? blockOffset() / counterUnit : (address - flashBaseAddress) / counterUnit;
+            host_.showCounter(blockCounter(unit));
             break;
         }
         default:
@@ -216,13 +219,13 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
                 step_ = 0;
                 send(ACK);
                 if (eeprom) {
-                    host_.showText(StatusLine::Label1, "Transferring and Receiving STB Flash data...");
+                    host_.showPhase(TransferPhase::ReceivingFlash);
                 }
                 onRequestFlash();
             } else {
                 send(ACK);
                 if (eeprom) {
-                    host_.showText(StatusLine::Label1, "Transferring and Receiving STB Flash data...");
+                    host_.showPhase(TransferPhase::ReceivingFlash);
                 }
             }
             break;
@@ -262,8 +265,7 @@ void UploadProtocol::watchdogFired() {
         return;
     }
     ++retryCount_;
-    host_.showText(StatusLine::Label3,
-                   "Serial Error : Retry [" + std::to_string(retryCount_) + "] at " + std::to_string(blockOffset()));
+    host_.showRetry({retryCount_, blockOffset()});
     step_ = 0;
     writePos_ = blockOffset();
     host_.setWatchdog(false);

@@ -31,7 +31,7 @@ protected:
 
 private:
     void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    void setEnabled(bool enabled) override;
+    void setWatchdogRunning(bool running) override;
 
     unsigned timer1Interval_ = 3000;
     UploadSession session_;
