@@ -3,6 +3,7 @@
 // images, the loader configuration and the maker's encoder.
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -20,8 +21,8 @@ struct QdfBuildSettings {
 // Runs the build in its fixed order: a zeroed database; the channel list read into it; the
 // configuration and service images laid out; "Config.raw", "Service.raw" and "qorda.cfg"
 // written to the current directory; the encoder loaded, called once with "qorda.cfg" and
-// qdfPath, and unloaded; the three files deleted in that order; the input closed (when it is
-// a file); the database freed.
+// qdfPath, and unloaded; the three files deleted in that order; the input closed (through
+// `closeInput`, given by whoever owns the input); the database freed.
 //
 // Throws, having written nothing:
 //   - QdfBuildError for a modelCode above 5 (no such receiver);
@@ -31,6 +32,6 @@ struct QdfBuildSettings {
 // Throws QdfBuildError, with every temporary it wrote deleted and the encoder not called,
 // when a temporary cannot be written; and, after the steps that follow the call, when the
 // encoder is missing or lacks its entry, or returned without writing qdfPath.
-void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings);
+void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings, const std::function<void()>& closeInput = {});
 
 }  // namespace bv3::qdfbuild
