@@ -4,8 +4,8 @@
 // receiver (test_windows_transfer_e2e carries whole transfers through the library).
 #include "platform/native_dialog.h"
 #include "platform/native_ui_thread.h"
-#include "transfer/native/download_dialog_native.h"
-#include "transfer/native/upload_dialog_native.h"
+#include "transfer/win32/download_dialog_native.h"
+#include "transfer/win32/upload_dialog_native.h"
 #include "ui/message_box.h"
 
 // Last: <windows.h> defines the serial error names as macros.

@@ -2,9 +2,9 @@
 // transfer dialogs and the about box are plain Win32 windows.
 #include "BV3Dll.h"
 #include "interface/export_frame.h"
-#include "transfer/native/download_dialog_native.h"
-#include "transfer/native/upload_dialog_native.h"
-#include "ui/native/about_box_native.h"
+#include "transfer/win32/download_dialog_native.h"
+#include "transfer/win32/upload_dialog_native.h"
+#include "ui/win32/about_box_native.h"
 
 #include <string>
 

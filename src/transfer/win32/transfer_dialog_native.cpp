@@ -1,4 +1,4 @@
-#include "transfer/native/transfer_dialog_native.h"
+#include "transfer/win32/transfer_dialog_native.h"
 
 #include "transfer/port_setup.h"
 #include "ui/colour.h"

@@ -8,7 +8,7 @@
 #include "platform/native_ui_thread.h"
 #include "serial/comm.h"
 #include "transfer/transfer_texts.h"
-#include "ui/native/progress_native.h"
+#include "ui/win32/progress_native.h"
 
 #include <cstdint>
 #include <string>

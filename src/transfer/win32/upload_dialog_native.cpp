@@ -1,4 +1,4 @@
-#include "transfer/native/upload_dialog_native.h"
+#include "transfer/win32/upload_dialog_native.h"
 
 #include "transfer/handler_failure.h"
 
