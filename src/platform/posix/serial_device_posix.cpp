@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/com_port_name.h"
 #include "platform/posix/dcb_termios.h"
 #include "platform/posix/posix_waitable_event.h"
 #include "platform/posix/termios2_fence.h"
@@ -590,28 +590,6 @@ private:
     bool haveModemLines_ = false;
     int modemLines_ = 0;
 };
-
-std::optional<int> comPortNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 5) {
-        return std::nullopt;
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[i])) != "com"[i]) {
-            return std::nullopt;
-        }
-    }
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
-            return std::nullopt;
-        }
-        n = n * 10 + (name[i] - '0');
-    }
-    if (n < 1 || name[3] == '0') {
-        return std::nullopt;
-    }
-    return n;
-}
 
 std::filesystem::path portsFolder() {
     if (const char* dir = std::getenv("BV3_PORTS_DIR"); dir != nullptr && *dir != '\0') {
