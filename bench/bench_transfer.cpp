@@ -6,6 +6,7 @@
 #include "sim_process.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
+#include "transfer/transfer_texts.h"
 #include "transfer/upload_dialog.h"
 #include "transfer/upload_session.h"
 #include "ui/application.h"
@@ -148,13 +149,14 @@ void BM_PtyPingPongOneHop(benchmark::State& state) {
 
 class QuietView final : public bv3::transfer::TransferView, public bv3::transfer::Watchdog {
 public:
-    void showText(bv3::transfer::StatusLine, const std::string&) override {}
+    void showPhase(bv3::transfer::TransferPhase) override {}
+    void showCounter(bv3::transfer::BlockCounter) override {}
     void showProgress(int) override {}
-    void reportError(const std::string& text) override { error = text; }
+    void showFailure(const bv3::transfer::TransferFailure&) override {}
+    void reportFailure(const bv3::transfer::TransferFailure&) override {}
     void close() override { closed = true; }
-    void setEnabled(bool) override {}
+    void setWatchdogRunning(bool) override {}
     bool closed = false;
-    std::string error;
 };
 
 std::string scratch(const std::string& name) {
@@ -186,8 +188,8 @@ void runSession(const std::string& device, const std::string& file) {
     }
     comm.Close();
     bv3::platform::setUiThread(previous);
-    if (session.failed()) {
-        throw std::runtime_error(session.failure());
+    if (const auto& failure = session.failure()) {
+        throw std::runtime_error(bv3::transfer::failureText(*failure));
     }
 }
 

@@ -101,6 +101,18 @@ inline int openFdCount() {
     return count;
 }
 
+// How many threads the process runs: an event thread must be gone once Close has returned.
+inline int threadCount() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/task")) {
+        while (const dirent* entry = ::readdir(dir)) {
+            count += entry->d_name[0] != '.' ? 1 : 0;
+        }
+        ::closedir(dir);
+    }
+    return count;
+}
+
 // Calls `pump` until `done` holds or `timeout` passes; returns whether it holds.
 inline bool pumpUntil(const std::function<void()>& pump, const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {

@@ -83,7 +83,9 @@ public:
     }
 
     // Waits for the end; the exit status, or -1 after the timeout (the child is then killed).
-    int wait(std::chrono::seconds timeout = std::chrono::seconds(90)) {
+    // The default bound leaves room for a whole upload (400,000 round trips) on a loaded
+    // two-core machine, where one has taken nearly three minutes.
+    int wait(std::chrono::seconds timeout = std::chrono::seconds(240)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;

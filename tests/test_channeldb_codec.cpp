@@ -14,18 +14,18 @@ TEST(FieldCodec, ReadsComplementedBigEndianFields) {
     const std::array<std::uint8_t, 2> erased{0xFF, 0xFF};
     const std::array<std::uint8_t, 2> low{0x00, 0x01};
     const std::array<std::uint8_t, 4> pointer{0x4C, 0x4F, 0xFF, 0xFF};
-    EXPECT_EQ(getWord(erased, 0), 0);
-    EXPECT_EQ(getWord(low, 0), 0xFFFE);
-    EXPECT_EQ(getLong(pointer, 0), 0xB3B00000u);
-    EXPECT_EQ(getByte(pointer, 1), 0xB0);
+    EXPECT_EQ(getComplementedWord(erased, 0), 0);
+    EXPECT_EQ(getComplementedWord(low, 0), 0xFFFE);
+    EXPECT_EQ(getComplementedLong(pointer, 0), 0xB3B00000u);
+    EXPECT_EQ(getComplementedByte(pointer, 1), 0xB0);
 }
 
 TEST(FieldCodec, ReadsBeyondTheImageAsErasedMemory) {
     const std::array<std::uint8_t, 3> image{0x00, 0x00, 0x00};
-    EXPECT_EQ(getByte(image, 3), 0);
-    EXPECT_EQ(getWord(image, 2), 0xFF00);  // the last byte, then nothing
-    EXPECT_EQ(getLong(image, static_cast<std::size_t>(-2)), 0u);
-    EXPECT_EQ(getLong(std::span<const std::uint8_t>(), 0), 0u);
+    EXPECT_EQ(getComplementedByte(image, 3), 0);
+    EXPECT_EQ(getComplementedWord(image, 2), 0xFF00);  // the last byte, then nothing
+    EXPECT_EQ(getComplementedLong(image, static_cast<std::size_t>(-2)), 0u);
+    EXPECT_EQ(getComplementedLong(std::span<const std::uint8_t>(), 0), 0u);
 }
 
 TEST(FieldCodec, WritesPlainBigEndianFieldsCutToTheirWidth) {

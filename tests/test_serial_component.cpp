@@ -8,7 +8,9 @@
 #include <fstream>
 #include <functional>
 #include <numeric>
+#include <optional>
 
+#include "platform/com_port_name.h"
 #include "platform/manual_ui_thread.h"
 #include "serial/comm.h"
 #include "serial/open_failure_hint.h"
@@ -399,6 +401,23 @@ TEST_F(SerialComponent, ReadAndWriteTimeOutsReturnMinusOne) {
     EXPECT_EQ(comm.Read(buffer), 3);
 }
 
+// Which names are port names is one rule on every platform.
+TEST(ComPortName, OneRuleForEveryPlatform) {
+    struct Case {
+        const char* name;
+        std::optional<int> number;
+    };
+    const Case cases[] = {
+        {"Com1", 1},     {"COM1", 1},        {"cOm9", 9},     {"Com10", 10}, {"Com99", 99},
+        {"Com100", 100}, {"Com255", 255},    {"Com256", {}},  {"Com0", {}},  {"Com01", {}},
+        {"Com007", {}},  {"Com", {}},        {"Com1a", {}},   {"Comm1", {}}, {"Com 1", {}},
+        {"Com1000", {}}, {"/dev/ttyS0", {}}, {"ttyUSB0", {}}, {"", {}},      {"Com-1", {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::comPortNumber(c.name), c.number) << c.name;
+    }
+}
+
 TEST_F(SerialComponent, ComNamesReachADeviceThroughThePortsFolder) {
     PtyPair pty;
     const auto dir = std::filesystem::temp_directory_path() / ("bv3_ports_" + std::to_string(::getpid()));
@@ -412,6 +431,7 @@ TEST_F(SerialComponent, ComNamesReachADeviceThroughThePortsFolder) {
     EXPECT_EQ(platform::resolveDeviceName("Com2"), "/dev/ttyS1");
     EXPECT_EQ(platform::resolveDeviceName("Com3"), (dir / "Com3").string());  // broken link: named, not skipped
     EXPECT_EQ(platform::resolveDeviceName("Com4"), "/dev/ttyS3");
+    EXPECT_EQ(platform::resolveDeviceName("Com100"), "/dev/ttyS99");
     for (const char* verbatim : {"Com0", "Com", "Com01", "Comm1", "/dev/ttyUSB0", "ttyS0"}) {
         EXPECT_EQ(platform::resolveDeviceName(verbatim), verbatim);
     }

@@ -10,6 +10,7 @@
 
 #include "platform/manual_ui_thread.h"
 #include "serial/comm.h"
+#include "serial/comm_event_thread.h"
 #include "serial_fake_device.h"
 #include "serial_test_support.h"
 
@@ -38,8 +39,9 @@ protected:
     void TearDown() override { platform::setUiThread(previous_); }
 
     void pump() { ui_.pump(std::chrono::milliseconds(5)); }
-    bool pumpUntil(const std::function<bool()>& done) {
-        return testing::pumpUntil([this] { pump(); }, done);
+    bool pumpUntil(const std::function<bool()>& done,
+                   std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+        return testing::pumpUntil([this] { pump(); }, done, timeout);
     }
     // Pumps for a while and reports nothing: for "nothing more arrives" checks.
     void pumpFor(std::chrono::milliseconds span) {
@@ -121,6 +123,7 @@ TEST_F(SerialEvents, AHandlerMayCloseThePort) {
     PtyPair pty;
     TComm comm;
     const int before = testing::openFdCount();
+    const int threadsBefore = testing::threadCount();
     comm.SetDeviceName(pty.path());
     int calls = 0;
     comm.OnRxChar = [&](TComm& sender, int) {
@@ -132,6 +135,9 @@ TEST_F(SerialEvents, AHandlerMayCloseThePort) {
     pty.send({1});
     ASSERT_TRUE(pumpUntil([&] { return calls == 1; }));
     EXPECT_FALSE(comm.IsOpen());
+    // The event thread could not be joined inside its own notification; it was joined as soon
+    // as the notification returned, before the UI thread went back to its loop.
+    EXPECT_EQ(testing::threadCount(), threadsBefore);
     pty.send({2, 3});
     pumpFor(std::chrono::milliseconds(50));
     EXPECT_EQ(calls, 1);
@@ -223,9 +229,15 @@ TEST_F(SerialEvents, UnreadInputIsReportedOnceAndNewInputAgain) {
     std::vector<int> counts;
     comm.OnRxChar = [&](TComm&, int count) { counts.push_back(count); };
     comm.Open();
+    int txEmpty = 0;
+    comm.OnTxEmpty = [&](TComm&) { ++txEmpty; };
     pty.send({1});
     ASSERT_TRUE(pumpUntil([&] { return counts.size() == 1; }));
-    pumpFor(std::chrono::milliseconds(50));
+    // A write's transmit-empty report comes from a later look at the device, which would have
+    // reported the unread byte again had it counted as news.
+    const std::uint8_t probe = 0x55;
+    comm.Write({&probe, 1});
+    ASSERT_TRUE(pumpUntil([&] { return txEmpty == 1; }));
     EXPECT_EQ(counts, std::vector<int>{1});
     pty.send({2});
     ASSERT_TRUE(pumpUntil([&] { return counts.size() == 2; }));
@@ -301,41 +313,60 @@ TEST_F(SerialEvents, ADeviceWithoutAnInputCountDoesNotSpin) {
     comm.Close();
 }
 
-// A wait that keeps failing (a driver in trouble) is retried now and then, not in a loop.
-TEST_F(SerialEvents, AFailingWaitIsRetriedWithoutSpinning) {
+// A wait that keeps failing (a driver in trouble) is retried now and then, not in a loop, and
+// after a bounded run of failures the owner hears of it as a line error of a device gone bad.
+TEST_F(SerialEvents, AWaitThatKeepsFailingEndsInALineError) {
     auto script = std::make_shared<FakeScript>();
     script->failWaits = true;
     FakeComm comm(script);
+    std::vector<int> errors;
+    int waitsAtReport = 0;
+    comm.OnError = [&](TComm&, int e) {
+        errors.push_back(e);
+        waitsAtReport = script->waits.load();
+    };
+    const auto opened = std::chrono::steady_clock::now();
     comm.Open();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_LE(script->waits.load(), 10);
-    EXPECT_GE(script->waits.load(), 1);
+    ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(errors[0] & platform::commerror::CE_IOE, platform::commerror::CE_IOE);
+    EXPECT_EQ(waitsAtReport, TCommEventThread::failedWaitLimit);
+    // A pause after every failure: a slow machine can only make this take longer.
+    EXPECT_GE(std::chrono::steady_clock::now() - opened,
+              std::chrono::milliseconds(TCommEventThread::failedWaitPauseMs * (TCommEventThread::failedWaitLimit - 1)));
     comm.Close();  // and Close still ends the thread at once
 }
 
 // A handler that closes, reopens and closes again: the second thread never delivered anything,
-// so Close must stop it properly before the device goes, not leave it waiting on a freed one.
+// so Close must stop it properly while it waits on the device, not leave it waiting on a freed
+// one.
 TEST_F(SerialEvents, AHandlerMayReopenAndCloseAgain) {
-    PtyPair pty;
-    TComm comm;
-    comm.SetDeviceName(pty.path());
-    const int before = testing::openFdCount();
+    auto script = std::make_shared<FakeScript>();
+    script->status.inQueue = 1;
+    FakeComm comm(script);
+    const int threadsBefore = testing::threadCount();
     int calls = 0;
+    bool reachedItsWait = true;
     comm.OnRxChar = [&](TComm& sender, int) {
         ++calls;
         sender.Close();
+        const int waitsBefore = script->waits.load();
         sender.Open();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // the new thread is in its wait
+        // The fresh thread counts its wait on entering it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (script->waits.load() == waitsBefore && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        reachedItsWait = reachedItsWait && script->waits.load() > waitsBefore;
         sender.Close();
     };
     for (int round = 1; round <= 20; ++round) {
         comm.Open();
-        pty.send({static_cast<std::uint8_t>(round)});
+        script->push(EV_RXCHAR);
         ASSERT_TRUE(pumpUntil([&] { return calls == round; }));
         EXPECT_FALSE(comm.IsOpen());
     }
-    pumpFor(std::chrono::milliseconds(20));
-    EXPECT_EQ(testing::openFdCount(), before);
+    EXPECT_TRUE(reachedItsWait);
+    EXPECT_EQ(testing::threadCount(), threadsBefore);
 }
 
 }  // namespace

@@ -338,7 +338,11 @@ TEST(SerialDeviceTimeouts, DriverTotalTimeoutEndsARead) {
     timeouts.ReadTotalTimeoutConstant = 30;
     ASSERT_EQ(device->setTimeouts(timeouts), 0);
     pty.send({7, 8});
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Both bytes wait in the input queue before the read starts.
+    ASSERT_TRUE(testing::pumpUntil([] { std::this_thread::yield(); }, [&] {
+        platform::CommStatus status;
+        return device->clearError(status) == 0 && status.inQueue == 2;
+    }));
     std::uint8_t buffer[4] = {};
     platform::IoResult r = device->read(buffer, 1000);
     EXPECT_EQ(r.status, platform::IoResult::Status::completed);

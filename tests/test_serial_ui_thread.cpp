@@ -13,6 +13,28 @@
 namespace bv3::platform {
 namespace {
 
+// A UI thread that tells when a task has been queued, so a test knows the worker has reached
+// its wait without sleeping on it.
+class WatchedUiThread final : public ManualUiThread {
+public:
+    void post(std::function<void()> task) override {
+        ManualUiThread::post(std::move(task));
+        ++posted;
+    }
+    // Waits (generously bounded) until `count` tasks have been queued.
+    bool postedAtLeast(int count) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (posted.load() < count) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::yield();
+        }
+        return true;
+    }
+    std::atomic<int> posted{0};
+};
+
 TEST(UiThreadCall, OnTheUiThreadItRunsDirectly) {
     ManualUiThread ui;
     bool ran = false;
@@ -21,14 +43,14 @@ TEST(UiThreadCall, OnTheUiThreadItRunsDirectly) {
 }
 
 TEST(UiThreadCall, FromAWorkerItRunsOnTheUiThreadAndWaits) {
-    ManualUiThread ui;
+    WatchedUiThread ui;
     std::thread::id ranOn;
     std::atomic<bool> returned{false};
     std::thread worker([&] {
         EXPECT_TRUE(runOnUiThread(ui, [&] { ranOn = std::this_thread::get_id(); }));
         returned = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(ui.postedAtLeast(1));
     EXPECT_FALSE(returned);  // waits until the UI thread has served it
     while (!returned) {
         ui.pump(std::chrono::milliseconds(5));
@@ -38,18 +60,38 @@ TEST(UiThreadCall, FromAWorkerItRunsOnTheUiThreadAndWaits) {
 }
 
 TEST(UiThreadCall, CancelledBeforeItStartsItNeverRuns) {
-    ManualUiThread ui;
+    WatchedUiThread ui;
     std::stop_source stop;
     bool ran = false;
     auto result = std::async(std::launch::async, [&] {
         return runOnUiThread(
             ui, [&] { ran = true; }, stop.get_token());
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(ui.postedAtLeast(1));
     stop.request_stop();
     EXPECT_FALSE(result.get());
     ui.pump();  // the queued task finds itself withdrawn
     EXPECT_FALSE(ran);
+}
+
+// The step after the call is how a worker let go inside its own call is joined: it runs on the
+// UI thread only once the worker has been released, so joining the worker there cannot hang.
+TEST(UiThreadCall, TheStepAfterwardsRunsOnceTheWorkerIsReleased) {
+    WatchedUiThread ui;
+    std::thread worker;
+    bool joined = false;
+    worker = std::thread([&] {
+        EXPECT_TRUE(runOnUiThread(
+            ui, [] {}, {},
+            [&] {
+                worker.join();
+                joined = true;
+            }));
+    });
+    ASSERT_TRUE(ui.postedAtLeast(1));
+    ui.pump();
+    EXPECT_TRUE(joined);
+    EXPECT_FALSE(worker.joinable());
 }
 
 TEST(UiThreadCall, OnceStartedItIsWaitedForEvenWhenCancelled) {

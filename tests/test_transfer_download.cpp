@@ -99,15 +99,17 @@ TEST_F(DownloadTest, RequestsTheFileCannotServeAreRefusedWithoutSendingAnyData) 
         std::optional<std::int64_t> size;
         std::uint32_t length;
         std::uint32_t offset;
+        TransferFailure::Kind kind;
         const char* message;
     };
+    using Kind = TransferFailure::Kind;
     const Case cases[] = {
-        {"beyond the end", 1000, 200, 900,
+        {"beyond the end", 1000, 200, 900, Kind::RequestBeyondEnd,
          "Error: request for 200 bytes at 900 is beyond the end of the file (1000 bytes)"},
-        {"offset past the end", 1000, 1, 1000,
+        {"offset past the end", 1000, 1, 1000, Kind::RequestBeyondEnd,
          "Error: request for 1 bytes at 1000 is beyond the end of the file (1000 bytes)"},
-        {"file not opened", std::nullopt, 10, 0, "Error: the file to send could not be opened"},
-        {"empty file", 0, 0, 0, "Error: the file to send is empty"},
+        {"file not opened", std::nullopt, 10, 0, Kind::NoSource, "Error: the file to send could not be opened"},
+        {"empty file", 0, 0, 0, Kind::EmptySource, "Error: the file to send is empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,6 +120,7 @@ TEST_F(DownloadTest, RequestsTheFileCannotServeAreRefusedWithoutSendingAnyData) 
         h.takeSent();
         p.receive(request(0x42, c.length, c.offset));
         EXPECT_EQ(h.takeSent(), Bytes(8, ACK));
+        EXPECT_EQ(h.refusals, std::vector{c.kind});
         EXPECT_EQ(h.text(StatusLine::Label1), c.message);
         EXPECT_EQ(h.finishes, 1);
         p.receive(Bytes{ACK, ACK});
@@ -136,6 +139,7 @@ TEST_F(DownloadTest, AFailingReadIsShownAndEndsTheTransfer) {
     feed(request(0x42, 10, 0));
     host.failReads = true;
     EXPECT_EQ(feed({ACK}), Bytes{});
+    EXPECT_EQ(host.refusals, std::vector{TransferFailure::Kind::SourceUnreadable});
     EXPECT_EQ(host.text(StatusLine::Label1), "Error: short read");
     EXPECT_EQ(host.finishes, 1);
 }

@@ -90,6 +90,24 @@ TEST_F(TransferE2eTest, UploadDataStoresTheComplementOfTheReceiverMemory) {
     EXPECT_EQ(sim.wait(), 0) << sim.log();
 }
 
+// The editor unloads the library as soon as an export returns. A download ends inside the
+// port's own notification (the receiver's end request), so its event thread must already be
+// joined when DownloadData returns; the host then unloads the library and exits normally.
+TEST_F(TransferE2eTest, AHostThatUnloadsTheLibraryRightAfterATransferExitsCleanly) {
+    const Bytes file = randomFile(3000);
+    const std::string source = path("host.qdf");
+    writeBytes(source, file);
+    Simulator sim(path("sim"), {"--download-size", std::to_string(file.size()), "--request-size", "1000", "--save",
+                                path("host.got")});
+    linkPort(1, sim.device());
+    ChildProcess host({binary("bv3-host"), std::string(BV3_BINARY_DIR) + "/lib/libBV3Dll.so", "download", "0", "0", source},
+                      path("host"));
+    ASSERT_EQ(host.wait(), 0) << host.standardError();
+    EXPECT_NE(host.standardOutput().find("DownloadData returned 2"), std::string::npos) << host.standardOutput();
+    EXPECT_EQ(sim.wait(), 0) << sim.log();
+    EXPECT_TRUE(readBytes(path("host.got")) == file);
+}
+
 TEST_F(TransferE2eTest, Bv3UploadSurvivesASilenceInsideAFlashBlock) {
     Simulator sim(path("sim"), {"--silence-after", std::to_string(byteInFlashBlock(3, 2000)), "--silence-ms", "3300"});
     const std::string target = path("upload.raw");

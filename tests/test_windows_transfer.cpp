@@ -4,8 +4,8 @@
 // receiver (test_windows_transfer_e2e carries whole transfers through the library).
 #include "platform/native_dialog.h"
 #include "platform/native_ui_thread.h"
-#include "transfer/native/download_dialog_native.h"
-#include "transfer/native/upload_dialog_native.h"
+#include "transfer/win32/download_dialog_native.h"
+#include "transfer/win32/upload_dialog_native.h"
 #include "ui/message_box.h"
 
 // Last: <windows.h> defines the serial error names as macros.
@@ -396,8 +396,8 @@ TEST_F(WindowsDialog, PicturesOfTheDialogsForTheDocumentation) {
         HWND window = static_cast<HWND>(dialog.window().nativeHandle());
         bool saved = false;
         afterShow([&] {
-            dialog.showText(bv3::transfer::StatusLine::Label1, label1);
-            dialog.showText(bv3::transfer::StatusLine::Label2, label2);
+            dialog.showLine(bv3::transfer::StatusLine::Label1, label1);
+            dialog.showLine(bv3::transfer::StatusLine::Label2, label2);
             dialog.showProgress(percent);
             // Read back from the screen once the loop has had the drawing put there.
             SetTimer(window, 99, 200, nullptr);

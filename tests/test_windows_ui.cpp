@@ -1,6 +1,6 @@
 // The gradient gauge without a toolkit, pixel by pixel, and its caption through GDI.
 #include "platform/text_mask.h"
-#include "ui/native/progress_native.h"
+#include "ui/win32/progress_native.h"
 
 #include <gtest/gtest.h>
 

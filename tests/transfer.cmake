@@ -23,4 +23,4 @@ bv3_add_test_suite(NAME test_transfer_dialogs LABELS gui QT_OFFSCREEN
 bv3_add_test_suite(NAME test_transfer_e2e LABELS e2e QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_e2e.cpp
                    LIBS bv3::interface bv3::stbsim)
-add_dependencies(test_transfer_e2e bv3 stb-sim)
+add_dependencies(test_transfer_e2e bv3 stb-sim bv3-host BV3Dll)

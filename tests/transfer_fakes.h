@@ -5,6 +5,7 @@
 
 #include "stb-sim/receiver_simulator.h"
 #include "transfer/download_protocol.h"
+#include "transfer/transfer_texts.h"
 #include "transfer/upload_protocol.h"
 
 #include <algorithm>
@@ -19,7 +20,8 @@ namespace bv3::transfer::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Records everything; sent() returns and forgets the bytes sent since the last call.
+// Records everything; sent() returns and forgets the bytes sent since the last call. What the
+// protocol shows is kept as the dialog's lines would read it.
 class RecordingHost {
 public:
     Bytes takeSent() { return std::exchange(sent_, {}); }
@@ -51,7 +53,9 @@ private:
 class FakeUploadHost final : public UploadHost, public RecordingHost {
 public:
     void sendBytes(std::span<const std::uint8_t> bytes) override { record(bytes); }
-    void showText(StatusLine line, const std::string& text) override { recordText(line, text); }
+    void showPhase(TransferPhase phase) override { recordText(StatusLine::Label1, phaseText(phase)); }
+    void showCounter(BlockCounter counter) override { recordText(StatusLine::Label2, counterText(counter)); }
+    void showRetry(RetryNotice retry) override { recordText(StatusLine::Label3, retryText(retry)); }
     void showProgress(int percent) override { recordProgress(percent); }
     void setWatchdog(bool enabled) override {
         watchdogEnabled = enabled;
@@ -73,7 +77,12 @@ class FakeDownloadHost final : public DownloadHost, public RecordingHost {
 public:
     explicit FakeDownloadHost(Bytes file) : file(std::move(file)) {}
     void sendBytes(std::span<const std::uint8_t> bytes) override { record(bytes); }
-    void showText(StatusLine line, const std::string& text) override { recordText(line, text); }
+    void showPhase(TransferPhase phase) override { recordText(StatusLine::Label1, phaseText(phase)); }
+    void showCounter(BlockCounter counter) override { recordText(StatusLine::Label2, counterText(counter)); }
+    void refuseRequest(const TransferFailure& refusal) override {
+        refusals.push_back(refusal.kind);
+        recordText(StatusLine::Label1, failureStatusText(refusal));
+    }
     void showProgress(int percent) override { recordProgress(percent); }
     void readSource(std::uint32_t offset, std::span<std::uint8_t> into) override {
         if (failReads || offset + into.size() > file.size()) {
@@ -85,6 +94,7 @@ public:
     Bytes file;
     bool failReads = false;
     int finishes = 0;
+    std::vector<TransferFailure::Kind> refusals;
 };
 
 // The line between a PC protocol and the simulated receiver. A silence of the receiver lets

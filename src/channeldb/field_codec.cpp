@@ -43,16 +43,17 @@ constexpr std::array<std::uint16_t, 256> crcTable = makeCrcTable();
 
 }  // namespace
 
-std::uint8_t getByte(std::span<const std::uint8_t> image, std::size_t position) {
+std::uint8_t getComplementedByte(std::span<const std::uint8_t> image, std::size_t position) {
     return static_cast<std::uint8_t>(~storedByte(image, position));
 }
 
-std::uint16_t getWord(std::span<const std::uint8_t> image, std::size_t position) {
-    return static_cast<std::uint16_t>(getByte(image, position) << 8 | getByte(image, after(position, 1)));
+std::uint16_t getComplementedWord(std::span<const std::uint8_t> image, std::size_t position) {
+    return static_cast<std::uint16_t>(getComplementedByte(image, position) << 8 |
+                                      getComplementedByte(image, after(position, 1)));
 }
 
-std::uint32_t getLong(std::span<const std::uint8_t> image, std::size_t position) {
-    return std::uint32_t{getWord(image, position)} << 16 | getWord(image, after(position, 2));
+std::uint32_t getComplementedLong(std::span<const std::uint8_t> image, std::size_t position) {
+    return std::uint32_t{getComplementedWord(image, position)} << 16 | getComplementedWord(image, after(position, 2));
 }
 
 void putByte(std::uint32_t value, std::span<std::uint8_t> image, std::size_t position) {

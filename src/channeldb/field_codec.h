@@ -1,9 +1,10 @@
 #pragma once
 // My_IO: the byte-level routines through which the format code touches a receiver image.
-// Images are big-endian. The get routines read uploaded images, in which the receiver's bytes
-// are stored complemented, so they complement every byte; the put routines build plain images.
-// Every routine is bounds-checked: a get outside the image reads as erased memory does (0), a
-// put outside it throws std::out_of_range.
+// Images are big-endian. The getComplemented routines read uploaded images, in which the
+// receiver's bytes are stored complemented, and so give back the complement of what they read;
+// the put routines build plain images and store values as they are. Every routine is
+// bounds-checked: a get outside the image reads as erased memory does (0), a put outside it
+// throws std::out_of_range.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,9 +12,9 @@
 
 namespace bv3::channeldb {
 
-std::uint8_t getByte(std::span<const std::uint8_t> image, std::size_t position);
-std::uint16_t getWord(std::span<const std::uint8_t> image, std::size_t position);
-std::uint32_t getLong(std::span<const std::uint8_t> image, std::size_t position);
+std::uint8_t getComplementedByte(std::span<const std::uint8_t> image, std::size_t position);
+std::uint16_t getComplementedWord(std::span<const std::uint8_t> image, std::size_t position);
+std::uint32_t getComplementedLong(std::span<const std::uint8_t> image, std::size_t position);
 
 void putByte(std::uint32_t value, std::span<std::uint8_t> image, std::size_t position);
 void putWord(std::uint32_t value, std::span<std::uint8_t> image, std::size_t position);

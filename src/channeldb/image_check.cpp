@@ -1,6 +1,7 @@
 #include "channeldb/image_check.h"
 
 #include "channeldb/channel_database.h"
+#include "channeldb/config_area.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
 #include "channeldb/layout.h"
@@ -76,7 +77,7 @@ private:
     std::vector<std::uint8_t> plainBytes(std::size_t at, std::size_t length) const {
         std::vector<std::uint8_t> bytes(length, 0);
         for (std::size_t i = 0; i < length; ++i) {
-            bytes[i] = getByte(file_, at + i);
+            bytes[i] = getComplementedByte(file_, at + i);
         }
         return bytes;
     }
@@ -93,7 +94,7 @@ private:
                        const std::string& region) {
         const auto bytes = plainBytes(coveredAt, length);
         const std::uint16_t expected = offsetChecksumKind ? offsetChecksum(bytes) : crc16(bytes);
-        const std::uint16_t stored = getWord(file_, checksumAt);
+        const std::uint16_t stored = getComplementedWord(file_, checksumAt);
         if (stored != expected) {
             error(checksumAt, region,
                   "checksum " + hexWord(stored) + " does not match the " + std::to_string(length) +
@@ -120,11 +121,13 @@ private:
 
     void checkConfigurationArea() {
         checkChecksum(2, 4, headerChecksumLength(configVariant_), false, "configuration area, header checksum");
-        checkChecksum(8144, 8146, 6, false, "configuration area, checksum of 8146 to 8151");
-        checkChecksum(8152, 8154, 6, false, "configuration area, checksum of 8154 to 8159");
-        checkChecksum(8160, 8162, 22, false, "configuration area, checksum of 8162 to 8183");
+        for (const configarea::ChecksummedRange& guarded : configarea::checksummedRanges) {
+            checkChecksum(guarded.checksumAt, guarded.from, guarded.length, false,
+                          "configuration area, checksum of " + std::to_string(guarded.from) + " to " +
+                              std::to_string(guarded.last()));
+        }
         const std::size_t antennas = layout_.antennaBlockOffset;
-        const std::uint16_t marker = getWord(file_, antennas);
+        const std::uint16_t marker = getComplementedWord(file_, antennas);
         if (marker != 0xABCD) {
             error(antennas, "configuration area, antenna block marker",
                   "marker " + hexWord(marker) + " where the receiver expects 0xABCD");
@@ -152,7 +155,7 @@ private:
 
     void checkMarkers() {
         for (const std::uint32_t at : {0xFFFEu, 0x1FFFEu, 0x2FFFEu, 0x3FFFEu}) {
-            const std::uint16_t marker = getWord(file_, fileOffset(at));
+            const std::uint16_t marker = getComplementedWord(file_, fileOffset(at));
             if (marker != 0xA5A5) {
                 error(fileOffset(at), regionOf(at) + ", marker",
                       "marker " + hexWord(marker) + " where the receiver expects 0xA5A5");
@@ -253,7 +256,7 @@ private:
     std::vector<std::uint32_t> checkRecordList(const RecordTable& table, std::size_t listOffset,
                                                std::uint64_t& counted) {
         const std::size_t at = indexOffset(listOffset);
-        const std::uint16_t count = getWord(file_, at);
+        const std::uint16_t count = getComplementedWord(file_, at);
         counted = count;
         const std::string region = std::string("index region, ") + table.name + " list";
         if (count > table.capacity) {
@@ -264,7 +267,7 @@ private:
         std::vector<std::uint32_t> addresses;
         EmptySlots empty;
         for (std::size_t i = 0; i < std::min<std::size_t>(count, table.capacity); ++i) {
-            const std::uint32_t address = getLong(file_, at + 4 + 4 * i);
+            const std::uint32_t address = getComplementedLong(file_, at + 4 + 4 * i);
             addresses.push_back(address);
             if (address == 0) {
                 empty.add(at + 4 + 4 * i, i);
@@ -285,7 +288,7 @@ private:
     // nothing to resolve to, and its reader takes row 0 without harm.
     void checkReference(const std::vector<std::uint32_t>& list, const char* what, std::size_t at,
                         const std::string& region) {
-        const std::uint32_t address = getLong(file_, at);
+        const std::uint32_t address = getComplementedLong(file_, at);
         if (!list.empty() && !holds(list, address)) {
             error(at, region,
                   std::string(what) + " address " + hex(address, 8) + " is in no slot of the " + what + " list");
@@ -308,7 +311,7 @@ private:
     // The slots holding a list's services in list order, as the receiver's models place them.
     // An empty slot among them is reported; so is a list with fewer services than its count.
     std::vector<std::size_t> usedSlots(std::size_t listAt, std::size_t count, const std::string& region) {
-        auto slot = [&](std::size_t s) { return getLong(file_, listAt + 4 + 4 * s); };
+        auto slot = [&](std::size_t s) { return getComplementedLong(file_, listAt + 4 + 4 * s); };
         std::vector<std::size_t> slots;
         if (modelCode_ == 4 || modelCode_ == 5) {
             for (std::size_t s = 0; s < layout_.listSlots && slots.size() < count; ++s) {
@@ -353,7 +356,7 @@ private:
         for (std::size_t g = 0; g < 2; ++g) {
             const std::size_t at = indexOffset(lists[g]);
             const std::string region = std::string("index region, ") + (g == 0 ? "video" : "audio") + " list";
-            const std::uint32_t count = getLong(file_, at);
+            const std::uint32_t count = getComplementedLong(file_, at);
             (g == 0 ? report_.counts.videoServices : report_.counts.audioServices) = count;
             total += count;
             if (count > layout_.listSlots) {
@@ -363,7 +366,7 @@ private:
             }
             checkSlotAddresses(at, region);
             for (const std::size_t s : usedSlots(at, std::min<std::size_t>(count, layout_.listSlots), region)) {
-                const std::uint32_t address = getLong(file_, at + 4 + 4 * s);
+                const std::uint32_t address = getComplementedLong(file_, at + 4 + 4 * s);
                 if (isServiceRecord(address)) {
                     checkServiceRecord(fileOffset(serviceOffsetOf(address)), g, s);
                 }
@@ -381,7 +384,7 @@ private:
     // follows any non-empty slot.
     void checkSlotAddresses(std::size_t listAt, const std::string& region) {
         for (std::size_t s = 0; s < layout_.listSlots; ++s) {
-            const std::uint32_t address = getLong(file_, listAt + 4 + 4 * s);
+            const std::uint32_t address = getComplementedLong(file_, listAt + 4 + 4 * s);
             if (address != 0 && !isServiceRecord(address)) {
                 error(listAt + 4 + 4 * s, region + " slot " + std::to_string(s),
                       "address " + hex(address, 8) + " is not a service record of the " +
@@ -393,7 +396,7 @@ private:
     void checkServiceRecord(std::size_t at, std::size_t group, std::size_t slot) {
         const std::string region = regionOf(static_cast<std::uint32_t>(at - layout_.uploadedServiceOffset)) +
                                    ", service of " + (group == 0 ? "video" : "audio") + " slot " + std::to_string(slot);
-        const std::uint8_t kind = getByte(file_, at + 14);
+        const std::uint8_t kind = getComplementedByte(file_, at + 14);
         if ((kind == 0) != (group == 0)) {
             error(at + 14, region,
                   "kind byte " + std::to_string(kind) + " marks " + (group == 0 ? "an audio" : "a video") +
@@ -409,7 +412,7 @@ private:
         for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
             for (std::size_t l = 0; l < layout_.favouriteListCount; ++l) {
                 const std::size_t at = indexOffset(layout_.favouriteListsOffset + (l * 2 + g) * favouriteListBytes);
-                const std::uint32_t count = getLong(file_, at);
+                const std::uint32_t count = getComplementedLong(file_, at);
                 report_.counts.favourites += std::min<std::size_t>(count, favouriteEntryCapacity);
                 if (count > favouriteEntryCapacity) {
                     error(at, "index region, favourite list " + std::to_string(g) + "/" + std::to_string(l),

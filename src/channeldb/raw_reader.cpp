@@ -1,5 +1,6 @@
 #include "channeldb/raw_reader.h"
 
+#include "channeldb/config_area.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
 #include "channeldb/layout.h"
@@ -28,7 +29,7 @@ Bytes serviceAreaOf(Bytes file, const LayoutParameters& layout) {
 std::string readName(Bytes area, std::size_t position, std::size_t fieldLength) {
     std::string name;
     for (std::size_t i = 0; i < fieldLength; ++i) {
-        const std::uint8_t c = getByte(area, position + i);
+        const std::uint8_t c = getComplementedByte(area, position + i);
         if (c == 0) {
             break;
         }
@@ -41,10 +42,10 @@ std::string readName(Bytes area, std::size_t position, std::size_t fieldLength) 
 class RecordList {
 public:
     RecordList(Bytes area, std::size_t listOffset, std::size_t capacity) {
-        const std::size_t count = std::min<std::size_t>(getWord(area, listOffset), capacity);
+        const std::size_t count = std::min<std::size_t>(getComplementedWord(area, listOffset), capacity);
         addresses_.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            addresses_.push_back(getLong(area, listOffset + 4 + 4 * i));
+            addresses_.push_back(getComplementedLong(area, listOffset + 4 + 4 * i));
         }
         // Pointer resolution takes the first slot holding the address.
         for (std::size_t i = addresses_.size(); i-- > 0;) {
@@ -97,9 +98,9 @@ private:
     // The slots of a service list holding its services in list order, clipped to the slots
     // the list has and to the rows the table has left.
     std::vector<std::uint32_t> serviceSlots(std::size_t listOffset, std::size_t rowsLeft) const {
-        const std::size_t stated = getLong(area_, listOffset);
+        const std::size_t stated = getComplementedLong(area_, listOffset);
         const std::size_t count = std::min({stated, std::size_t{layout_.listSlots}, rowsLeft});
-        auto slot = [&](std::size_t s) { return getLong(area_, listOffset + 4 + 4 * s); };
+        auto slot = [&](std::size_t s) { return getComplementedLong(area_, listOffset + 4 + 4 * s); };
         std::vector<std::uint32_t> addresses;
         addresses.reserve(count);
         if (modelCode_ == 4 || modelCode_ == 5) {
@@ -134,25 +135,25 @@ private:
 
     void readServiceRecord(std::uint32_t address, ServiceRecord& s) const {
         const std::size_t at = offsetOf(address);
-        s.svcWordA = getWord(area_, at);
-        s.svcWordB = getWord(area_, at + 2);
-        s.svcWordC = getWord(area_, at + 4);
-        s.svcWordD = getWord(area_, at + 6);
-        s.svcWordE = getWord(area_, at + 8);
-        s.svcWordF = getWord(area_, at + 10);
-        s.svcWordG = getWord(area_, at + 12);
-        s.serviceKind = getByte(area_, at + 14);
-        const std::uint8_t flags = getByte(area_, at + 15);
+        s.svcWordA = getComplementedWord(area_, at);
+        s.svcWordB = getComplementedWord(area_, at + 2);
+        s.svcWordC = getComplementedWord(area_, at + 4);
+        s.svcWordD = getComplementedWord(area_, at + 6);
+        s.svcWordE = getComplementedWord(area_, at + 8);
+        s.svcWordF = getComplementedWord(area_, at + 10);
+        s.svcWordG = getComplementedWord(area_, at + 12);
+        s.serviceKind = getComplementedByte(area_, at + 14);
+        const std::uint8_t flags = getComplementedByte(area_, at + 15);
         s.svcNibble = static_cast<std::uint8_t>(flags >> 4);
         s.svcFlag3 = (flags >> 3) & 1u;
         s.svcFlag2 = (flags >> 2) & 1u;
         s.svcFlag1 = (flags >> 1) & 1u;
         s.svcFlag0 = flags & 1u;
-        s.svcByteA = getByte(area_, at + 16);
-        s.svcByteB = getByte(area_, at + 17);
-        s.channelNumber = getWord(area_, at + 18);
-        s.tsIndex = tsList_.rowOf(getLong(area_, at + 20));
-        s.providerIndex = providerList_.rowOf(getLong(area_, at + 24));
+        s.svcByteA = getComplementedByte(area_, at + 16);
+        s.svcByteB = getComplementedByte(area_, at + 17);
+        s.channelNumber = getComplementedWord(area_, at + 18);
+        s.tsIndex = tsList_.rowOf(getComplementedLong(area_, at + 20));
+        s.providerIndex = providerList_.rowOf(getComplementedLong(area_, at + 24));
         s.svcName = readName(area_, at + 28, layout_.serviceNameLength);
     }
 
@@ -181,8 +182,8 @@ private:
         for (std::size_t i = 0; i < networkList_.count(); ++i) {
             const std::size_t at = offsetOf(networkList_.address(i));
             NetworkRecord& n = db_.networks[i];
-            n.netWordA = getWord(area_, at);
-            n.netWordB = getWord(area_, at + 2);
+            n.netWordA = getComplementedWord(area_, at);
+            n.netWordB = getComplementedWord(area_, at + 2);
             n.netName = readName(area_, at + 4, shortNameLength);
         }
         db_.networkCount = static_cast<std::uint16_t>(networkList_.count());
@@ -192,16 +193,16 @@ private:
         for (std::size_t i = 0; i < tsList_.count(); ++i) {
             const std::size_t at = offsetOf(tsList_.address(i));
             TsRecord& t = db_.transportStreams[i];
-            t.tsWordA = getWord(area_, at);
-            t.tsWordB = getWord(area_, at + 2);
-            t.tsWordC = getWord(area_, at + 4);
-            t.networkIndex = networkList_.rowOf(getLong(area_, at + 8));
-            t.tsLongA = getLong(area_, at + 12);
-            t.tsLongB = getLong(area_, at + 16);
-            t.tsWordD = getWord(area_, at + 20);
-            t.tsByteA = getByte(area_, at + 22);
-            t.tsByteB = getByte(area_, at + 23);
-            t.tsWordE = getWord(area_, at + 24);
+            t.tsWordA = getComplementedWord(area_, at);
+            t.tsWordB = getComplementedWord(area_, at + 2);
+            t.tsWordC = getComplementedWord(area_, at + 4);
+            t.networkIndex = networkList_.rowOf(getComplementedLong(area_, at + 8));
+            t.tsLongA = getComplementedLong(area_, at + 12);
+            t.tsLongB = getComplementedLong(area_, at + 16);
+            t.tsWordD = getComplementedWord(area_, at + 20);
+            t.tsByteA = getComplementedByte(area_, at + 22);
+            t.tsByteB = getComplementedByte(area_, at + 23);
+            t.tsWordE = getComplementedWord(area_, at + 24);
         }
         db_.tsCount = static_cast<std::uint16_t>(tsList_.count());
     }
@@ -211,9 +212,10 @@ private:
             for (std::size_t l = 0; l < layout_.favouriteListCount; ++l) {
                 const std::size_t at =
                     layout_.indexRegionOffset + layout_.favouriteListsOffset + (l * 2 + g) * favouriteListBytes;
-                const std::size_t count = std::min<std::size_t>(getLong(area_, at) & 0xFFFFu, favouriteEntryCapacity);
+                const std::size_t count =
+                    std::min<std::size_t>(getComplementedLong(area_, at) & 0xFFFFu, favouriteEntryCapacity);
                 for (std::size_t e = 0; e < count; ++e) {
-                    db_.favEntry[g][l][e] = getWord(area_, at + 4 + 2 * e);
+                    db_.favEntry[g][l][e] = getComplementedWord(area_, at + 4 + 2 * e);
                 }
                 db_.favCount[g][l] = static_cast<std::uint16_t>(count);
             }
@@ -243,57 +245,57 @@ private:
     void readMenu() {
         const Bytes c = config_;
         MenuRecord& m = db_.menu;
-        m.menuHeaderWord = getWord(c, 0);
-        m.menuChecksumWord = getWord(c, 2);
-        m.menuValue1 = getByte(c, 4);
-        m.menuValue2 = getByte(c, 5);
-        m.menuValue3 = getByte(c, 6);
-        m.menuValue4 = getByte(c, 7);
-        const int minutes = static_cast<std::int16_t>(getWord(c, 8162));
+        m.menuHeaderWord = getComplementedWord(c, 0);
+        m.menuChecksumWord = getComplementedWord(c, 2);
+        m.menuValue1 = getComplementedByte(c, 4);
+        m.menuValue2 = getComplementedByte(c, 5);
+        m.menuValue3 = getComplementedByte(c, 6);
+        m.menuValue4 = getComplementedByte(c, 7);
+        const int minutes = static_cast<std::int16_t>(getComplementedWord(c, configarea::menuValue5Minutes));
         m.menuValue5 = (minutes / 60) * 100 + minutes % 60;
-        m.menuValue6 = static_cast<std::int32_t>(getLong(c, 12));
-        m.menuValue7 = getByte(c, 8146);
-        m.menuValue8 = static_cast<std::uint8_t>(getByte(c, 8148) >> 4);
-        readMenuCode(getByte(c, 8149), getByte(c, 19));
+        m.menuValue6 = static_cast<std::int32_t>(getComplementedLong(c, 12));
+        m.menuValue7 = getComplementedByte(c, configarea::menuValue7Copy);
+        m.menuValue8 = static_cast<std::uint8_t>(getComplementedByte(c, configarea::menuValue8Copy) >> 4);
+        readMenuCode(getComplementedByte(c, configarea::menuCodeCopy), getComplementedByte(c, 19));
         std::uint8_t* const bytes20to31[] = {&m.menuValue11, &m.menuValue12, &m.menuValue13, &m.menuValue14,
                                              &m.menuValue15, &m.menuValue16, &m.menuValue17, &m.menuValue18,
                                              &m.menuValue19, &m.menuValue20, &m.menuValue21, &m.menuValue22};
         for (std::size_t i = 0; i < std::size(bytes20to31); ++i) {
-            *bytes20to31[i] = getByte(c, 20 + i);
+            *bytes20to31[i] = getComplementedByte(c, 20 + i);
         }
-        m.menuValue23 = getByte(c, 8155);
-        m.menuValue24 = getByte(c, 8154);
-        m.menuValue25 = static_cast<std::int8_t>(getByte(c, 8156));
-        m.menuValue26 = getByte(c, 36);
-        m.menuValue27 = static_cast<std::int16_t>(getWord(c, 38));
-        m.menuValue28 = static_cast<std::int32_t>(getLong(c, 40));
-        m.menuValue29 = static_cast<std::int32_t>(getLong(c, 44));
+        m.menuValue23 = getComplementedByte(c, configarea::menuValue23Copy);
+        m.menuValue24 = getComplementedByte(c, configarea::menuValue24Copy);
+        m.menuValue25 = static_cast<std::int8_t>(getComplementedByte(c, configarea::menuValue25Copy));
+        m.menuValue26 = getComplementedByte(c, 36);
+        m.menuValue27 = static_cast<std::int16_t>(getComplementedWord(c, 38));
+        m.menuValue28 = static_cast<std::int32_t>(getComplementedLong(c, 40));
+        m.menuValue29 = static_cast<std::int32_t>(getComplementedLong(c, 44));
         const std::size_t b = menuBlockOffsetB(configVariant_);
         std::int32_t* const longs[] = {&m.menuValue30, &m.menuValue31, &m.menuValue32, &m.menuValue33, &m.menuValue34};
         for (std::size_t i = 0; i < std::size(longs); ++i) {
-            *longs[i] = static_cast<std::int32_t>(getLong(c, b + 4 * i));
+            *longs[i] = static_cast<std::int32_t>(getComplementedLong(c, b + 4 * i));
         }
         std::uint8_t* const bytes[] = {&m.menuValue35, &m.menuValue36, &m.menuValue37,
                                        &m.menuValue38, &m.menuValue39, &m.menuValue40};
         for (std::size_t i = 0; i < std::size(bytes); ++i) {
-            *bytes[i] = getByte(c, b + 20 + i);
+            *bytes[i] = getComplementedByte(c, b + 20 + i);
         }
         if (hasMenuExtras(configVariant_)) {
-            m.menuExtraByte = getByte(c, b + 26);
-            m.menuExtraLongA = getLong(c, b + 28);
-            m.menuExtraLongB = getLong(c, b + 32);
-            m.menuExtraByteA = getByte(c, b + 36);
-            m.menuExtraByteB = getByte(c, b + 37);
-            m.menuExtraByteC = getByte(c, b + 38);
+            m.menuExtraByte = getComplementedByte(c, b + 26);
+            m.menuExtraLongA = getComplementedLong(c, b + 28);
+            m.menuExtraLongB = getComplementedLong(c, b + 32);
+            m.menuExtraByteA = getComplementedByte(c, b + 36);
+            m.menuExtraByteB = getComplementedByte(c, b + 37);
+            m.menuExtraByteC = getComplementedByte(c, b + 38);
         }
         const std::size_t cOffset = menuBlockOffsetC(configVariant_);
-        m.menuValue41 = getWord(c, cOffset);
-        m.menuValue42 = getWord(c, cOffset + 2);
-        m.menuValue43 = getWord(c, cOffset + 4);
-        m.menuValue44 = getWord(c, cOffset + 6);
+        m.menuValue41 = getComplementedWord(c, cOffset);
+        m.menuValue42 = getComplementedWord(c, cOffset + 2);
+        m.menuValue43 = getComplementedWord(c, cOffset + 4);
+        m.menuValue44 = getComplementedWord(c, cOffset + 6);
     }
 
-    // The code byte at 8149 packs menuValue9 and menuValue10.
+    // The code byte (configarea::menuCodeCopy) packs menuValue9 and menuValue10.
     void readMenuCode(std::uint8_t code, std::uint8_t byte19) {
         MenuRecord& m = db_.menu;
         switch (code) {
@@ -319,15 +321,15 @@ private:
         for (std::size_t i = 0; i < antennaCount; ++i) {
             const std::size_t at = layout_.antennaBlockOffset + 4 + antennaRecordSize * i;
             AntennaRecord& a = db_.antennas[i];
-            a.antLong = getLong(config_, at);
-            a.antWordA = getWord(config_, at + 4);
-            a.antWordB = getWord(config_, at + 6);
-            a.antByteA = getByte(config_, at + 8);
-            a.antByteB = getByte(config_, at + 9);
-            a.antByteC = getByte(config_, at + 10);
-            a.antByteD = getByte(config_, at + 11);
+            a.antLong = getComplementedLong(config_, at);
+            a.antWordA = getComplementedWord(config_, at + 4);
+            a.antWordB = getComplementedWord(config_, at + 6);
+            a.antByteA = getComplementedByte(config_, at + 8);
+            a.antByteB = getComplementedByte(config_, at + 9);
+            a.antByteC = getComplementedByte(config_, at + 10);
+            a.antByteD = getComplementedByte(config_, at + 11);
             for (std::size_t k = 0; k < antennaNameLength; ++k) {
-                a.antName[k] = static_cast<char>(getByte(config_, at + 12 + k));
+                a.antName[k] = static_cast<char>(getComplementedByte(config_, at + 12 + k));
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "channeldb/raw_writer.h"
 
+#include "channeldb/config_area.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
 #include "safe_write/safe_write.h"
@@ -36,7 +37,7 @@ void putName(const std::string& name, Image& image, std::size_t position, std::s
 
 // ---- configuration image --------------------------------------------------------------
 
-// The code byte at 8149 that packs menuValue9 and menuValue10.
+// The code byte (configarea::menuCodeCopy) that packs menuValue9 and menuValue10.
 std::uint8_t menuCode(const MenuRecord& m) {
     if (m.menuValue9 == 0) {
         return m.menuValue10 & 0x0Fu;
@@ -62,12 +63,12 @@ void putMenu(const MenuRecord& m, std::uint8_t cv, Image& c) {
     putLong(static_cast<std::uint32_t>(m.menuValue6), c, 12);
     const std::uint8_t value7 = (cv == 0 || cv == 5) ? 0xFF : m.menuValue7;
     putByte(value7, c, 16);
-    putByte(value7, c, 8146);
+    putByte(value7, c, configarea::menuValue7Copy);
     putByte((m.menuValue8 + 1u) & 1u, c, 17);
-    putByte(m.menuValue8 * 16u, c, 8148);
+    putByte(m.menuValue8 * 16u, c, configarea::menuValue8Copy);
     putByte(m.menuValue9, c, 18);
     putByte(m.menuValue10, c, 19);
-    putByte(menuCode(m), c, 8149);
+    putByte(menuCode(m), c, configarea::menuCodeCopy);
     const bool onlyOnOff = cv == 0 || cv == 1 || cv == 5;
     putByte(onlyOnOff ? (m.menuValue11 != 0 ? 1u : 0u) : m.menuValue11, c, 20);
     const std::uint8_t bytes21to31[] = {m.menuValue12, m.menuValue13, m.menuValue14, m.menuValue15,
@@ -80,9 +81,9 @@ void putMenu(const MenuRecord& m, std::uint8_t cv, Image& c) {
         putByte(m.menuValue23, c, 32);
         putByte(m.menuValue24, c, 33);
         putWord(static_cast<std::uint16_t>(m.menuValue25), c, 34);
-        putByte(m.menuValue23, c, 8155);
-        putByte(m.menuValue24, c, 8154);
-        putByte(static_cast<std::uint16_t>(m.menuValue25) & 0xFFu, c, 8156);
+        putByte(m.menuValue23, c, configarea::menuValue23Copy);
+        putByte(m.menuValue24, c, configarea::menuValue24Copy);
+        putByte(static_cast<std::uint16_t>(m.menuValue25) & 0xFFu, c, configarea::menuValue25Copy);
     }
     putByte(m.menuValue26, c, 36);
     putByte(m.menuValue26, c, 37);
@@ -112,8 +113,8 @@ void putMenu(const MenuRecord& m, std::uint8_t cv, Image& c) {
     putWord(m.menuValue42, c, at + 2);
     putWord(m.menuValue43, c, at + 4);
     putWord(m.menuValue44, c, at + 6);
-    putWord(static_cast<std::uint32_t>(toMinutes(m.menuValue5)), c, 8162);
-    putByte(0x88, c, 8183);
+    putWord(static_cast<std::uint32_t>(toMinutes(m.menuValue5)), c, configarea::menuValue5Minutes);
+    putByte(0x88, c, configarea::endMarker);
 }
 
 std::size_t headerChecksumLength(std::uint8_t cv) {
@@ -426,13 +427,13 @@ std::vector<std::uint8_t> buildConfigImage(const ChannelDatabase& db, std::uint8
     putMenu(db.menu, configVariant, c);
     putWord(crc16(range(c, 4, headerChecksumLength(configVariant))), c, 2);
     putAntennas(db, layout.antennaBlockOffset, c);
-    putWord(crc16(range(c, 8146, 6)), c, 8144);
-    putWord(crc16(range(c, 8154, 6)), c, 8152);
-    putWord(crc16(range(c, 8162, 22)), c, 8160);
+    for (const configarea::ChecksummedRange& guarded : configarea::checksummedRanges) {
+        putWord(crc16(range(c, guarded.from, guarded.length)), c, guarded.checksumAt);
+    }
     putWord(0xABCD, c, layout.antennaBlockOffset);
     putWord(crc16(range(c, layout.antennaBlockOffset + 4, antennaCount * antennaRecordSize)), c,
             layout.antennaBlockOffset + 2);
-    putWord(offsetChecksum(range(c, 0, 8190)), c, 8190);
+    putWord(offsetChecksum(range(c, 0, configarea::offsetChecksumAt)), c, configarea::offsetChecksumAt);
     return c;
 }
 

@@ -64,12 +64,21 @@ void Tlzrw1::ProcessMessages() {
     }
 }
 
-void Tlzrw1::Progress(const char* engine, const Session& session) {
+std::string ProgressText(const TCompressProgress& progress) {
+    const char* engine = progress.engine == TCompressProgress::Engine::Lzrw1kh ? "(LZRW1/KH) " : "(LZH) ";
+    return std::string(engine) + "Bytes in : " + std::to_string(progress.bytesIn) +
+           " Bytes out : " + std::to_string(progress.bytesOut);
+}
+
+void Tlzrw1::Progress(TCompressProgress::Engine engine, const Session& session) {
     if (!visible_) {
         return;
     }
-    SetStatusText(std::string(engine) + "Bytes in : " + std::to_string(session.bytesIn) +
-                  " Bytes out : " + std::to_string(session.bytesOut));
+    const TCompressProgress progress{engine, session.bytesIn, session.bytesOut};
+    SetStatusText(ProgressText(progress));
+    if (OnProgress) {
+        OnProgress(progress);
+    }
     Repaint();
 }
 

@@ -30,6 +30,18 @@ enum class TCompressMode : std::uint8_t {
     Auto = 2,  // whichever Advise returns at the start of each Compress
 };
 
+// Where an operation stands: the engine at work and the bytes it has taken in and given out.
+// A view that draws its own progress takes this instead of reading the status text back.
+struct TCompressProgress {
+    enum class Engine : std::uint8_t { Lzrw1kh, Lzh };
+    Engine engine = Engine::Lzh;
+    std::int64_t bytesIn = 0;
+    std::int64_t bytesOut = 0;
+};
+
+// The status text of one progress step: "(LZH) Bytes in : N Bytes out : M".
+std::string ProgressText(const TCompressProgress& progress);
+
 inline constexpr std::uint32_t lzrw1khMagic = 0x4C5A5257;  // "WRZL"
 inline constexpr std::uint32_t lzhMagic = 0x4C5A4821;      // "!HZL"
 inline constexpr std::size_t containerHeaderSize = 8;
@@ -78,6 +90,8 @@ public:
 
     // Called with every new status text.
     std::function<void(const std::string& text)> OnStatusText;
+    // Called with every progress step (while visible), right after its status text.
+    std::function<void(const TCompressProgress& progress)> OnProgress;
     // Called when the status text must be redrawn at once, before the operation goes on.
     std::function<void()> OnRepaint;
     // Called to let the user interface process its waiting messages, without blocking.
@@ -89,7 +103,7 @@ private:
     void SetStatusText(std::string text);
     void Repaint();
     void ProcessMessages();
-    void Progress(const char* engine, const Session& session);
+    void Progress(TCompressProgress::Engine engine, const Session& session);
 
     void OpenSession(Session& session);
     void FinishSession(Session& session);

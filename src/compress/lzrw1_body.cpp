@@ -10,8 +10,8 @@
 namespace bv3::compress {
 
 namespace {
-constexpr const char* fastEngine = "(LZRW1/KH) ";
-constexpr const char* goodEngine = "(LZH) ";
+constexpr auto fastEngine = TCompressProgress::Engine::Lzrw1kh;
+constexpr auto goodEngine = TCompressProgress::Engine::Lzh;
 constexpr const char* fastSizeMismatch =
     "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
 constexpr const char* goodSizeMismatch = "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !";

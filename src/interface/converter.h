@@ -34,13 +34,16 @@ public:
     void Decompress(const std::string& inPath, const std::string& outPath);
 
     std::string qnfPath;
-    std::ifstream qnfFile;  // QnfToQDF: open for reading from set-up to the end of the build
     std::string qdfPath;
     std::uint8_t configVariant = 0;
     std::uint8_t modelCode = 0;
     std::uint32_t headerId = 0;
 
 private:
+    // QnfToQDF's channel list: opened by set-up, read by the build, closed here only.
+    void CloseChannelList() { qnfFile_.close(); }
+
+    std::ifstream qnfFile_;
     std::unique_ptr<compress::Tlzrw1> LZHCompress;
 };
 

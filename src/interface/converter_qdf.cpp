@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 namespace bv3::interface {
 
@@ -21,8 +22,8 @@ void TfrmQnfToQdf::SetupQdfBuild(const std::string& qnfPath_, const std::string&
     }
     channeldb::refuseOversizedQnfFile(qnfPath);
     errno = 0;
-    qnfFile.open(qnfPath, std::ios::binary);
-    if (!qnfFile.is_open()) {
+    qnfFile_.open(qnfPath, std::ios::binary);
+    if (!qnfFile_.is_open()) {
         const std::string reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
         throw channeldb::ConversionError("cannot open the channel list \"" + qnfPath + "\": " + reason, qnfPath);
     }
@@ -33,22 +34,27 @@ void TfrmQnfToQdf::SetupQdfBuild(const std::string& qnfPath_, const std::string&
 }
 
 void TfrmQnfToQdf::RunQdfBuild() {
+    std::optional<std::string> corruptHeader;
     try {
-        qdfbuild::runQdfBuild(qnfFile, {.qnfName = qnfPath,
-                                        .qdfPath = qdfPath,
-                                        .configVariant = configVariant,
-                                        .modelCode = modelCode,
-                                        .headerId = headerId});
+        // The build closes the channel list at its own step, before the database is freed.
+        qdfbuild::runQdfBuild(qnfFile_,
+                              {.qnfName = qnfPath,
+                               .qdfPath = qdfPath,
+                               .configVariant = configVariant,
+                               .modelCode = modelCode,
+                               .headerId = headerId},
+                              [this] { CloseChannelList(); });
     } catch (const channeldb::CorruptQnfHeader& failure) {
+        corruptHeader = failure.what();
+    }
+    CloseChannelList();
+    if (corruptHeader) {
         // The receiver software's own box. The build has stopped: an empty channel list sent
         // to the receiver would wipe its channels, so nothing is built from a file that is not
         // a channel list.
-        qnfFile.close();
         ui::showMessageBox(
-            {.caption = "Error", .text = failure.what(), .icon = ui::MessageIcon::Error, .buttons = {"&Yes"}});
-        return;
+            {.caption = "Error", .text = *corruptHeader, .icon = ui::MessageIcon::Error, .buttons = {"&Yes"}});
     }
-    qnfFile.close();
 }
 
 }  // namespace bv3::interface

@@ -1,7 +1,6 @@
 // QnfToV3Qnf and V3QnfToQnf: the converter's compressor component, every property at its default.
 #include "BV3Dll.h"
 #include "interface/converter.h"
-#include "interface/current_objects.h"
 #include "interface/export_frame.h"
 
 #include <memory>
@@ -16,10 +15,8 @@ template <class Operation>
 void runCompression(const char* exportName, const char* inPath, const char* outPath, Operation operation) {
     runExport(exportName, [&] {
         auto converter = std::make_unique<TfrmQnfToQdf>();
-        bv3::interface::current::converter = converter.get();
         (converter.get()->*operation)(inPath != nullptr ? inPath : "", outPath != nullptr ? outPath : "");
     });
-    bv3::interface::current::converter = nullptr;
 }
 
 }  // namespace

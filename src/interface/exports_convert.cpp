@@ -1,7 +1,6 @@
 // RawToQnf and QnfToQDF: create the converter, hand it the arguments, run, release.
 #include "BV3Dll.h"
 #include "interface/converter.h"
-#include "interface/current_objects.h"
 #include "interface/export_frame.h"
 
 #include <memory>
@@ -17,20 +16,15 @@ extern "C" BV3_API void BV3_CALL RawToQnf(const char* rawPath, const char* qnfPa
                                           uint8_t modelCode) {
     runExport("RawToQnf", [&] {
         auto converter = std::make_unique<TfrmQnfToQdf>();
-        bv3::interface::current::converter = converter.get();
         converter->RunRawToQnf(argumentText(rawPath), argumentText(qnfPath), configVariant, modelCode);
-        bv3::interface::current::converter = nullptr;
     });
-    bv3::interface::current::converter = nullptr;
 }
 
 extern "C" BV3_API void BV3_CALL QnfToQDF(const char* qnfPath, const char* qdfPath, uint8_t configVariant,
                                           uint8_t modelCode, uint32_t headerId) {
     runExport("QnfToQDF", [&] {
         auto converter = std::make_unique<TfrmQnfToQdf>();
-        bv3::interface::current::converter = converter.get();
         converter->SetupQdfBuild(argumentText(qnfPath), argumentText(qdfPath), configVariant, modelCode, headerId);
         converter->RunQdfBuild();
     });
-    bv3::interface::current::converter = nullptr;
 }

@@ -1,6 +1,5 @@
 // UploadData, DownloadData and VYRAbout: modal dialogs; the result is always the cancel result.
 #include "BV3Dll.h"
-#include "interface/current_objects.h"
 #include "interface/export_frame.h"
 #include "transfer/download_dialog.h"
 #include "transfer/upload_dialog.h"
@@ -12,16 +11,14 @@
 
 namespace {
 
-using bv3::interface::CurrentObject;
 using bv3::ui::mrCancel;
 
 template <class Dialog>
-int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
+int32_t runTransferDialog(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
     bv3::ui::application();
     // The dialog is released when the call ends: once closed it is never used again, and
     // releasing it releases its port.
     Dialog dialog;
-    const CurrentObject current(slot, &dialog);
     dialog.Setup(portIndex, baudIndex, filePath != nullptr ? std::string(filePath) : std::string());
     return dialog.exec();
 }
@@ -30,15 +27,13 @@ int32_t runTransferDialog(void*& slot, uint8_t portIndex, uint8_t baudIndex, con
 
 extern "C" BV3_API int32_t BV3_CALL UploadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
     return bv3::interface::runExport("UploadData", int32_t{mrCancel}, [&] {
-        return runTransferDialog<bv3::transfer::TfrmUpLoad>(bv3::interface::current::uploadDialog, portIndex, baudIndex,
-                                                            filePath);
+        return runTransferDialog<bv3::transfer::TfrmUpLoad>(portIndex, baudIndex, filePath);
     });
 }
 
 extern "C" BV3_API int32_t BV3_CALL DownloadData(uint8_t portIndex, uint8_t baudIndex, const char* filePath) {
     return bv3::interface::runExport("DownloadData", int32_t{mrCancel}, [&] {
-        return runTransferDialog<bv3::transfer::TfrmDownload>(bv3::interface::current::downloadDialog, portIndex,
-                                                              baudIndex, filePath);
+        return runTransferDialog<bv3::transfer::TfrmDownload>(portIndex, baudIndex, filePath);
     });
 }
 
@@ -46,7 +41,6 @@ extern "C" BV3_API int32_t BV3_CALL VYRAbout(void) {
     return bv3::interface::runExport("VYRAbout", int32_t{mrCancel}, [] {
         bv3::ui::application();
         bv3::ui::TfrmMain box;
-        const CurrentObject current(bv3::interface::current::aboutBox, &box);
         return static_cast<int32_t>(box.exec());
     });
 }

@@ -164,8 +164,8 @@ private:
 };
 
 // Opens the device for `name` exclusively, without blocking and without making it the
-// controlling terminal. "Com1".."Com9" (any case) are looked up as described in
-// resolveDeviceName(); any other name is a path. Throws SerialOpenFailure.
+// controlling terminal. A "ComN" name (com_port_name.h) is resolved by resolveDeviceName();
+// any other name is a path. Throws SerialOpenFailure.
 std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name);
 
 // The device path that openSerialDevice() uses for `name`.

@@ -39,14 +39,18 @@ UiThread& uiThread() {
     return *ui;
 }
 
-bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_token cancel) {
+bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_token cancel,
+                   std::function<void()> afterwards) {
     if (ui.isCurrent()) {
         fn();
+        if (afterwards) {
+            afterwards();
+        }
         return true;
     }
     auto state = std::make_shared<CallState>();
     state->fn = fn;
-    ui.post([state] {
+    ui.post([state, afterwards = std::move(afterwards)] {
         {
             std::lock_guard lock(state->mutex);
             if (state->phase == CallState::Phase::cancelled) {
@@ -64,6 +68,9 @@ bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_toke
             state->phase = CallState::Phase::done;
         }
         state->changed.notify_all();
+        if (afterwards) {
+            afterwards();
+        }
     });
 
     std::unique_lock lock(state->mutex);

@@ -30,6 +30,12 @@ UiThread& uiThread();
 // thread. Returns false, without running fn, when `cancel` is requested before the UI thread
 // started it; once fn has started, waits for its end whatever `cancel` says. An exception
 // thrown by fn is rethrown here.
-bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_token cancel = {});
+//
+// `afterwards`, when given, runs on the UI thread once fn has returned and the caller has been
+// released, before the UI thread goes back to its loop. It is how a worker let go from inside
+// its own call is joined: the worker cannot end while fn runs, and it must be joined before
+// whoever started it returns.
+bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_token cancel = {},
+                   std::function<void()> afterwards = {});
 
 }  // namespace bv3::platform

@@ -55,15 +55,9 @@ void refuseTemporaryAsOutput(const std::string& qdfPath) {
     }
 }
 
-void closeInput(std::istream& qnf) {
-    if (auto* file = dynamic_cast<std::ifstream*>(&qnf)) {
-        file->close();
-    }
-}
-
 }  // namespace
 
-void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
+void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings, const std::function<void()>& closeInput) {
     if (!channeldb::isKnownModel(settings.modelCode)) {
         throw QdfBuildError("cannot build the download image \"" + settings.qdfPath + "\": model code " +
                             std::to_string(settings.modelCode) + " names no receiver (known models are 0 to " +
@@ -102,7 +96,9 @@ void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings) {
         temporaries.deleteAll();
         outputWritten = output.writtenSince();
     }
-    closeInput(qnf);
+    if (closeInput) {
+        closeInput();
+    }
     database.reset();
 
     if (encoderFailure) {

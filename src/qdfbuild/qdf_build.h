@@ -3,6 +3,7 @@
 // images, the loader configuration and the maker's encoder.
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -26,7 +27,7 @@ struct QdfBuildSettings {
 // when a file of one of those names is already there: the build would overwrite it and then
 // delete it); the encoder loaded, called once with "qorda.cfg" and
 // qdfPath, and unloaded; the three files deleted in that order; the input closed (when it is
-// a file); the database freed.
+// a file, through `closeInput`, given by whoever owns the input); the database freed.
 //
 // Throws, having written nothing:
 //   - QdfBuildError for a modelCode above 5 (no such receiver);
@@ -38,6 +39,6 @@ struct QdfBuildSettings {
 // Throws QdfBuildError, with every temporary it wrote deleted and the encoder not called,
 // when a temporary cannot be written; and, after the steps that follow the call, when the
 // encoder is missing or lacks its entry, or returned without writing qdfPath.
-void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings);
+void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings, const std::function<void()>& closeInput = {});
 
 }  // namespace bv3::qdfbuild

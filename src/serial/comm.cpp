@@ -19,8 +19,7 @@ constexpr int closedPortError = EBADF;
 }  // namespace
 
 TCustomComm::TCustomComm()
-    : FEvent(std::make_unique<TSimpleEvent>()),
-      FCriticalSection(std::make_unique<TCriticalSection>()),
+    : FCriticalSection(std::make_unique<TCriticalSection>()),
       FEventChars(std::make_unique<TCommEventChars>(this)) {}
 
 TCustomComm::~TCustomComm() {
@@ -41,7 +40,10 @@ void TCustomComm::Open() {
     CreateHandle();
     const std::uint64_t generation = ++generation_;
     FEventThread = std::make_unique<TCommEventThread>(
-        *FHandle, FMonitorEvents, [this, generation](std::uint32_t mask) { DeliverNotification(mask, generation); },
+        *FHandle, FMonitorEvents,
+        [this, generation](std::uint32_t mask, std::uint32_t lineErrors) {
+            DeliverNotification(mask, lineErrors, generation);
+        },
         ui);
     ApplyTimeouts();
     ApplyLineSettings();
@@ -70,8 +72,9 @@ void TCustomComm::Close() {
         if (runningGeneration_ == generation_) {
             // Called from one of this port's handlers: the thread is waiting for that handler
             // to return, so it cannot be joined here. Once the handler returns it sees the stop
-            // and ends without touching the port or this component.
-            FEventThread->Detach();
+            // and ends without touching the port or this component, and the UI thread joins
+            // it right there, before it goes back to its loop.
+            FEventThread->JoinAfterNotification();
         } else {
             FEventThread->Join();
         }
@@ -88,7 +91,7 @@ void TCustomComm::Close() {
     FHandle.reset();
 }
 
-void TCustomComm::DeliverNotification(std::uint32_t mask, std::uint64_t generation) {
+void TCustomComm::DeliverNotification(std::uint32_t mask, std::uint32_t lineErrors, std::uint64_t generation) {
     if (!IsOpen() || generation != generation_) {
         return;  // a notification of a port that has been closed since
     }
@@ -96,7 +99,7 @@ void TCustomComm::DeliverNotification(std::uint32_t mask, std::uint64_t generati
     const std::uint64_t outer = runningGeneration_;  // a handler's nested event loop may nest
     runningGeneration_ = generation;
     try {
-        HandleCommEvent(mask);
+        HandleCommEvent(mask, lineErrors);
     } catch (...) {
         if (*alive) {
             runningGeneration_ = outer;
@@ -281,12 +284,13 @@ void callHandler(const Handler& handler, Args&&... args) {
 
 }  // namespace
 
-void TComm::HandleCommEvent(std::uint32_t mask) {
+void TComm::HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) {
     using namespace platform::commevent;
     platform::CommStatus status;
     if (FHandle->clearError(status) != 0) {
         status = {};
     }
+    status.errors |= lineErrors;
     const std::shared_ptr<bool> alive = alive_;
     // A handler may close the port or destroy the component; the handlers after it then
     // hear nothing more.

@@ -124,8 +124,9 @@ protected:
     virtual void CreateHandle();
     virtual void ApplyTimeouts();
     virtual void ApplyFlowControl(platform::Dcb& dcb);
-    // The notification the event thread delivers on the UI thread.
-    virtual void HandleCommEvent(std::uint32_t mask) = 0;
+    // The notification the event thread delivers on the UI thread: the events that occurred
+    // and error bits the event thread adds to the device's own error word.
+    virtual void HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) = 0;
 
     std::unique_ptr<platform::SerialDevice> FHandle;  // the port handle; null while closed
     platform::Dcb FDCB;
@@ -134,10 +135,9 @@ protected:
 
 private:
     void RefuseWhileOpen() const;
-    void DeliverNotification(std::uint32_t mask, std::uint64_t generation);
+    void DeliverNotification(std::uint32_t mask, std::uint32_t lineErrors, std::uint64_t generation);
 
     std::string FDeviceName = "Com2";
-    std::unique_ptr<TSimpleEvent> FEvent;                // the I/O event shared by Read and Write
     std::unique_ptr<TCriticalSection> FCriticalSection;  // the I/O lock
     std::int32_t FReadTimeout = 1000;
     std::int32_t FWriteTimeout = 1000;
@@ -188,7 +188,7 @@ public:
     TCommHandlerExceptionEvent OnHandlerException;
 
 protected:
-    void HandleCommEvent(std::uint32_t mask) override;
+    void HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) override;
 };
 
 }  // namespace bv3::serial

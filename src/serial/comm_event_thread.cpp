@@ -2,60 +2,8 @@
 
 #include <cstdio>
 #include <exception>
-#include <mutex>
-#include <vector>
 
 namespace bv3::serial {
-
-namespace {
-
-// After a failed wait the thread pauses this long before it waits again, so a device that
-// keeps failing costs a retry now and then instead of a spinning core.
-constexpr std::int32_t failedWaitPauseMs = 100;
-
-// Threads let go from inside a notification. They end by themselves as soon as that
-// notification returns, but they run this library's code until then: a host that unloads the
-// library right after a transfer would pull that code away from under them. They are therefore
-// kept here and joined when the library is unloaded (or the process ends), and the finished
-// ones whenever another thread is handed over.
-class RetiredThreads {
-public:
-    RetiredThreads() = default;
-    RetiredThreads(const RetiredThreads&) = delete;
-    RetiredThreads& operator=(const RetiredThreads&) = delete;
-    ~RetiredThreads() {
-        for (auto& retired : threads_) {
-            retired.thread.join();
-        }
-    }
-
-    void take(std::thread thread, std::shared_ptr<const std::atomic<bool>> finished) {
-        std::lock_guard lock(mutex_);
-        std::erase_if(threads_, [](Retired& retired) {
-            if (!retired.finished->load()) {
-                return false;
-            }
-            retired.thread.join();
-            return true;
-        });
-        threads_.push_back({std::move(thread), std::move(finished)});
-    }
-
-private:
-    struct Retired {
-        std::thread thread;
-        std::shared_ptr<const std::atomic<bool>> finished;
-    };
-    std::mutex mutex_;
-    std::vector<Retired> threads_;
-};
-
-RetiredThreads& retiredThreads() {
-    static RetiredThreads threads;
-    return threads;
-}
-
-}  // namespace
 
 TCommEventThread::TCommEventThread(platform::SerialDevice& port, TCommEventTypes events, Notification notification,
                                    platform::UiThread& ui)
@@ -63,7 +11,8 @@ TCommEventThread::TCommEventThread(platform::SerialDevice& port, TCommEventTypes
     state_->port = &port;
     state_->ui = &ui;
     state_->notification = std::move(notification);
-    (void)port.setCommMask(EventMask(events));
+    state_->monitored = EventMask(events);
+    (void)port.setCommMask(state_->monitored);
     thread_ = std::thread(&TCommEventThread::Execute, state_);
 }
 
@@ -86,19 +35,28 @@ void TCommEventThread::Join() {
     }
 }
 
-void TCommEventThread::Detach() {
+void TCommEventThread::JoinAfterNotification() {
     if (thread_.joinable()) {
-        retiredThreads().take(std::move(thread_), state_->finished);
+        state_->joinAfterNotification = std::move(thread_);
     }
 }
 
+bool TCommEventThread::Deliver(const std::shared_ptr<State>& state, std::uint32_t mask, std::uint32_t lineErrors) {
+    return platform::runOnUiThread(
+        *state->ui, [&state, mask, lineErrors] { state->notification(mask, lineErrors); }, state->stop.get_token(),
+        // Runs on the UI thread once this thread has been released from the call: if the
+        // notification closed the port, this thread is about to end and is joined here.
+        [state] {
+            if (state->joinAfterNotification.joinable()) {
+                state->joinAfterNotification.join();
+            }
+        });
+}
+
 void TCommEventThread::Execute(const std::shared_ptr<State>& state) {
-    struct MarkFinished {
-        std::shared_ptr<std::atomic<bool>> finished;
-        ~MarkFinished() { *finished = true; }
-    } markFinished{state->finished};
     platform::raiseCurrentThreadPriority();
     try {
+        int failedInARow = 0;
         while (!state->terminated) {
             const platform::WaitResult result = state->port->waitCommEvent(state->wake.Handle());
             // From here on the port may be closed: only our own state is looked at.
@@ -106,20 +64,26 @@ void TCommEventThread::Execute(const std::shared_ptr<State>& state) {
                 break;
             }
             switch (result.status) {
-                case platform::WaitResult::Status::events: {
-                    const std::uint32_t mask = result.mask;
-                    const bool delivered = platform::runOnUiThread(
-                        *state->ui, [&state, mask] { state->notification(mask); }, state->stop.get_token());
-                    if (!delivered) {
+                case platform::WaitResult::Status::events:
+                    failedInARow = 0;
+                    if (!Deliver(state, result.mask, 0)) {
                         return;  // withdrawn by Stop
                     }
                     state->wake.ResetEvent();
                     break;
-                }
                 case platform::WaitResult::Status::woken:
                     state->wake.ResetEvent();
                     break;
                 case platform::WaitResult::Status::failed:
+                    if (++failedInARow >= failedWaitLimit && (state->monitored & platform::commevent::EV_ERR)) {
+                        // The driver keeps refusing the wait: no event will ever arrive, so
+                        // the owner hears of it as the line error of a device gone bad.
+                        failedInARow = 0;
+                        if (!Deliver(state, platform::commevent::EV_ERR, platform::commerror::CE_IOE)) {
+                            return;
+                        }
+                        state->wake.ResetEvent();
+                    }
                     (void)state->wake.WaitFor(failedWaitPauseMs);
                     break;
             }

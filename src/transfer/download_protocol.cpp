@@ -62,7 +62,7 @@ void DownloadProtocol::onConnect(std::uint8_t b) {
     outbyte_ = ACK;
     if (b == STX) {
         connected_ = true;
-        host_.showText(StatusLine::Label1, "Qorda STB Connection...");
+        host_.showPhase(TransferPhase::Connected);
     }
     if (!connected_) {
         return;
@@ -79,7 +79,7 @@ void DownloadProtocol::onSendMode() {
     ++step_;
     if (step_ == 1) {
         send(modeDownload);
-        host_.showText(StatusLine::Label1, "Transferring and Receiving STB flash data...");
+        host_.showPhase(TransferPhase::ServingRequests);
     } else if (step_ == 2) {
         send(ETX);
         state_ = DownloadState::ReceiveRequest;
@@ -144,19 +144,19 @@ void DownloadProtocol::onReceiveRequest(std::uint8_t b) {
 }
 
 bool DownloadProtocol::requestIsServable() {
-    const auto refuse = [this](const std::string& reason) {
-        host_.showText(StatusLine::Label1, reason);
+    using Kind = TransferFailure::Kind;
+    const auto refuse = [this](TransferFailure refusal) {
+        host_.refuseRequest(refusal);
         return false;
     };
     if (!fileSize_) {
-        return refuse("Error: the file to send could not be opened");
+        return refuse({.kind = Kind::NoSource});
     }
     if (*fileSize_ == 0) {
-        return refuse("Error: the file to send is empty");
+        return refuse({.kind = Kind::EmptySource});
     }
     if (static_cast<std::int64_t>(address_) + length_ > *fileSize_) {
-        return refuse("Error: request for " + std::to_string(length_) + " bytes at " + std::to_string(address_) +
-                      " is beyond the end of the file (" + std::to_string(*fileSize_) + " bytes)");
+        return refuse({.kind = Kind::RequestBeyondEnd, .length = length_, .address = address_, .fileSize = *fileSize_});
     }
     return true;
 }
@@ -193,13 +193,13 @@ void DownloadProtocol::sendChunk() {
     try {
         host_.readSource(static_cast<std::uint32_t>(address_), piece);
     } catch (const std::exception& failure) {
-        host_.showText(StatusLine::Label1, std::string("Error: ") + failure.what());
+        host_.refuseRequest({.kind = TransferFailure::Kind::SourceUnreadable, .detail = failure.what()});
         finish();
         return;
     }
     const std::int64_t size = fileSize_.value_or(1);
     host_.showProgress(static_cast<int>(static_cast<std::int64_t>(address_) * 100 / size));
-    host_.showText(StatusLine::Label2, "[" + std::to_string(address_) + "/" + std::to_string(size) + "]");
+    host_.showCounter({address_, size});
     length_ -= n;
     address_ += n;
     host_.showTransferred(address_, size);

@@ -16,7 +16,7 @@ void DownloadSession::start() {
     comm_.Open();
     closed_ = false;
     completed_ = false;
-    failure_.clear();
+    failure_.reset();
     // The file is only read: it is opened for reading, and its attributes are left alone.
     std::optional<std::int64_t> size;
     file_.close();
@@ -27,7 +27,7 @@ void DownloadSession::start() {
     if (!file_ || sizeError) {
         const std::string reason = sizeError ? sizeError.message() : std::strerror(errno);
         protocol_.reset(std::nullopt);
-        view_.reportError("Cannot open " + filePath_ + ": " + reason);
+        view_.reportFailure({.kind = TransferFailure::Kind::SourceUnopenable, .path = filePath_, .detail = reason});
         return;
     }
     size = static_cast<std::int64_t>(bytes);
@@ -38,12 +38,10 @@ void DownloadSession::sendBytes(std::span<const std::uint8_t> bytes) {
     comm_.Write(bytes);
 }
 
-void DownloadSession::showText(StatusLine line, const std::string& text) {
-    // The protocol's refusals of a request are the transfer's failure.
-    if (line == StatusLine::Label1 && text.starts_with("Error: ")) {
-        failure_ = text.substr(7);
-    }
-    view_.showText(line, text);
+// A refused request is the transfer's failure; the protocol finishes the transfer next.
+void DownloadSession::refuseRequest(const TransferFailure& refusal) {
+    failure_ = refusal;
+    view_.showFailure(refusal);
 }
 
 void DownloadSession::onRxChar(int count) {
@@ -62,7 +60,7 @@ void DownloadSession::onRxChar(int count) {
 
 void DownloadSession::onLineError(int errors) {
     if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
-        abandon("the device went away");
+        fail({.kind = TransferFailure::Kind::DeviceGone, .device = comm_.DeviceName()});
     }
 }
 
@@ -80,17 +78,21 @@ void DownloadSession::readSource(std::uint32_t offset, std::span<std::uint8_t> i
 }
 
 void DownloadSession::abandon(const std::string& reason) {
-    failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
-    view_.showText(StatusLine::Label1, failure_);
+    fail({.kind = TransferFailure::Kind::LineBroken, .device = comm_.DeviceName(), .detail = reason});
+}
+
+void DownloadSession::fail(TransferFailure failure) {
+    failure_ = std::move(failure);
+    view_.showFailure(*failure_);
     protocol_.stop();
     comm_.Close();
     file_.close();
-    view_.reportError(failure_);
+    view_.reportFailure(*failure_);
 }
 
 void DownloadSession::finish() {
     protocol_.stop();
-    if (protocol_.endRequested() && failure_.empty()) {
+    if (protocol_.endRequested() && !failure_) {
         completed_ = true;
     }
     comm_.Close();

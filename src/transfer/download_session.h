@@ -7,6 +7,7 @@
 #include "transfer/transfer_view.h"
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace bv3::transfer {
@@ -26,21 +27,25 @@ public:
     void onLineError(int errors);
     // Cancel, Escape and the close box: release the port and the file and close.
     void cancel() { finish(); }
+    // Ends the transfer because reading or writing the port failed, for the given reason.
     void abandon(const std::string& reason);
 
     // The receiver's end request arrived.
     bool completed() const { return completed_; }
-    bool failed() const { return !failure_.empty(); }
-    const std::string& failure() const { return failure_; }
+    bool failed() const { return failure_.has_value(); }
+    const std::optional<TransferFailure>& failure() const { return failure_; }
     const DownloadProtocol& protocol() const { return protocol_; }
 
 private:
     void sendBytes(std::span<const std::uint8_t> bytes) override;
-    void showText(StatusLine line, const std::string& text) override;
+    void showPhase(TransferPhase phase) override { view_.showPhase(phase); }
+    void showCounter(BlockCounter counter) override { view_.showCounter(counter); }
+    void refuseRequest(const TransferFailure& refusal) override;
     void showProgress(int percent) override { view_.showProgress(percent); }
     void showTransferred(std::int64_t done, std::int64_t total) override { view_.showTransferred(done, total); }
     void readSource(std::uint32_t offset, std::span<std::uint8_t> into) override;
     void finish() override;
+    void fail(TransferFailure failure);
 
     serial::TComm& comm_;
     TransferView& view_;
@@ -49,7 +54,7 @@ private:
     std::ifstream file_;
     bool closed_ = false;
     bool completed_ = false;
-    std::string failure_;
+    std::optional<TransferFailure> failure_;
 };
 
 }  // namespace bv3::transfer

@@ -21,7 +21,7 @@ TransferDialog::TransferDialog(const QString& caption, QSize clientSize)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       panel1_(new QFrame(this)),
-      label1_(new QLabel(QStringLiteral("Waiting for Qorda Connection..."), panel1_)),
+      label1_(new QLabel(QString::fromStdString(phaseText(TransferPhase::Waiting)), panel1_)),
       label2_(new QLabel(panel1_)),
       progress1_(new ui::TProgress(panel1_)),
       bitBtn1_(new QPushButton(QStringLiteral("Cancel"), this)) {
@@ -134,7 +134,7 @@ QLabel* TransferDialog::lineLabel(StatusLine line) const {
     return nullptr;
 }
 
-void TransferDialog::showText(StatusLine line, const std::string& text) {
+void TransferDialog::showLine(StatusLine line, const std::string& text) {
     if (QLabel* label = lineLabel(line)) {
         label->setText(QString::fromLocal8Bit(text.c_str()));
     }
@@ -147,7 +147,7 @@ void TransferDialog::showProgress(int percent) {
     }
 }
 
-void TransferDialog::reportError(const std::string& text) {
+void TransferDialog::reportText(const std::string& text) {
     ui::showErrorBox(text);
 }
 

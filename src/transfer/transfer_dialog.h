@@ -4,7 +4,7 @@
 // cancel modal result whatever way the dialog ends.
 
 #include "serial/comm.h"
-#include "transfer/transfer_view.h"
+#include "transfer/transfer_texts.h"
 #include "ui/progress.h"
 
 #include <QDialog>
@@ -19,7 +19,7 @@ class QPushButton;
 
 namespace bv3::transfer {
 
-class TransferDialog : public QDialog, public TransferView {
+class TransferDialog : public QDialog, public TextLinesView {
 public:
     TransferDialog(const QString& caption, QSize clientSize);
 
@@ -45,9 +45,8 @@ public:
     void reject() override;
 
     // TransferView
-    void showText(StatusLine line, const std::string& text) override;
+    void showLine(StatusLine line, const std::string& text) override;
     void showProgress(int percent) override;
-    void reportError(const std::string& text) override;
     // Ends the modal loop (the session's "close the dialog").
     void close() override;
 
@@ -62,6 +61,7 @@ protected:
     // Shows the message of a failure raised while the dialog was being shown, as the form
     // framework would, and leaves the dialog open and idle.
     void showStartFailure(const std::exception& failure);
+    void reportText(const std::string& text) override;
     void takeScreenshotNow();
     virtual QLabel* lineLabel(StatusLine line) const;
 

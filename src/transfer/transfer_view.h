@@ -1,23 +1,28 @@
 #pragma once
 // What a transfer session shows and how it ends, seen from the session: the dialog implements
 // it with its labels, gauge and timer, the command-line tool with a terminal progress bar.
+// Everything arrives as values; the view alone chooses the words (transfer_texts.h).
 
-#include "transfer/transfer_host.h"
+#include "transfer/transfer_events.h"
 
 #include <cstdint>
-#include <string>
 
 namespace bv3::transfer {
 
 class TransferView {
 public:
     virtual ~TransferView() = default;
-    virtual void showText(StatusLine line, const std::string& text) = 0;
+    virtual void showPhase(TransferPhase phase) = 0;
+    virtual void showCounter(BlockCounter counter) = 0;
+    // Only the upload's form has a retry line.
+    virtual void showRetry(RetryNotice retry) { (void)retry; }
     virtual void showProgress(int percent) = 0;
     // Bytes moved so far of the whole transfer, for rates and time estimates.
     virtual void showTransferred(std::int64_t done, std::int64_t total) { (void)done, (void)total; }
+    // The transfer failed: the status line says so.
+    virtual void showFailure(const TransferFailure& failure) = 0;
     // A failure the person must see (a message box in the dialog, stderr in the tool).
-    virtual void reportError(const std::string& text) = 0;
+    virtual void reportFailure(const TransferFailure& failure) = 0;
     // The transfer is over (completed, cancelled or failed): close the dialog / end the loop.
     virtual void close() = 0;
 };
@@ -26,8 +31,8 @@ public:
 class Watchdog {
 public:
     virtual ~Watchdog() = default;
-    // Enabling (re)starts the interval; disabling stops it.
-    virtual void setEnabled(bool enabled) = 0;
+    // Running (re)starts the interval; not running stops it.
+    virtual void setWatchdogRunning(bool running) = 0;
 };
 
 }  // namespace bv3::transfer

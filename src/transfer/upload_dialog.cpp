@@ -55,8 +55,8 @@ void TfrmUpLoad::CloseBoxClicked() {
     done(ui::mrCancel);
 }
 
-void TfrmUpLoad::setEnabled(bool enabled) {
-    if (enabled) {
+void TfrmUpLoad::setWatchdogRunning(bool running) {
+    if (running) {
         timer1_.start();
     } else {
         timer1_.stop();

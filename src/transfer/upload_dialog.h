@@ -31,7 +31,7 @@ protected:
 
 private:
     void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    void setEnabled(bool enabled) override;
+    void setWatchdogRunning(bool running) override;
 
     QLabel* label3_;
     QTimer timer1_;

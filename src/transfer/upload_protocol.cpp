@@ -1,13 +1,16 @@
 #include "transfer/upload_protocol.h"
 
 #include <algorithm>
-#include <string>
 
 namespace bv3::transfer {
 
 namespace {
-std::string blockCounter(std::int32_t unit) {
-    return "[" + std::to_string(unit) + "/98]";
+// The counter runs over the image in 4 KB units: 2 of EEPROM and 96 of flash.
+constexpr std::int32_t counterUnit = 4096;
+constexpr std::int32_t counterUnits = uploadImageSize / counterUnit;
+
+BlockCounter blockCounter(std::int32_t unit) {
+    return {unit, counterUnits};
 }
 }  // namespace
 
@@ -82,7 +85,7 @@ void UploadProtocol::onConnect(std::uint8_t b) {
     if (b == STX) {
         host_.setWatchdog(true);
         connected_ = true;
-        host_.showText(StatusLine::Label1, "Qorda STB Connection...");
+        host_.showPhase(TransferPhase::Connected);
     }
     if (!connected_) {
         return;
@@ -101,7 +104,7 @@ void UploadProtocol::onSendMode() {
     switch (step_) {
         case 1:
             send(modeUpload);
-            host_.showText(StatusLine::Label1, "Transferring STB action mode...");
+            host_.showPhase(TransferPhase::SendingUploadMode);
             break;
         case 2:
         case 3:
@@ -113,8 +116,8 @@ void UploadProtocol::onSendMode() {
             send(ETX);
             state_ = UploadState::RequestEeprom;
             step_ = 0;
-            host_.showText(StatusLine::Label1, "Transferring and Receiving STB EEPROM data...");
-            host_.showText(StatusLine::Label2, blockCounter(0));
+            host_.showPhase(TransferPhase::ReceivingEeprom);
+            host_.showCounter(blockCounter(0));
             break;
         default:
             break;
@@ -155,8 +158,8 @@ void UploadProtocol::sendRequestStep(std::int32_t address, UploadState receiveSt
             state_ = receiveState;
             step_ = 0;
             const std::int32_t unit =
-                receiveState == UploadState::ReceiveEeprom ? blockOffset() / 4096 : (address - flashBaseAddress) / 4096;
-            host_.showText(StatusLine::Label2, blockCounter(unit));
+                receiveState == UploadState::ReceiveEeprom ? blockOffset() / counterUnit : (address - flashBaseAddress) / counterUnit;
+            host_.showCounter(blockCounter(unit));
             break;
         }
         default:
@@ -222,14 +225,14 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
                 step_ = 0;
                 send(ACK);
                 if (eeprom) {
-                    host_.showText(StatusLine::Label1, "Transferring and Receiving STB Flash data...");
+                    host_.showPhase(TransferPhase::ReceivingFlash);
                 }
                 onRequestFlash();
             } else {
                 blockWrong_ = true;
                 send(ACK);
                 if (eeprom) {
-                    host_.showText(StatusLine::Label1, "Transferring and Receiving STB Flash data...");
+                    host_.showPhase(TransferPhase::ReceivingFlash);
                 }
             }
             break;
@@ -258,8 +261,7 @@ void UploadProtocol::rereadBlock(bool eeprom) {
 
 void UploadProtocol::reportRetry() {
     ++retryCount_;
-    host_.showText(StatusLine::Label3,
-                   "Serial Error : Retry [" + std::to_string(retryCount_) + "] at " + std::to_string(blockOffset()));
+    host_.showRetry({retryCount_, blockOffset()});
 }
 
 void UploadProtocol::onSendEnd() {

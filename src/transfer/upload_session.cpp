@@ -19,7 +19,7 @@ void UploadSession::start() {
     comm_.Open();
     protocol_.reset();
     completed_ = false;
-    failure_.clear();
+    failure_.reset();
 }
 
 void UploadSession::sendBytes(std::span<const std::uint8_t> bytes) {
@@ -42,7 +42,7 @@ void UploadSession::onRxChar(int count) {
 
 void UploadSession::onLineError(int errors) {
     if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
-        abandon("the device went away");
+        fail({.kind = TransferFailure::Kind::DeviceGone, .path = filePath_, .device = comm_.DeviceName()});
     }
 }
 
@@ -65,12 +65,17 @@ void UploadSession::cancel() {
 }
 
 void UploadSession::abandon(const std::string& reason) {
+    fail({.kind = TransferFailure::Kind::LineBroken, .path = filePath_, .device = comm_.DeviceName(), .detail = reason});
+}
+
+void UploadSession::fail(TransferFailure failure) {
     protocol_.stop();
     comm_.Close();
     target_.reset();
-    failure_ = "Transfer failed on " + comm_.DeviceName() + ": " + reason;
-    view_.showText(StatusLine::Label1, failure_);
-    view_.reportError(failure_ + ". Nothing was written to " + filePath_ + ".");
+    failure.targetUntouched = true;
+    failure_ = std::move(failure);
+    view_.showFailure(*failure_);
+    view_.reportFailure(*failure_);
 }
 
 void UploadSession::completeUpload(std::span<const std::uint8_t> image) {
@@ -82,13 +87,13 @@ void UploadSession::completeUpload(std::span<const std::uint8_t> image) {
         target_->commit();
         completed_ = true;
     } catch (const std::exception& failure) {
-        failure_ = failure.what();
+        failure_ = TransferFailure{.kind = TransferFailure::Kind::TargetUnwritten, .path = filePath_, .detail = failure.what()};
     }
     target_.reset();
     comm_.Close();
-    if (!failure_.empty()) {
-        view_.showText(StatusLine::Label1, failure_);
-        view_.reportError(failure_);
+    if (failure_) {
+        view_.showFailure(*failure_);
+        view_.reportFailure(*failure_);
     }
     view_.close();
 }

@@ -8,6 +8,7 @@
 #include "transfer/upload_protocol.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace bv3::transfer {
@@ -40,17 +41,20 @@ public:
     void abandon(const std::string& reason);
 
     bool completed() const { return completed_; }
-    bool failed() const { return !failure_.empty(); }
-    const std::string& failure() const { return failure_; }
+    bool failed() const { return failure_.has_value(); }
+    const std::optional<TransferFailure>& failure() const { return failure_; }
     const UploadProtocol& protocol() const { return protocol_; }
 
 private:
     void sendBytes(std::span<const std::uint8_t> bytes) override;
-    void showText(StatusLine line, const std::string& text) override { view_.showText(line, text); }
+    void showPhase(TransferPhase phase) override { view_.showPhase(phase); }
+    void showCounter(BlockCounter counter) override { view_.showCounter(counter); }
+    void showRetry(RetryNotice retry) override { view_.showRetry(retry); }
     void showProgress(int percent) override { view_.showProgress(percent); }
     void showTransferred(std::int64_t done, std::int64_t total) override { view_.showTransferred(done, total); }
-    void setWatchdog(bool enabled) override { watchdog_.setEnabled(enabled); }
+    void setWatchdog(bool enabled) override { watchdog_.setWatchdogRunning(enabled); }
     void completeUpload(std::span<const std::uint8_t> image) override;
+    void fail(TransferFailure failure);
 
     serial::TComm& comm_;
     TransferView& view_;
@@ -59,7 +63,7 @@ private:
     std::string filePath_;
     std::unique_ptr<safewrite::ReplacingFile> target_;
     bool completed_ = false;
-    std::string failure_;
+    std::optional<TransferFailure> failure_;
 };
 
 }  // namespace bv3::transfer

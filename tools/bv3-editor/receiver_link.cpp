@@ -4,6 +4,7 @@
 #include "channeldb/qnf_writer.h"
 #include "qdfbuild/qdf_build.h"
 #include "qdfbuild/qdf_build_error.h"
+#include "transfer/transfer_texts.h"
 #include "transfer/download_dialog.h"
 #include "transfer/port_setup.h"
 #include "transfer/upload_dialog.h"
@@ -32,7 +33,9 @@ TransferOutcome runDialog(Dialog& dialog, const ReceiverSettings& settings, cons
     }
     dialog.exec();
     const auto& session = dialog.session();
-    return {session.completed() && !session.failed(), QString::fromStdString(session.failure())};
+    const auto& failure = session.failure();
+    return {session.completed() && !session.failed(),
+            failure ? QString::fromStdString(transfer::failureText(*failure)) : QString()};
 }
 
 // Changes the current directory for the life of the object.

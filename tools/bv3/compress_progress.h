@@ -18,29 +18,24 @@ public:
     // Progress shows only for inputs of at least this size; smaller ones finish at once.
     static constexpr std::uintmax_t largeInput = 1024 * 1024;
 
-    CompressProgress(compress::Tlzrw1& component, const std::string& inputPath) {
+    CompressProgress(compress::Tlzrw1& component, const std::string& inputPath) : component_(component) {
         std::error_code error;
         const auto size = std::filesystem::file_size(inputPath, error);
         const bool large = !error && size >= largeInput;
         component.SetVisible(true);
-        component.OnStatusText = [this, large](const std::string& text) {
-            // Progress texts start with the engine's name in brackets.
-            if (text.starts_with("(")) {
-                if (large) {
-                    std::cerr << '\r' << text << std::flush;
-                    shown_ = true;
-                }
-            } else {
-                last_ = text;
-            }
-        };
+        if (large) {
+            component.OnProgress = [this](const compress::TCompressProgress& progress) {
+                std::cerr << '\r' << compress::ProgressText(progress) << std::flush;
+                shown_ = true;
+            };
+        }
     }
 
-    // Ends the progress line and prints the component's last status text.
+    // Ends the progress line and prints the component's closing status text (the ratio).
     void Finish() {
         EndLine();
-        if (!last_.empty()) {
-            std::cout << last_ << '\n';
+        if (!component_.StatusText().empty()) {
+            std::cout << component_.StatusText() << '\n';
         }
     }
 
@@ -56,8 +51,8 @@ private:
         }
     }
 
+    const compress::Tlzrw1& component_;
     bool shown_ = false;
-    std::string last_;
 };
 
 }  // namespace bv3::cli

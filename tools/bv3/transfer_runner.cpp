@@ -7,6 +7,7 @@
 #include "transfer/download_dialog.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
+#include "transfer/transfer_texts.h"
 #include "transfer/upload_dialog.h"
 #include "transfer/upload_session.h"
 #include "ui/application.h"
@@ -20,7 +21,6 @@ namespace bv3::cli {
 namespace {
 
 using namespace std::chrono_literals;
-using transfer::StatusLine;
 
 std::atomic<bool> interrupted{false};
 
@@ -43,33 +43,41 @@ private:
     void (*previous_)(int);
 };
 
+// The dialog's lines on one terminal line: the status and retry lines as the status, the
+// block counter beside the bar. A reported failure is kept for the command to raise.
 class TerminalView final : public transfer::TransferView, public transfer::Watchdog {
 public:
-    void showText(StatusLine line, const std::string& text) override {
-        if (line == StatusLine::Label2) {
-            progress_.counter(text);
-        } else if (text != lastStatus_) {
-            lastStatus_ = text;
-            progress_.status(text);
-        }
+    void showPhase(transfer::TransferPhase phase) override { status(transfer::phaseText(phase)); }
+    void showCounter(transfer::BlockCounter counter) override { progress_.counter(transfer::counterText(counter)); }
+    void showRetry(transfer::RetryNotice retry) override { status(transfer::retryText(retry)); }
+    void showFailure(const transfer::TransferFailure& failure) override {
+        status(transfer::failureStatusText(failure));
     }
     void showProgress(int percent) override { progress_.percent(percent); }
     void showTransferred(std::int64_t done, std::int64_t total) override { progress_.transferred(done, total); }
-    void reportError(const std::string& text) override { error_ = text; }
+    void reportFailure(const transfer::TransferFailure& failure) override { reported_ = failure; }
     void close() override { closed_ = true; }
-    void setEnabled(bool enabled) override {
-        deadline_ = enabled ? std::optional(std::chrono::steady_clock::now() + 3000ms) : std::nullopt;
+    void setWatchdogRunning(bool running) override {
+        deadline_ = running ? std::optional(std::chrono::steady_clock::now() + 3000ms) : std::nullopt;
     }
 
     bool closed() const { return closed_; }
     bool watchdogDue() const { return deadline_ && std::chrono::steady_clock::now() >= *deadline_; }
-    const std::string& error() const { return error_; }
+    const std::optional<transfer::TransferFailure>& reported() const { return reported_; }
     TerminalProgress& progress() { return progress_; }
 
 private:
+    // A repeated status (the same phase shown again) is not printed twice.
+    void status(const std::string& text) {
+        if (text != lastStatus_) {
+            lastStatus_ = text;
+            progress_.status(text);
+        }
+    }
+
     TerminalProgress progress_;
     std::string lastStatus_;
-    std::string error_;
+    std::optional<transfer::TransferFailure> reported_;
     bool closed_ = false;
     std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
@@ -114,13 +122,13 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
         }
         throw CommandFailure(message);
     }
-    if (!view.error().empty()) {
+    if (view.reported()) {
         // The dialog would show this and wait for Cancel; on the command line there is no
         // point in waiting for a receiver whose requests must all be refused.
         comm.Close();
-        throw CommandFailure(view.error());
+        throw CommandFailure(transfer::failureReportText(*view.reported()));
     }
-    view.progress().status("Waiting for Qorda Connection...");
+    view.progress().status(transfer::phaseText(transfer::TransferPhase::Waiting));
     InterruptGuard guard;
     while (!view.closed() && !session.failed()) {
         ui.pump(20ms);
@@ -143,8 +151,8 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
     }
     comm.Close();
     view.progress().finish();
-    if (session.failed()) {
-        throw CommandFailure(session.failure());
+    if (const auto& failure = session.failure()) {
+        throw CommandFailure(transfer::failureText(*failure));
     }
 }
 
@@ -180,8 +188,8 @@ void runInDialog(TransferDirection direction, const TransferCommandOptions& opti
     ui::application();
     const auto rate = rateOf(options.baud);
     auto check = [&](const auto& session) {
-        if (session.failed()) {
-            throw CommandFailure(session.failure());
+        if (const auto& failure = session.failure()) {
+            throw CommandFailure(transfer::failureText(*failure));
         }
         if (!session.completed()) {
             throw CommandFailure("cancelled");

@@ -12,13 +12,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
+#include "platform/com_port_name.h"
 #include "platform/posix/dcb_termios.h"
 #include "platform/posix/posix_waitable_event.h"
 #include "platform/posix/termios2_fence.h"
@@ -209,13 +210,17 @@ public:
         if (!tx && !rx) {
             return 0;
         }
-        int queued = 0;
-        const bool counted = rx && ::ioctl(fd_, FIONREAD, &queued) == 0;
-        if (::tcflush(fd_, tx && rx ? TCIOFLUSH : (tx ? TCOFLUSH : TCIFLUSH)) != 0) {
-            return errno;
-        }
-        if (counted) {
-            consumed_ += static_cast<std::uint64_t>(std::max(queued, 0));
+        {
+            // The count and the flush are one step for the event wait's snapshot.
+            std::lock_guard lock(inputCount_);
+            int queued = 0;
+            const bool counted = rx && ::ioctl(fd_, FIONREAD, &queued) == 0;
+            if (::tcflush(fd_, tx && rx ? TCIOFLUSH : (tx ? TCOFLUSH : TCIFLUSH)) != 0) {
+                return errno;
+            }
+            if (counted) {
+                consumed_ += static_cast<std::uint64_t>(std::max(queued, 0));
+            }
         }
         if (tx) {
             txPending_ = false;
@@ -423,13 +428,22 @@ private:
     // bytes the owner leaves unread are not reported again.
     std::uint32_t inputEvents(std::uint32_t mask, bool& lingering) {
         int queued = 0;
-        if (::ioctl(fd_, FIONREAD, &queued) != 0) {
-            // A device that cannot count its input (a character device that is no terminal)
-            // may still poll readable for ever; it is not watched for input any more.
-            inputUncountable_ = true;
-            return 0;
+        std::uint64_t consumed = 0;
+        {
+            // The queue and the bytes taken from it are read as one snapshot: a read landing
+            // between the two would count its bytes twice, and the bytes after it would then
+            // look like nothing new.
+            std::lock_guard lock(inputCount_);
+            if (::ioctl(fd_, FIONREAD, &queued) != 0) {
+                // A device that cannot count its input (a character device that is no
+                // terminal) may still poll readable for ever; it is not watched for input any
+                // more.
+                inputUncountable_ = true;
+                return 0;
+            }
+            consumed = consumed_;
         }
-        const std::uint64_t arrived = consumed_.load() + static_cast<std::uint64_t>(std::max(queued, 0));
+        const std::uint64_t arrived = consumed + static_cast<std::uint64_t>(std::max(queued, 0));
         lingering = queued > 0;
         std::uint32_t events = 0;
         if (arrived > reported_ && (mask & EV_RXCHAR)) {
@@ -504,6 +518,7 @@ private:
 
     IoResult readWaiting(std::span<std::uint8_t> buffer) {
         for (;;) {
+            std::lock_guard lock(inputCount_);
             const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
             if (n > 0) {
                 consumed_ += static_cast<std::uint64_t>(n);
@@ -560,7 +575,10 @@ private:
     std::atomic<bool> txPending_{false};
     std::atomic<bool> waiting_{false};  // the event thread is blocked in poll
     std::atomic<std::uint32_t> pendingErrors_{0};
-    std::atomic<std::uint64_t> consumed_{0};  // bytes taken from the input queue by read or purge
+    // Bytes taken from the input queue by read or purge; with the queue's count under
+    // inputCount_, so that the event wait sees both at one moment.
+    std::mutex inputCount_;
+    std::uint64_t consumed_ = 0;
 
     // The event thread's own.
     std::uint64_t reported_ = 0;
@@ -572,28 +590,6 @@ private:
     bool haveModemLines_ = false;
     int modemLines_ = 0;
 };
-
-std::optional<int> comPortNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 5) {
-        return std::nullopt;
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[i])) != "com"[i]) {
-            return std::nullopt;
-        }
-    }
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
-            return std::nullopt;
-        }
-        n = n * 10 + (name[i] - '0');
-    }
-    if (n < 1 || name[3] == '0') {
-        return std::nullopt;
-    }
-    return n;
-}
 
 std::filesystem::path portsFolder() {
     if (const char* dir = std::getenv("BV3_PORTS_DIR"); dir != nullptr && *dir != '\0') {

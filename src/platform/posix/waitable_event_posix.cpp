@@ -39,7 +39,6 @@ WaitableEvent::~WaitableEvent() {
 }
 
 void WaitableEvent::set() {
-    impl_->maybeSet = true;
     const std::uint64_t one = 1;
     // A full counter (never reached in practice) still leaves the event signalled.
     while (::write(impl_->fd, &one, sizeof one) < 0 && errno == EINTR) {

@@ -4,10 +4,10 @@
 // WriteFile with GetOverlappedResult, WaitCommEvent). Reads and writes share one completion
 // event (the component serialises them); the event wait, which runs on its own thread, has
 // its own.
+#include "platform/com_port_name.h"
 #include "platform/serial_device.h"
 #include "platform/win32/win32_waitable_event.h"
 
-#include <cctype>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -230,25 +230,6 @@ private:
     Handle ioEvent_;
     Handle waitEvent_;
 };
-
-std::optional<int> comPortNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6) {
-        return std::nullopt;
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "com"[i]) {
-            return std::nullopt;
-        }
-    }
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
-            return std::nullopt;
-        }
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 ? std::optional<int>(n) : std::nullopt;
-}
 
 }  // namespace
 

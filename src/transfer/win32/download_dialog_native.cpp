@@ -1,4 +1,4 @@
-#include "transfer/native/download_dialog_native.h"
+#include "transfer/win32/download_dialog_native.h"
 
 #include "transfer/handler_failure.h"
 

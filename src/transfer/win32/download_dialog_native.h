@@ -3,7 +3,7 @@
 // receiver's requests until its end request.
 
 #include "transfer/download_session.h"
-#include "transfer/native/transfer_dialog_native.h"
+#include "transfer/win32/transfer_dialog_native.h"
 
 namespace bv3::transfer::native {
 

@@ -1,4 +1,4 @@
-#include "ui/native/about_box_native.h"
+#include "ui/win32/about_box_native.h"
 
 namespace bv3::ui::native {
 

@@ -1,4 +1,4 @@
-#include "transfer/native/transfer_dialog_native.h"
+#include "transfer/win32/transfer_dialog_native.h"
 
 #include "transfer/port_setup.h"
 #include "ui/colour.h"
@@ -27,7 +27,7 @@ platform::NativeDialogLayout dialogLayout(const std::string& caption, int client
         .fontName = "MS Sans Serif",
         .fontHeight = -11,
         .panel = panel1,
-        .texts = {{label1, "Waiting for Qorda Connection..."}, {label2, "", platform::NativeTextAlign::right}},
+        .texts = {{label1, phaseText(TransferPhase::Waiting)}, {label2, "", platform::NativeTextAlign::right}},
         .picture = progress1,
         .button = bitBtn1,
         .buttonCaption = "Cancel"};
@@ -75,7 +75,7 @@ void TransferDialog::onShow() {
     }
 }
 
-void TransferDialog::showText(StatusLine line, const std::string& text) {
+void TransferDialog::showLine(StatusLine line, const std::string& text) {
     switch (line) {
         case StatusLine::Label1:
             window_.setText(label1Index, text);
@@ -95,7 +95,7 @@ void TransferDialog::showProgress(int percent) {
     progress1_.SetProgress(percent);
 }
 
-void TransferDialog::reportError(const std::string& text) {
+void TransferDialog::reportText(const std::string& text) {
     ui::showErrorBox(text);
 }
 

@@ -7,15 +7,15 @@
 #include "platform/native_dialog.h"
 #include "platform/native_ui_thread.h"
 #include "serial/comm.h"
-#include "transfer/transfer_view.h"
-#include "ui/native/progress_native.h"
+#include "transfer/transfer_texts.h"
+#include "ui/win32/progress_native.h"
 
 #include <cstdint>
 #include <string>
 
 namespace bv3::transfer::native {
 
-class TransferDialog : public TransferView, private platform::NativeDialogEvents {
+class TransferDialog : public TextLinesView, private platform::NativeDialogEvents {
 public:
     // The texts of the window, in the order of its layout.
     static constexpr std::size_t label1Index = 0;
@@ -40,9 +40,8 @@ public:
     int ShowModal();
 
     // TransferView
-    void showText(StatusLine line, const std::string& text) override;
+    void showLine(StatusLine line, const std::string& text) override;
     void showProgress(int percent) override;
-    void reportError(const std::string& text) override;
     // Ends the modal loop (the session's "close the dialog").
     void close() override;
 
@@ -54,6 +53,7 @@ protected:
     // The window timer (only the upload has one).
     virtual void TimerFired() {}
     virtual void setFilePath(const std::string& path) = 0;
+    void reportText(const std::string& text) override;
 
 private:
     void onShow() override;

@@ -3,7 +3,7 @@
 // into a file, driven by the bytes the receiver sends, with a 3000 ms window timer as the
 // watchdog that restarts a stalled block.
 
-#include "transfer/native/transfer_dialog_native.h"
+#include "transfer/win32/transfer_dialog_native.h"
 #include "transfer/upload_session.h"
 
 namespace bv3::transfer::native {
@@ -31,7 +31,7 @@ protected:
 
 private:
     void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    void setEnabled(bool enabled) override;
+    void setWatchdogRunning(bool running) override;
 
     unsigned timer1Interval_ = 3000;
     UploadSession session_;

@@ -1,4 +1,4 @@
-#include "transfer/native/upload_dialog_native.h"
+#include "transfer/win32/upload_dialog_native.h"
 
 #include "transfer/handler_failure.h"
 
@@ -32,7 +32,7 @@ void TfrmUpLoad::BitBtn1Click() {
 
 void TfrmUpLoad::FormClose() {
     // The form is released after its modal call; releasing it closes the port.
-    setEnabled(false);
+    setWatchdogRunning(false);
 }
 
 void TfrmUpLoad::CloseBoxClicked() {
@@ -41,8 +41,8 @@ void TfrmUpLoad::CloseBoxClicked() {
     close();
 }
 
-void TfrmUpLoad::setEnabled(bool enabled) {
-    window().setTimer(enabled, timer1Interval_);
+void TfrmUpLoad::setWatchdogRunning(bool running) {
+    window().setTimer(running, timer1Interval_);
 }
 
 }  // namespace bv3::transfer::native

@@ -1,4 +1,4 @@
-#include "ui/native/progress_native.h"
+#include "ui/win32/progress_native.h"
 
 #include "platform/text_mask.h"
 #include "ui/gauge_picture.h"
