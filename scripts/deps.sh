@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the demo need, from Debian's packages.
 # Idempotent: when everything is present it changes nothing and asks no registry.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libcli11-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev libcli11-dev libgtest-dev libgmock-dev
           libbenchmark-dev gzip lz4 xvfb xauth
           # the package stage: building, checking and installing the Debian packages
           dpkg-dev fakeroot file lintian help2man man-db desktop-file-utils pkgconf binutils)
