@@ -105,6 +105,17 @@ QString withFormatSuffix(const QString& path, const QString& filter) {
     return path + (filter.contains("v3q") ? ".v3q" : ".qnf");
 }
 
+// A number typed into a cell of the TS or antenna table goes into a field of a fixed width;
+// one that does not fit is refused rather than cut, so the receiver never gets a wrapped value.
+template <class Field>
+void assignIfItFits(Field& field, std::uint64_t value) {
+    if (value > std::numeric_limits<Field>::max()) {
+        throw edit::EditError(std::to_string(value) + " does not fit the field (at most " +
+                              std::to_string(std::numeric_limits<Field>::max()) + ")");
+    }
+    field = static_cast<Field>(value);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
@@ -1343,14 +1354,7 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
                 }
                 channeldb::TsRecord ts = db.transportStreams[r];
                 const auto u = static_cast<std::uint64_t>(number);
-                auto set = [&](auto& field) {
-                    using T = std::remove_reference_t<decltype(field)>;
-                    if (u > std::numeric_limits<T>::max()) {
-                        throw edit::EditError(std::to_string(u) + " does not fit the field (at most " +
-                                              std::to_string(std::numeric_limits<T>::max()) + ")");
-                    }
-                    field = static_cast<T>(u);
-                };
+                auto set = [u](auto& field) { assignIfItFits(field, u); };
                 switch (column) {
                 case 1: set(ts.tsWordC); break;
                 case 3: set(ts.tsLongA); break;
@@ -1372,14 +1376,7 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
                 }
                 channeldb::AntennaRecord a = db.antennas[r];
                 const auto u = static_cast<std::uint64_t>(number);
-                auto set = [&](auto& field) {
-                    using T = std::remove_reference_t<decltype(field)>;
-                    if (u > std::numeric_limits<T>::max()) {
-                        throw edit::EditError(std::to_string(u) + " does not fit the field (at most " +
-                                              std::to_string(std::numeric_limits<T>::max()) + ")");
-                    }
-                    field = static_cast<T>(u);
-                };
+                auto set = [u](auto& field) { assignIfItFits(field, u); };
                 switch (column) {
                 case 2: set(a.antLong); break;
                 case 3: set(a.antWordA); break;
