@@ -264,7 +264,7 @@ void MainWindow::buildTabs() {
 }
 
 void MainWindow::buildActions() {
-    struct Spec {
+    struct ActionEntry {
         const char* name;
         const char* text;
         const char* tip;
@@ -273,7 +273,7 @@ void MainWindow::buildActions() {
         QStyle::StandardPixmap icon;
     };
     const QKeySequence none;
-    const Spec specs[] = {
+    const ActionEntry entries[] = {
         {"open", "&Open...", "Open a channel list, a compressed list or a receiver image", QKeySequence::Open,
          &MainWindow::openDialog, QStyle::SP_DialogOpenButton},
         {"save", "&Save", "Save the list (the previous file is kept as .bak)", QKeySequence::Save,
@@ -329,20 +329,20 @@ void MainWindow::buildActions() {
          none, &MainWindow::deleteProvider, QStyle::SP_CustomBase},
         {"showRaw", "Show ra&w columns", "Show the raw service words and bytes", none, nullptr, QStyle::SP_CustomBase},
     };
-    for (const Spec& spec : specs) {
-        auto* a = new QAction(tr(spec.text), this);
-        a->setObjectName(spec.name);
-        a->setToolTip(tr(spec.tip));
-        a->setStatusTip(tr(spec.tip));
-        if (!spec.keys.isEmpty()) {
-            a->setShortcut(spec.keys);
-            a->setToolTip(tr(spec.tip) + " (" + spec.keys.toString(QKeySequence::NativeText) + ")");
+    for (const ActionEntry& entry : entries) {
+        auto* a = new QAction(tr(entry.text), this);
+        a->setObjectName(entry.name);
+        a->setToolTip(tr(entry.tip));
+        a->setStatusTip(tr(entry.tip));
+        if (!entry.keys.isEmpty()) {
+            a->setShortcut(entry.keys);
+            a->setToolTip(tr(entry.tip) + " (" + entry.keys.toString(QKeySequence::NativeText) + ")");
         }
-        if (spec.icon != QStyle::SP_CustomBase) {
-            a->setIcon(style()->standardIcon(spec.icon));
+        if (entry.icon != QStyle::SP_CustomBase) {
+            a->setIcon(style()->standardIcon(entry.icon));
         }
-        if (spec.slot != nullptr) {
-            connect(a, &QAction::triggered, this, spec.slot);
+        if (entry.slot != nullptr) {
+            connect(a, &QAction::triggered, this, entry.slot);
         }
         addAction(a);
     }
