@@ -8,9 +8,10 @@
 #include "serial/comm.h"
 
 // Last: <windows.h> defines the serial event names as macros, which would turn the component's
-// own constants below into numbers; the test uses only the component's.
+// own constants below into numbers (events and DCB flags); the test uses only the component's.
 #include "windows_test_support.h"
 #undef EV_RXCHAR
+#undef DTR_CONTROL_ENABLE
 
 #include <gtest/gtest.h>
 
