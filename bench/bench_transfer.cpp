@@ -7,9 +7,9 @@
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
 #include "transfer/transfer_texts.h"
-#include "transfer/upload_dialog.h"
+#include "transfer/qt/upload_dialog.h"
 #include "transfer/upload_session.h"
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,10 +2,10 @@
 // the port and the file.
 #include "BV3Dll.h"
 #include "platform/manual_ui_thread.h"
-#include "transfer/download_dialog.h"
+#include "transfer/qt/download_dialog.h"
 #include "transfer/notification_reader.h"
-#include "transfer/upload_dialog.h"
-#include "ui/application.h"
+#include "transfer/qt/upload_dialog.h"
+#include "ui/qt/application.h"
 #include "ui/message_box.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "BV3Dll.h"
 #include "sim_process.h"
 #include "stb-sim/receiver_memory.h"
-#include "transfer/upload_dialog.h"
-#include "ui/application.h"
+#include "transfer/qt/upload_dialog.h"
+#include "ui/qt/application.h"
 #include "ui/message_box.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The gradient gauge, pixel by pixel, and the about box.
-#include "ui/about_box.h"
-#include "ui/application.h"
-#include "ui/progress.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/application.h"
+#include "ui/qt/progress.h"
 
 #include <gtest/gtest.h>
 

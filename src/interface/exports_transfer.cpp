@@ -1,10 +1,10 @@
 // UploadData, DownloadData and VYRAbout: modal dialogs; the result is always the cancel result.
 #include "BV3Dll.h"
 #include "interface/export_frame.h"
-#include "transfer/download_dialog.h"
-#include "transfer/upload_dialog.h"
-#include "ui/about_box.h"
-#include "ui/application.h"
+#include "transfer/qt/download_dialog.h"
+#include "transfer/qt/upload_dialog.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/application.h"
 #include "ui/modal_result.h"
 
 #include <string>

@@ -5,9 +5,9 @@
 #include "qdfbuild/qdf_build.h"
 #include "qdfbuild/qdf_build_error.h"
 #include "transfer/transfer_texts.h"
-#include "transfer/download_dialog.h"
+#include "transfer/qt/download_dialog.h"
 #include "transfer/port_setup.h"
-#include "transfer/upload_dialog.h"
+#include "transfer/qt/upload_dialog.h"
 
 #include <QDir>
 #include <QFileInfo>

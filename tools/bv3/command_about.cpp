@@ -1,7 +1,7 @@
 // bv3 about [--screenshot FILE]: shows the library's about box.
 #include "bv3/command_registry.h"
-#include "ui/about_box.h"
-#include "ui/application.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/application.h"
 
 #include <memory>
 

@@ -4,13 +4,13 @@
 #include "bv3/terminal_progress.h"
 #include "platform/manual_ui_thread.h"
 #include "serial/open_failure_hint.h"
-#include "transfer/download_dialog.h"
+#include "transfer/qt/download_dialog.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
 #include "transfer/transfer_texts.h"
-#include "transfer/upload_dialog.h"
+#include "transfer/qt/upload_dialog.h"
 #include "transfer/upload_session.h"
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,8 +1,8 @@
-#include "transfer/transfer_dialog.h"
+#include "transfer/qt/transfer_dialog.h"
 
 #include "platform/qt/qt_ui_thread.h"
 #include "transfer/port_setup.h"
-#include "ui/form_font.h"
+#include "ui/qt/form_font.h"
 #include "ui/message_box.h"
 #include "ui/modal_result.h"
 

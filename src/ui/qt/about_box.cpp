@@ -1,6 +1,6 @@
-#include "ui/about_box.h"
+#include "ui/qt/about_box.h"
 
-#include "ui/form_font.h"
+#include "ui/qt/form_font.h"
 #include "ui/modal_result.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // The default message box where Qt is the toolkit: a real QMessageBox where a display
 // exists, otherwise the text on stderr, because under the offscreen platform nobody could
 // close a modal box.
-#include "ui/application.h"
+#include "ui/qt/application.h"
 #include "ui/default_message_box.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // TfrmUpLoad ("STB to PC"): receives the receiver's memory image into a file, driven by the
 // bytes the receiver sends, with a 3000 ms watchdog that restarts a stalled block.
 
-#include "transfer/transfer_dialog.h"
+#include "transfer/qt/transfer_dialog.h"
 #include "transfer/upload_session.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "ui/progress.h"
+#include "ui/qt/progress.h"
 
 #include "ui/gauge_picture.h"
 

@@ -3,7 +3,7 @@
 // end request.
 
 #include "transfer/download_session.h"
-#include "transfer/transfer_dialog.h"
+#include "transfer/qt/transfer_dialog.h"
 
 namespace bv3::transfer {
 

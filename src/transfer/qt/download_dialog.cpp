@@ -1,4 +1,4 @@
-#include "transfer/download_dialog.h"
+#include "transfer/qt/download_dialog.h"
 #include "transfer/handler_failure.h"
 
 namespace bv3::transfer {

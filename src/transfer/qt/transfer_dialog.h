@@ -5,7 +5,7 @@
 
 #include "serial/comm.h"
 #include "transfer/transfer_texts.h"
-#include "ui/progress.h"
+#include "ui/qt/progress.h"
 
 #include <QDialog>
 #include <QString>

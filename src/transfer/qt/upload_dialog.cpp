@@ -1,4 +1,4 @@
-#include "transfer/upload_dialog.h"
+#include "transfer/qt/upload_dialog.h"
 #include "transfer/handler_failure.h"
 
 #include "ui/modal_result.h"
