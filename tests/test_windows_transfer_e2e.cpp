@@ -246,11 +246,44 @@ protected:
         std::fflush(stdout);
     }
 
+    // Unloads the library the way the editor does as soon as an export has returned; false
+    // when FreeLibrary did not come back within 30 s (a thread of the transfer still holding
+    // the loader lock would hang it for good).
+    bool unloadLibrary() {
+        std::atomic<bool> unloaded{false};
+        std::thread unloader([this, &unloaded] {
+            library_.reset();
+            unloaded = true;
+        });
+        const DWORD start = GetTickCount();
+        while (!unloaded && GetTickCount() - start < 30000) {
+            Sleep(10);
+        }
+        if (!unloaded) {
+            unloader.detach();  // the process is lost; the test reports it and CTest ends it
+            return false;
+        }
+        unloader.join();
+        return true;
+    }
+
     fs::path folder_;
 
 private:
     Module library_;
 };
+
+// The editor unloads the library as soon as an export returns. Whatever threads the transfer
+// started must be gone by then: the port's event thread ends inside the export, so unloading
+// does not wait for it under the loader lock.
+TEST_F(WineTransfer, TheLibraryUnloadsRightAfterATransferCancelledAtOnce) {
+    const fs::path target = folder_ / "unload.raw";
+    DialogOperator person({.caption = "STB to PC", .place = {0, 0}, .cancelAtPercent = 0});
+    transfer(uploadDataOrdinal, com1, target, person);
+    EXPECT_TRUE(person.cancelPressed());
+    EXPECT_TRUE(unloadLibrary()) << "FreeLibrary did not return within 30 s of the transfer";
+    EXPECT_FALSE(fs::exists(target));
+}
 
 TEST_F(WineTransfer, AnUploadCancelledInTheMiddleLeavesNoFileAndTheNextOneCarriesTheWholeMemory) {
     const fs::path target = folder_ / "upload.raw";
