@@ -1,15 +1,5 @@
 # bv3 raw2qnf, qnf2raw and make-upload from the command line: outputs, exit codes, messages.
-# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-
-function(run expected_status)
-  execute_process(COMMAND ${BV3} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
-  endif()
-  set(last_error "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/bv3_script_support.cmake)
 
 function(expect_size path size)
   file(SIZE ${path} actual)

@@ -1,22 +1,5 @@
 # bv3 check from the command line, and the checks run by raw2qnf, qnf2raw, make-upload and qnf2qdf.
-# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-
-function(run expected_status)
-  execute_process(COMMAND ${BV3} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
-  endif()
-  set(last_output "${out}" PARENT_SCOPE)
-  set(last_error "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect text pattern)
-  if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/bv3_script_support.cmake)
 
 # A clean upload passes, with its counts.
 run(0 make-upload ${SAMPLE} ${WORK}/upload.raw --variant 3 --model 4)

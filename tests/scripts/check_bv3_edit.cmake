@@ -1,31 +1,8 @@
 # bv3 edit, reorder and duplicates from the command line: operations applied in order, the
 # refusals (exit 1, nothing written), the dry run, and the kinds of file in and out.
-# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
 # file(READ) gives the lines without their CR, so the patterns below end lines in LF alone, and
 # a list written back gets its CR LF again.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-
-function(run expected_status)
-  execute_process(COMMAND ${BV3} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
-  endif()
-  set(last_output "${out}" PARENT_SCOPE)
-  set(last_error "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect text pattern)
-  if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
-  endif()
-endfunction()
-
-function(expect_missing file)
-  if(EXISTS ${file})
-    message(FATAL_ERROR "${file} was written")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/bv3_script_support.cmake)
 
 # Operations in the order given: a rename, a move of a range, a delete by row, a provider
 # change, a favourite, and the renumbering of the moved list.

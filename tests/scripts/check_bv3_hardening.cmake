@@ -1,29 +1,10 @@
 # bv3 against bad inputs and faults: every case either does its work or fails with a message
 # naming the file and the reason, and never loses or half-writes a user's file.
-# Arguments: BV3 (the tool), SAMPLE (samples/channels.qnf), WORK (a scratch folder).
-cmake_policy(SET CMP0054 NEW)
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-
-# run(STATUS [IN folder] args...): runs bv3, checks the exit status, keeps its output.
-function(run expected_status)
-  set(folder ${WORK})
-  if(ARGV1 STREQUAL "IN")
-    set(folder ${ARGV2})
-    list(REMOVE_AT ARGN 0 1)
-  endif()
-  execute_process(COMMAND ${BV3} ${ARGN} WORKING_DIRECTORY ${folder} RESULT_VARIABLE status
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "bv3 ${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}")
-  endif()
-  # check prints its findings on stdout, the others their failure on stderr.
-  set(last_error "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/bv3_script_support.cmake)
 
 function(expect_message pattern what)
-  if(NOT last_error MATCHES "${pattern}")
-    message(FATAL_ERROR "${what}: the message does not match '${pattern}': ${last_error}")
+  if(NOT last_said MATCHES "${pattern}")
+    message(FATAL_ERROR "${what}: the message does not match '${pattern}': ${last_said}")
   endif()
 endfunction()
 
@@ -161,7 +142,7 @@ endif()
 string(REPEAT "7" 5000 long_value)
 file(WRITE ${WORK}/long.qnf "[BREVORA V3 FILE]\r\n[TS]\r\nx${long_value}\r\n[MENU]\r\n0\r\n")
 run(1 qnf2raw ${WORK}/long.qnf ${WORK}/c.raw ${WORK}/s.raw ${args})
-string(LENGTH "${last_error}" length)
+string(LENGTH "${last_said}" length)
 if(length GREATER 400)
   message(FATAL_ERROR "a long refused line is echoed in full (${length} characters)")
 endif()
