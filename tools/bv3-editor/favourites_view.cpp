@@ -13,39 +13,16 @@
 
 namespace bv3::editor {
 
-FavouriteTableModel::FavouriteTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+FavouriteTableModel::FavouriteTableModel(QObject* parent) : DatabaseTableModel(parent) {}
 
-int FavouriteTableModel::count() const {
-    return db_ != nullptr ? db_->favCount[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)] : 0;
-}
-
-void FavouriteTableModel::setDatabase(const channeldb::ChannelDatabase* db) {
-    beginResetModel();
-    db_ = db;
-    shownRows_ = count();
-    endResetModel();
+int FavouriteTableModel::rowsIn(const channeldb::ChannelDatabase& db) const {
+    return db.favCount[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)];
 }
 
 void FavouriteTableModel::setList(int group, int list) {
-    beginResetModel();
     group_ = group;
     list_ = list;
-    shownRows_ = count();
-    endResetModel();
-}
-
-void FavouriteTableModel::refresh() {
-    if (count() != shownRows_) {
-        beginResetModel();
-        shownRows_ = count();
-        endResetModel();
-    } else if (shownRows_ > 0) {
-        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1));
-    }
-}
-
-int FavouriteTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shownRows_;
+    resetRows();
 }
 
 int FavouriteTableModel::columnCount(const QModelIndex& parent) const {
@@ -53,7 +30,7 @@ int FavouriteTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
-    if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
+    if (!showsRow(index)) {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {
@@ -62,7 +39,7 @@ QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
-    const auto entry = db_->favEntry[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)]
+    const auto entry = database()->favEntry[static_cast<std::size_t>(group_)][static_cast<std::size_t>(list_)]
                                     [static_cast<std::size_t>(index.row())];
     switch (index.column()) {
     case Position:
@@ -71,11 +48,11 @@ QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
         return entry;
     case Service: {
         const auto row = resolver_ ? resolver_(group_, list_, index.row()) : std::nullopt;
-        if (!row || *row >= db_->serviceCount()) {
+        if (!row || *row >= database()->serviceCount()) {
             return role == Qt::ToolTipRole ? tr("The receiver's service number %1 stands for no service of this list").arg(entry)
                                            : tr("(no such service)");
         }
-        const auto& s = db_->services[*row];
+        const auto& s = database()->services[*row];
         const QString name = QString::fromLatin1(s.svcName.data(), static_cast<qsizetype>(s.svcName.size()));
         return role == Qt::ToolTipRole ? tr("Row %1 of the service list").arg(*row) : name;
     }

@@ -3,8 +3,9 @@
 // each one resolves to, and buttons to add the services selected in a service tab, remove
 // and reorder entries. Every change is a request to the main window.
 
-#include <QAbstractTableModel>
 #include <QWidget>
+
+#include "database_table_model.h"
 
 #include <functional>
 #include <optional>
@@ -23,33 +24,28 @@ namespace bv3::editor {
 // it resolves to none.
 using FavouriteResolver = std::function<std::optional<std::size_t>(int group, int list, int position)>;
 
-class FavouriteTableModel final : public QAbstractTableModel {
+class FavouriteTableModel final : public DatabaseTableModel {
     Q_OBJECT
 public:
     enum Column { Position, Entry, Service, ColumnCount };
 
     explicit FavouriteTableModel(QObject* parent = nullptr);
 
-    void setDatabase(const channeldb::ChannelDatabase* db);
     void setResolver(FavouriteResolver resolver) { resolver_ = std::move(resolver); }
     void setList(int group, int list);
     int group() const { return group_; }
     int list() const { return list_; }
-    void refresh();
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    int count() const;
+    int rowsIn(const channeldb::ChannelDatabase& db) const override;
 
-    const channeldb::ChannelDatabase* db_ = nullptr;
     FavouriteResolver resolver_;
     int group_ = 0;
     int list_ = 0;
-    int shownRows_ = 0;
 };
 
 class FavouritesView final : public QWidget {

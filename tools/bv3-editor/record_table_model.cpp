@@ -29,40 +29,18 @@ int servicesWith(const Db& db, std::uint32_t channeldb::ServiceRecord::*field, i
 }  // namespace
 
 RecordTableModel::RecordTableModel(std::function<int(const Db&)> rows, std::vector<RecordColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), rows_(std::move(rows)), columns_(std::move(columns)) {}
-
-void RecordTableModel::setDatabase(const Db* db) {
-    beginResetModel();
-    db_ = db;
-    shownRows_ = db_ != nullptr ? rows_(*db_) : 0;
-    endResetModel();
-}
-
-void RecordTableModel::refresh() {
-    const int rows = db_ != nullptr ? rows_(*db_) : 0;
-    if (rows != shownRows_) {
-        beginResetModel();
-        shownRows_ = rows;
-        endResetModel();
-    } else if (rows > 0) {
-        emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
-    }
-}
-
-int RecordTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shownRows_;
-}
+    : DatabaseTableModel(parent), rows_(std::move(rows)), columns_(std::move(columns)) {}
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
-    if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
+    if (!showsRow(index)) {
         return {};
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
-        return columns_[static_cast<std::size_t>(index.column())].value(*db_, index.row());
+        return columns_[static_cast<std::size_t>(index.column())].value(*database(), index.row());
     }
     return {};
 }

@@ -3,7 +3,7 @@
 // each is a list of columns that read one row of the database. Edits in place become
 // requests, as in the service tables.
 
-#include <QAbstractTableModel>
+#include "database_table_model.h"
 
 #include <functional>
 #include <vector>
@@ -21,16 +21,12 @@ struct RecordColumn {
     bool editable = false;
 };
 
-class RecordTableModel final : public QAbstractTableModel {
+class RecordTableModel final : public DatabaseTableModel {
     Q_OBJECT
 public:
     RecordTableModel(std::function<int(const channeldb::ChannelDatabase&)> rows, std::vector<RecordColumn> columns,
                      QObject* parent = nullptr);
 
-    void setDatabase(const channeldb::ChannelDatabase* db);
-    void refresh();
-
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -41,10 +37,10 @@ signals:
     void editRequested(int row, int column, const QVariant& value);
 
 private:
+    int rowsIn(const channeldb::ChannelDatabase& db) const override { return rows_(db); }
+
     std::function<int(const channeldb::ChannelDatabase&)> rows_;
     std::vector<RecordColumn> columns_;
-    const channeldb::ChannelDatabase* db_ = nullptr;
-    int shownRows_ = 0;
 };
 
 // The tables of the list, each with its columns.

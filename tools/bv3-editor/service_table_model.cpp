@@ -34,48 +34,24 @@ QString transportStreamText(const channeldb::ChannelDatabase& db, std::size_t ts
     return QStringLiteral("%1: %2 / %3").arg(tsIndex).arg(ts.tsLongA).arg(ts.tsLongB);
 }
 
-ServiceTableModel::ServiceTableModel(ServiceKind kind, QObject* parent) : QAbstractTableModel(parent), kind_(kind) {}
-
-void ServiceTableModel::setDatabase(const channeldb::ChannelDatabase* db) {
-    beginResetModel();
-    db_ = db;
-    shownRows_ = count();
-    endResetModel();
-}
-
-void ServiceTableModel::refresh() {
-    if (count() != shownRows_) {
-        beginResetModel();
-        shownRows_ = count();
-        endResetModel();
-    } else if (shownRows_ > 0) {
-        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1));
-    }
-}
+ServiceTableModel::ServiceTableModel(ServiceKind kind, QObject* parent) : DatabaseTableModel(parent), kind_(kind) {}
 
 void ServiceTableModel::setMarks(QHash<std::size_t, RowMark> marks) {
     if (marks.isEmpty() && marks_.isEmpty()) {
         return;
     }
     marks_ = std::move(marks);
-    if (shownRows_ > 0) {
-        emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1), {Qt::BackgroundRole, Qt::ToolTipRole});
+    if (shownRows() > 0) {
+        emit dataChanged(index(0, 0), index(shownRows() - 1, ColumnCount - 1), {Qt::BackgroundRole, Qt::ToolTipRole});
     }
 }
 
-int ServiceTableModel::count() const {
-    if (db_ == nullptr) {
-        return 0;
-    }
-    return kind_ == ServiceKind::Video ? db_->videoCount : db_->audioCount;
+int ServiceTableModel::rowsIn(const channeldb::ChannelDatabase& db) const {
+    return kind_ == ServiceKind::Video ? db.videoCount : db.audioCount;
 }
 
 std::size_t ServiceTableModel::firstRow() const {
-    return (kind_ == ServiceKind::Audio && db_ != nullptr) ? db_->videoCount : 0;
-}
-
-int ServiceTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shownRows_;
+    return (kind_ == ServiceKind::Audio && database() != nullptr) ? database()->videoCount : 0;
 }
 
 int ServiceTableModel::columnCount(const QModelIndex& parent) const {
@@ -83,13 +59,13 @@ int ServiceTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
-    if (db_ == nullptr || !index.isValid() || index.row() >= shownRows_) {
+    if (!showsRow(index)) {
         return {};
     }
-    const auto& s = db_->services[absoluteRow(index.row())];
+    const auto& s = database()->services[absoluteRow(index.row())];
     if (role == filterRole) {
-        return latin(s.svcName) + '\n' + providerText(*db_, s.providerIndex) + '\n' +
-               transportStreamText(*db_, s.tsIndex);
+        return latin(s.svcName) + '\n' + providerText(*database(), s.providerIndex) + '\n' +
+               transportStreamText(*database(), s.tsIndex);
     }
     if (role == Qt::CheckStateRole) {
         switch (index.column()) {
@@ -129,9 +105,9 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
     case Name:
         return latin(s.svcName);
     case Provider:
-        return providerText(*db_, s.providerIndex);
+        return providerText(*database(), s.providerIndex);
     case TransportStream:
-        return transportStreamText(*db_, s.tsIndex);
+        return transportStreamText(*database(), s.tsIndex);
     case Value:
         return s.svcNibble;
     case WordA:
@@ -239,7 +215,7 @@ QMimeData* ServiceTableModel::mimeData(const QModelIndexList& indexes) const {
 }
 
 bool ServiceTableModel::decode(const QMimeData* data, QList<std::size_t>* rows) const {
-    if (data == nullptr || !data->hasFormat(QString::fromLatin1(serviceRowsMimeType)) || db_ == nullptr) {
+    if (data == nullptr || !data->hasFormat(QString::fromLatin1(serviceRowsMimeType)) || database() == nullptr) {
         return false;
     }
     QDataStream in(data->data(QString::fromLatin1(serviceRowsMimeType)));
@@ -251,7 +227,7 @@ bool ServiceTableModel::decode(const QMimeData* data, QList<std::size_t>* rows) 
         return false;
     }
     const std::size_t first = firstRow();
-    const std::size_t end = first + static_cast<std::size_t>(count());
+    const std::size_t end = first + static_cast<std::size_t>(rowsIn(*database()));
     for (qint32 i = 0; i < n; ++i) {
         quint32 row = 0;
         in >> row;

@@ -3,9 +3,10 @@
 // and turns what a person does in the view (an edit in place, a drop) into requests; the main
 // window hands them to the editing core, which alone changes the list.
 
-#include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
+
+#include "database_table_model.h"
 
 #include <cstddef>
 
@@ -20,7 +21,7 @@ enum class ServiceKind { Video = 0, Audio = 1 };
 // The drag payload: the kind, then the absolute rows (video rows first, then audio rows).
 inline constexpr char serviceRowsMimeType[] = "application/x-bv3-service-rows";
 
-class ServiceTableModel final : public QAbstractTableModel {
+class ServiceTableModel final : public DatabaseTableModel {
     Q_OBJECT
 public:
     enum Column {
@@ -49,10 +50,6 @@ public:
     explicit ServiceTableModel(ServiceKind kind, QObject* parent = nullptr);
 
     ServiceKind kind() const { return kind_; }
-    // The list shown; nullptr for none. refresh() after every change of it.
-    void setDatabase(const channeldb::ChannelDatabase* db);
-    // Tells the views the list changed: row count changes reset, others repaint.
-    void refresh();
     // The findings about services, by absolute row: the rows are tinted and carry the text.
     struct RowMark {
         bool error = false;
@@ -64,7 +61,6 @@ public:
     std::size_t firstRow() const;
     std::size_t absoluteRow(int tableRow) const { return firstRow() + static_cast<std::size_t>(tableRow); }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -91,12 +87,10 @@ signals:
     void moveRequested(const QList<std::size_t>& absoluteRows, int position);
 
 private:
-    int count() const;
+    int rowsIn(const channeldb::ChannelDatabase& db) const override;
     bool decode(const QMimeData* data, QList<std::size_t>* rows) const;
 
     ServiceKind kind_;
-    const channeldb::ChannelDatabase* db_ = nullptr;
-    int shownRows_ = 0;
     QHash<std::size_t, RowMark> marks_;
 };
 
