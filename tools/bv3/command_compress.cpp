@@ -33,13 +33,7 @@ void run(const CompressOptions& options) {
     component.SetOutputFile(options.output);
     component.SetCompressMode(modeNamed(options.mode));
     component.SetThreshold(static_cast<std::int32_t>(options.threshold));
-    try {
-        component.Compress();
-    } catch (const bv3::compress::ELzrw1Exception& failure) {
-        throw bv3::cli::CommandFailure(bv3::cli::withSystemReason(failure));
-    } catch (const std::exception& failure) {
-        throw bv3::cli::CommandFailure(failure.what());
-    }
+    bv3::cli::runCompressorOperation([&component] { component.Compress(); });
     progress.Finish();
 }
 

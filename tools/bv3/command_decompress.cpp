@@ -19,13 +19,7 @@ void run(const DecompressOptions& options) {
     bv3::cli::CompressProgress progress(component, options.input);
     component.SetInputFile(options.input);
     component.SetOutputFile(options.output);
-    try {
-        component.Decompress();
-    } catch (const bv3::compress::ELzrw1Exception& failure) {
-        throw bv3::cli::CommandFailure(bv3::cli::withSystemReason(failure));
-    } catch (const std::exception& failure) {
-        throw bv3::cli::CommandFailure(failure.what());
-    }
+    bv3::cli::runCompressorOperation([&component] { component.Decompress(); });
     progress.Finish();
 }
 

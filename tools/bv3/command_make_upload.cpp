@@ -16,8 +16,7 @@ namespace {
 struct MakeUploadOptions {
     std::string qnfPath;
     std::string rawPath;
-    std::uint32_t configVariant = 0;
-    std::uint32_t modelCode = 0;
+    bv3::cli::ReceiverLayout layout;
     bool allowEmpty = false;
 };
 
@@ -27,16 +26,13 @@ void install(CLI::App& app) {
         app.add_subcommand("make-upload", "Write the raw image an upload from a receiver holding a QNF list leaves");
     command->add_option("QNF", options->qnfPath, "QNF channel list to read")->required();
     command->add_option("RAW", options->rawPath, "raw image file to write (401408 bytes)")->required();
-    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
-        ->required();
-    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
-    command->add_flag("--allow-empty", options->allowEmpty,
-                      "accept a list without services (its images empty the receiver)");
+    bv3::cli::addReceiverLayoutOptions(*command, options->layout);
+    bv3::cli::addAllowEmptyFlag(*command, options->allowEmpty);
     command->callback([options] {
         bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->rawPath);
         const auto db = bv3::cli::readChannelList(options->qnfPath, options->allowEmpty);
-        const auto variant = static_cast<std::uint8_t>(options->configVariant);
-        const auto model = static_cast<std::uint8_t>(options->modelCode);
+        const auto variant = options->layout.variant();
+        const auto model = options->layout.model();
         bv3::cli::refuseUnrepresentableList(options->qnfPath, model);
         const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);
         const auto image = bv3::channeldb::composeUploadedImage(images.config, images.service, model);

@@ -25,8 +25,7 @@ struct Qnf2RawOptions {
     std::string qnfPath;
     std::string configPath;
     std::string servicePath;
-    std::uint32_t configVariant = 0;
-    std::uint32_t modelCode = 0;
+    bv3::cli::ReceiverLayout layout;
     bool allowEmpty = false;
 };
 
@@ -36,11 +35,8 @@ void install(CLI::App& app) {
     command->add_option("QNF", options->qnfPath, "QNF channel list to read")->required();
     command->add_option("CONFIG", options->configPath, "configuration image to write (8192 bytes)")->required();
     command->add_option("SERVICE", options->servicePath, "service image to write")->required();
-    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
-        ->required();
-    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
-    command->add_flag("--allow-empty", options->allowEmpty,
-                      "accept a list without services (its images empty the receiver)");
+    bv3::cli::addReceiverLayoutOptions(*command, options->layout);
+    bv3::cli::addAllowEmptyFlag(*command, options->allowEmpty);
     command->callback([options] {
         bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->configPath);
         bv3::safewrite::refuseOutputThatIsInput(options->qnfPath, options->servicePath);
@@ -49,8 +45,8 @@ void install(CLI::App& app) {
                                            "': the service image would replace the configuration image");
         }
         const auto db = bv3::cli::readChannelList(options->qnfPath, options->allowEmpty);
-        const auto variant = static_cast<std::uint8_t>(options->configVariant);
-        const auto model = static_cast<std::uint8_t>(options->modelCode);
+        const auto variant = options->layout.variant();
+        const auto model = options->layout.model();
         bv3::cli::refuseUnrepresentableList(options->qnfPath, model);
         // Both images are laid out before either is written: a refused list writes nothing.
         const auto images = bv3::cli::layOutChannelList(*db, options->qnfPath, variant, model);

@@ -11,8 +11,7 @@ namespace {
 struct Raw2QnfOptions {
     std::string rawPath;
     std::string qnfPath;
-    std::uint32_t configVariant = 0;
-    std::uint32_t modelCode = 0;
+    bv3::cli::ReceiverLayout layout;
 };
 
 void install(CLI::App& app) {
@@ -20,14 +19,12 @@ void install(CLI::App& app) {
     CLI::App* command = app.add_subcommand("raw2qnf", "Convert a raw image uploaded from the receiver to a QNF list");
     command->add_option("RAW", options->rawPath, "raw image file as an upload left it")->required();
     command->add_option("QNF", options->qnfPath, "QNF channel list to write")->required();
-    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration variant (0..255)", 0xFF)
-        ->required();
-    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0..5)", 5)->required();
+    bv3::cli::addReceiverLayoutOptions(*command, options->layout);
     command->callback([options] {
-        bv3::channeldb::rawToQnf(options->rawPath, options->qnfPath, static_cast<std::uint8_t>(options->configVariant),
-                                 static_cast<std::uint8_t>(options->modelCode));
-        bv3::cli::warnIfImageDamaged(options->rawPath, static_cast<std::uint8_t>(options->configVariant),
-                                     static_cast<std::uint8_t>(options->modelCode));
+        bv3::channeldb::rawToQnf(options->rawPath, options->qnfPath, options->layout.variant(),
+                                 options->layout.model());
+        bv3::cli::warnIfImageDamaged(options->rawPath, options->layout.variant(),
+                                     options->layout.model());
         std::cout << "wrote " << options->qnfPath << '\n';
     });
 }

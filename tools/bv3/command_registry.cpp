@@ -53,4 +53,13 @@ CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::ui
         ->type_name("N");
 }
 
+void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout) {
+    addNumberOption(command, "--variant", layout.configVariant, "configuration variant (0..255)", 0xFF)->required();
+    addNumberOption(command, "--model", layout.modelCode, "receiver model code (0..5)", 5)->required();
+}
+
+void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty) {
+    command.add_flag("--allow-empty", allowEmpty, "accept a list without services (its images empty the receiver)");
+}
+
 }  // namespace bv3::cli

@@ -33,4 +33,17 @@ std::uint32_t parseNumber(const std::string& text, const std::string& what, std:
 CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::uint32_t& target,
                              const std::string& description, std::uint32_t max = 0xFFFFFFFFu);
 
+// The layout of a receiver's images: the configuration variant and the model code.
+struct ReceiverLayout {
+    std::uint32_t configVariant = 0;
+    std::uint32_t modelCode = 0;
+    std::uint8_t variant() const { return static_cast<std::uint8_t>(configVariant); }
+    std::uint8_t model() const { return static_cast<std::uint8_t>(modelCode); }
+};
+
+// Adds the required --variant and --model options of the commands that read or write images.
+void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout);
+// Adds --allow-empty: accept a list without services, whose images would empty the receiver.
+void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty);
+
 }  // namespace bv3::cli
