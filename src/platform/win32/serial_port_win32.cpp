@@ -1,11 +1,10 @@
-// The Windows communications API behind SerialDevice: the port is opened with CreateFileA for
-// overlapped I/O, and every operation is the driver call of the same name (GetCommState,
-// SetCommState, SetCommTimeouts, SetupComm, SetCommMask, ClearCommError, PurgeComm, ReadFile,
-// WriteFile with GetOverlappedResult, WaitCommEvent). Reads and writes share one completion
-// event (the component serialises them); the event wait, which runs on its own thread, has
-// its own.
+// The serial port over the Windows communications API: the port is opened with CreateFileA for
+// overlapped I/O; the line settings are the driver's DCB (GetCommState/SetCommState), the
+// wait is WaitCommEvent, the status snapshot is ClearCommError, which hands back the error
+// word and the input count from one call. Reads and writes share one completion event (the
+// owner serialises them); the wait, which runs on its own thread, has its own.
 #include "platform/com_port_name.h"
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
 #include "platform/win32/win32_waitable_event.h"
 
 #include <chrono>
@@ -33,111 +32,192 @@ Handle manualResetEvent() {
     return Handle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 }
 
-// The driver's DCB keeps the flag word as bit fields in the same order as dcbflag.
-void toDriver(const Dcb& in, DCB& out) {
-    const auto has = [&](std::uint32_t bit) { return (in.Flags & bit) != 0 ? 1u : 0u; };
-    out.BaudRate = in.BaudRate;
-    out.fBinary = has(dcbflag::fBinary);
-    out.fParity = has(dcbflag::fParity);
-    out.fOutxCtsFlow = has(dcbflag::fOutxCtsFlow);
-    out.fOutxDsrFlow = has(dcbflag::fOutxDsrFlow);
-    out.fDtrControl = (in.Flags & dcbflag::fDtrControlMask) >> 4;
-    out.fDsrSensitivity = has(dcbflag::fDsrSensitivity);
-    out.fTXContinueOnXoff = has(dcbflag::fTXContinueOnXoff);
-    out.fOutX = has(dcbflag::fOutX);
-    out.fInX = has(dcbflag::fInX);
-    out.fErrorChar = has(dcbflag::fErrorChar);
-    out.fNull = has(dcbflag::fNull);
-    out.fRtsControl = (in.Flags & dcbflag::fRtsControlMask) >> 12;
-    out.fAbortOnError = has(dcbflag::fAbortOnError);
-    out.XonLim = in.XonLim;
-    out.XoffLim = in.XoffLim;
-    out.ByteSize = in.ByteSize;
-    out.Parity = in.Parity;
-    out.StopBits = in.StopBits;
-    out.XonChar = static_cast<char>(in.XonChar);
-    out.XoffChar = static_cast<char>(in.XoffChar);
-    out.ErrorChar = static_cast<char>(in.ErrorChar);
-    out.EofChar = static_cast<char>(in.EofChar);
-    out.EvtChar = static_cast<char>(in.EvtChar);
+// The driver's two-bit DTR and RTS fields hold the LineControl members in their order:
+// DTR_CONTROL_DISABLE/ENABLE/HANDSHAKE, RTS_CONTROL_DISABLE/ENABLE/HANDSHAKE/TOGGLE.
+DWORD controlField(LineControl control) {
+    return static_cast<DWORD>(control) & 3u;
 }
 
-void fromDriver(const DCB& in, Dcb& out) {
-    const auto bit = [](unsigned value, std::uint32_t flag) { return value != 0 ? flag : 0u; };
-    out.BaudRate = in.BaudRate;
-    out.Flags = bit(in.fBinary, dcbflag::fBinary) | bit(in.fParity, dcbflag::fParity) |
-                bit(in.fOutxCtsFlow, dcbflag::fOutxCtsFlow) | bit(in.fOutxDsrFlow, dcbflag::fOutxDsrFlow) |
-                (static_cast<std::uint32_t>(in.fDtrControl) << 4) | bit(in.fDsrSensitivity, dcbflag::fDsrSensitivity) |
-                bit(in.fTXContinueOnXoff, dcbflag::fTXContinueOnXoff) | bit(in.fOutX, dcbflag::fOutX) |
-                bit(in.fInX, dcbflag::fInX) | bit(in.fErrorChar, dcbflag::fErrorChar) | bit(in.fNull, dcbflag::fNull) |
-                (static_cast<std::uint32_t>(in.fRtsControl) << 12) | bit(in.fAbortOnError, dcbflag::fAbortOnError);
-    out.XonLim = in.XonLim;
-    out.XoffLim = in.XoffLim;
-    out.ByteSize = in.ByteSize;
-    out.Parity = in.Parity;
-    out.StopBits = in.StopBits;
-    out.XonChar = static_cast<std::uint8_t>(in.XonChar);
-    out.XoffChar = static_cast<std::uint8_t>(in.XoffChar);
-    out.ErrorChar = static_cast<std::uint8_t>(in.ErrorChar);
-    out.EofChar = static_cast<std::uint8_t>(in.EofChar);
-    out.EvtChar = static_cast<std::uint8_t>(in.EvtChar);
+LineControl lineControl(DWORD field) {
+    static constexpr LineControl controls[] = {LineControl::off, LineControl::on, LineControl::handshake,
+                                               LineControl::toggle};
+    return controls[field & 3u];
 }
 
-class Win32SerialDevice final : public SerialDevice {
+// Every field of `in` into the driver's block; the driver's own fields (its length, reserved
+// words) stay as GetCommState left them.
+void toDriver(const LineSettings& in, DCB& out) {
+    out.BaudRate = in.baudRate;
+    out.fBinary = TRUE;  // the driver carries no other mode
+    out.fParity = in.checkParity ? 1 : 0;
+    out.fOutxCtsFlow = in.ctsGatesOutput ? 1 : 0;
+    out.fOutxDsrFlow = in.dsrGatesOutput ? 1 : 0;
+    out.fDtrControl = controlField(in.dtr);
+    out.fDsrSensitivity = in.dsrGatesInput ? 1 : 0;
+    out.fTXContinueOnXoff = in.sendAfterXoff ? 1 : 0;
+    out.fOutX = in.xonXoffOutput ? 1 : 0;
+    out.fInX = in.xonXoffInput ? 1 : 0;
+    out.fErrorChar = in.replaceErrorBytes ? 1 : 0;
+    out.fNull = in.discardNulls ? 1 : 0;
+    out.fRtsControl = controlField(in.rts);
+    out.fAbortOnError = in.stopOnError ? 1 : 0;
+    out.XonLim = in.xonLimit;
+    out.XoffLim = in.xoffLimit;
+    out.ByteSize = in.dataBits;
+    out.Parity = static_cast<BYTE>(in.parity);      // NOPARITY, ODDPARITY, EVENPARITY, MARK, SPACE
+    out.StopBits = static_cast<BYTE>(in.stopBits);  // ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS
+    out.XonChar = static_cast<char>(in.xonChar);
+    out.XoffChar = static_cast<char>(in.xoffChar);
+    out.ErrorChar = static_cast<char>(in.errorChar);
+    out.EofChar = static_cast<char>(in.eofChar);
+    out.EvtChar = static_cast<char>(in.eventChar);
+}
+
+LineSettings fromDriver(const DCB& in) {
+    LineSettings out;
+    out.baudRate = in.BaudRate;
+    out.dataBits = in.ByteSize;
+    out.parity = in.Parity <= SPACEPARITY ? static_cast<Parity>(in.Parity) : Parity::none;
+    out.stopBits = in.StopBits <= TWOSTOPBITS ? static_cast<StopBits>(in.StopBits) : StopBits::one;
+    out.checkParity = in.fParity != 0;
+    out.ctsGatesOutput = in.fOutxCtsFlow != 0;
+    out.dsrGatesOutput = in.fOutxDsrFlow != 0;
+    out.dtr = lineControl(in.fDtrControl);
+    out.rts = lineControl(in.fRtsControl);
+    out.xonXoffOutput = in.fOutX != 0;
+    out.xonXoffInput = in.fInX != 0;
+    out.sendAfterXoff = in.fTXContinueOnXoff != 0;
+    out.xonChar = static_cast<std::uint8_t>(in.XonChar);
+    out.xoffChar = static_cast<std::uint8_t>(in.XoffChar);
+    out.xonLimit = in.XonLim;
+    out.xoffLimit = in.XoffLim;
+    out.dsrGatesInput = in.fDsrSensitivity != 0;
+    out.replaceErrorBytes = in.fErrorChar != 0;
+    out.errorChar = static_cast<std::uint8_t>(in.ErrorChar);
+    out.discardNulls = in.fNull != 0;
+    out.stopOnError = in.fAbortOnError != 0;
+    out.eofChar = static_cast<std::uint8_t>(in.EofChar);
+    out.eventChar = static_cast<std::uint8_t>(in.EvtChar);
+    return out;
+}
+
+struct EventBit {
+    PortEvent event;
+    DWORD bit;
+};
+
+constexpr EventBit eventBits[] = {
+    {PortEvent::inputAvailable, EV_RXCHAR}, {PortEvent::eventCharReceived, EV_RXFLAG},
+    {PortEvent::outputDrained, EV_TXEMPTY}, {PortEvent::ctsChanged, EV_CTS},
+    {PortEvent::dsrChanged, EV_DSR},        {PortEvent::carrierChanged, EV_RLSD},
+    {PortEvent::breakDetected, EV_BREAK},   {PortEvent::lineError, EV_ERR},
+    {PortEvent::ringIndicator, EV_RING},
+};
+
+// The driver reports a device gone bad as a line error (EV_ERR with CE_IOE): a hang-up has
+// no event of its own here.
+DWORD driverMask(PortEvents events) {
+    DWORD mask = 0;
+    for (const EventBit& e : eventBits) {
+        if (events.has(e.event)) {
+            mask |= e.bit;
+        }
+    }
+    if (events.has(PortEvent::hangUp)) {
+        mask |= EV_ERR;
+    }
+    return mask;
+}
+
+PortEvents portEvents(DWORD mask) {
+    PortEvents events;
+    for (const EventBit& e : eventBits) {
+        if ((mask & e.bit) != 0) {
+            events |= e.event;
+        }
+    }
+    return events;
+}
+
+LineErrors lineErrors(DWORD errors) {
+    struct ErrorBit {
+        DWORD bit;
+        LineError error;
+    };
+    static constexpr ErrorBit bits[] = {
+        {CE_RXOVER, LineError::inputOverflow}, {CE_OVERRUN, LineError::overrun},
+        {CE_RXPARITY, LineError::parity},      {CE_FRAME, LineError::framing},
+        {CE_BREAK, LineError::breakCondition}, {CE_TXFULL, LineError::outputOverflow},
+        {CE_IOE, LineError::deviceFailure},    {CE_MODE, LineError::unsupportedMode},
+    };
+    LineErrors out;
+    for (const ErrorBit& e : bits) {
+        if ((errors & e.bit) != 0) {
+            out |= e.error;
+        }
+    }
+    return out;
+}
+
+class Win32SerialPort final : public SerialPort {
 public:
-    explicit Win32SerialDevice(Handle port)
+    explicit Win32SerialPort(Handle port)
         : port_(std::move(port)), ioEvent_(manualResetEvent()), waitEvent_(manualResetEvent()) {
         if (ioEvent_ == nullptr || waitEvent_ == nullptr) {
             throw SerialOpenFailure("event object", lastError(), false);
         }
     }
 
-    int getState(Dcb& dcb) override {
+    int readSettings(LineSettings& settings) override {
         DCB driver{};
         driver.DCBlength = sizeof driver;
         if (!GetCommState(port_.get(), &driver)) {
             return lastError();
         }
-        fromDriver(driver, dcb);
+        settings = fromDriver(driver);
         return 0;
     }
 
-    int setState(const Dcb& dcb) override {
+    int applySettings(const LineSettings& settings) override {
         DCB driver{};
         driver.DCBlength = sizeof driver;
         if (!GetCommState(port_.get(), &driver)) {
             return lastError();
         }
-        toDriver(dcb, driver);
+        toDriver(settings, driver);
         return SetCommState(port_.get(), &driver) ? 0 : lastError();
     }
 
-    int setTimeouts(const CommTimeouts& timeouts) override {
-        COMMTIMEOUTS driver{timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
-                            timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
-                            timeouts.WriteTotalTimeoutConstant};
-        return SetCommTimeouts(port_.get(), &driver) ? 0 : lastError();
+    int setQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) override {
+        return SetupComm(port_.get(), inputBytes, outputBytes) ? 0 : lastError();
     }
 
-    int setupQueues(std::int32_t inQueue, std::int32_t outQueue) override {
-        return SetupComm(port_.get(), static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue)) ? 0 : lastError();
-    }
+    int watch(PortEvents events) override { return SetCommMask(port_.get(), driverMask(events)) ? 0 : lastError(); }
 
-    int setCommMask(std::uint32_t mask) override { return SetCommMask(port_.get(), mask) ? 0 : lastError(); }
-
-    int clearError(CommStatus& status) override {
+    int takeStatus(PortStatus& status) override {
         DWORD errors = 0;
         COMSTAT stat{};
         if (!ClearCommError(port_.get(), &errors, &stat)) {
             return lastError();
         }
-        status.errors = errors;
-        status.inQueue = stat.cbInQue;
+        status.errors = lineErrors(errors);
+        status.inputCount = stat.cbInQue;
         return 0;
     }
 
-    int purge(std::uint32_t flags) override { return PurgeComm(port_.get(), flags) ? 0 : lastError(); }
+    int purge(PortQueues queues) override {
+        DWORD flags = 0;
+        if (queues != PortQueues::output) {
+            flags |= PURGE_RXABORT | PURGE_RXCLEAR;
+        }
+        if (queues != PortQueues::input) {
+            flags |= PURGE_TXABORT | PURGE_TXCLEAR;
+        }
+        return PurgeComm(port_.get(), flags) ? 0 : lastError();
+    }
 
+    // The port's time-outs (set at open) make the driver complete a read at once with what
+    // waits; the deadline bounds the wait for that completion.
     IoResult read(std::span<std::uint8_t> buffer, std::int32_t timeoutMs) override {
         OVERLAPPED overlapped = freshOverlapped(ioEvent_.get());
         DWORD count = 0;
@@ -168,36 +248,46 @@ public:
         }
     }
 
-    WaitResult waitCommEvent(WaitableEvent& wake) override {
+    WaitResult wait(WaitableEvent& cancel) override {
         OVERLAPPED overlapped = freshOverlapped(waitEvent_.get());
         DWORD mask = 0;
         if (WaitCommEvent(port_.get(), &mask, &overlapped)) {
-            return {WaitResult::Status::events, mask, 0};
+            return reported(mask);
         }
         if (GetLastError() != ERROR_IO_PENDING) {
-            return {WaitResult::Status::failed, 0, lastError()};
+            return {WaitResult::Status::failed, {}, lastError()};
         }
-        const HANDLE handles[2] = {waitEvent_.get(), wake.impl().handle};
+        const HANDLE handles[2] = {waitEvent_.get(), cancel.impl().handle};
         const DWORD which = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         DWORD ignored = 0;
         if (which == WAIT_OBJECT_0) {
             if (!GetOverlappedResult(port_.get(), &overlapped, &ignored, FALSE)) {
-                return {WaitResult::Status::failed, 0, lastError()};
+                return {WaitResult::Status::failed, {}, lastError()};
             }
-            return {WaitResult::Status::events, mask, 0};
+            return reported(mask);
         }
-        // Woken (or the wait itself failed): the pending wait must end before `mask` and
+        // Cancelled (or the wait itself failed): the pending wait must end before `mask` and
         // `overlapped` go out of scope. CancelIo ends this thread's pending operations.
         const int error = which == WAIT_OBJECT_0 + 1 ? 0 : lastError();
         CancelIo(port_.get());
         GetOverlappedResult(port_.get(), &overlapped, &ignored, TRUE);
         if (error != 0) {
-            return {WaitResult::Status::failed, 0, error};
+            return {WaitResult::Status::failed, {}, error};
         }
-        return {WaitResult::Status::woken, 0, 0};
+        return {WaitResult::Status::cancelled, {}, 0};
     }
 
 private:
+    // The driver also ends a wait with an empty mask (SetCommMask while waiting): nothing
+    // happened, which the owner hears as a cancelled wait and simply waits again.
+    static WaitResult reported(DWORD mask) {
+        const PortEvents events = portEvents(mask);
+        if (events.empty()) {
+            return {WaitResult::Status::cancelled, {}, 0};
+        }
+        return {WaitResult::Status::events, events, 0};
+    }
+
     static OVERLAPPED freshOverlapped(HANDLE event) {
         ResetEvent(event);
         OVERLAPPED overlapped{};
@@ -243,7 +333,7 @@ std::string resolveDeviceName(const std::string& name) {
     return name;
 }
 
-std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name) {
+std::unique_ptr<SerialPort> openSerialPort(const std::string& name) {
     const std::string path = resolveDeviceName(name);
     // Exclusive (no sharing), existing device, overlapped so that the event wait and the
     // reads and writes can be outstanding at once.
@@ -256,7 +346,13 @@ std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name) {
     if (GetFileType(port.get()) != FILE_TYPE_CHAR) {
         throw SerialOpenFailure(path, -1, true);
     }
-    return std::make_unique<Win32SerialDevice>(std::move(port));
+    // Reads return at once with what waits; the driver sets no limit on writes (the owner's
+    // deadline does).
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+    if (!SetCommTimeouts(port.get(), &timeouts)) {
+        throw SerialOpenFailure(path, lastError(), false);
+    }
+    return std::make_unique<Win32SerialPort>(std::move(port));
 }
 
 }  // namespace bv3::platform
