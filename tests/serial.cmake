@@ -8,6 +8,7 @@ bv3_add_test_suite(NAME test_serial LABELS unit QUIET
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_component.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_line.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_events.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_translation.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_ui_thread.cpp
                    LIBS bv3::serial util)
 

@@ -8,101 +8,94 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
 #include "platform/waitable_event.h"
 #include "serial/comm.h"
+#include "serial/comm_line_translation.h"
 
 namespace bv3::serial::testing {
 
 struct FakeScript {
-    int setStateError = 0;
-    int timeoutsError = 0;
+    int applyError = 0;
     int queuesError = 0;
     platform::IoResult readResult;
     platform::IoResult writeResult;
-    platform::CommStatus status;
-    std::uint32_t repeatMask = 0;  // reported by every wait when not 0
-    bool failWaits = false;        // every wait fails at once
+    platform::PortStatus status;
+    platform::PortEvents repeatEvents;  // reported by every wait when not empty
+    bool failWaits = false;             // every wait fails at once
     std::atomic<int> waits{0};
-    platform::Dcb reported;  // what the device reports before the first write of the block
+    Dcb reported;  // the line the device has at Open, as the component records it
 
     std::mutex mutex;
-    std::deque<std::uint32_t> masks;  // reported one per wait, then the wait blocks
-    std::uint32_t commMask = 0;
+    std::deque<platform::PortEvents> events;  // reported one per wait, then the wait blocks
+    platform::PortEvents watched;
     int purges = 0;
-    std::uint32_t purgeFlags = 0;
+    platform::PortQueues purged = platform::PortQueues::both;
 
+    // Queues one wait's report, given as the component's EV_ bits.
     void push(std::uint32_t mask) {
         std::lock_guard lock(mutex);
-        masks.push_back(mask);
+        events.push_back(portEventsOf(mask));
     }
 };
 
-class FakeDevice : public platform::SerialDevice {
+class FakeDevice : public platform::SerialPort {
 public:
-    explicit FakeDevice(std::shared_ptr<FakeScript> script) : script_(std::move(script)), state_(script_->reported) {}
+    explicit FakeDevice(std::shared_ptr<FakeScript> script) : script_(std::move(script)) {}
 
-    int getState(platform::Dcb& dcb) override {
-        dcb = state_;
+    int readSettings(platform::LineSettings& settings) override {
+        settings = lineSettingsOf(script_->reported);
         return 0;
     }
-    int setState(const platform::Dcb& dcb) override {
-        if (script_->setStateError != 0) {
-            return script_->setStateError;
-        }
-        state_ = dcb;
-        return 0;
-    }
-    int setTimeouts(const platform::CommTimeouts&) override { return script_->timeoutsError; }
-    int setupQueues(std::int32_t, std::int32_t) override { return script_->queuesError; }
-    int setCommMask(std::uint32_t mask) override {
+    int applySettings(const platform::LineSettings&) override { return script_->applyError; }
+    int setQueueSizes(std::uint32_t, std::uint32_t) override { return script_->queuesError; }
+    int watch(platform::PortEvents events) override {
         std::lock_guard lock(script_->mutex);
-        script_->commMask = mask;
+        script_->watched = events;
         return 0;
     }
-    int clearError(platform::CommStatus& status) override {
+    int takeStatus(platform::PortStatus& status) override {
         status = script_->status;
         return 0;
     }
-    int purge(std::uint32_t flags) override {
+    int purge(platform::PortQueues queues) override {
         std::lock_guard lock(script_->mutex);
         ++script_->purges;
-        script_->purgeFlags = flags;
+        script_->purged = queues;
         return 0;
     }
     platform::IoResult read(std::span<std::uint8_t>, std::int32_t) override { return script_->readResult; }
     platform::IoResult write(std::span<const std::uint8_t>, std::int32_t) override { return script_->writeResult; }
     bool drainOutput(std::int32_t) override { return true; }
 
-    platform::WaitResult waitCommEvent(platform::WaitableEvent& wake) override {
+    platform::WaitResult wait(platform::WaitableEvent& cancel) override {
         ++script_->waits;
         if (script_->failWaits) {
-            return {platform::WaitResult::Status::failed, 0, 5};
+            return {platform::WaitResult::Status::failed, {}, 5};
         }
-        if (script_->repeatMask != 0) {
-            if (wake.wait(0) == platform::WaitableEvent::Result::signaled) {
-                return {platform::WaitResult::Status::woken, 0, 0};
+        if (!script_->repeatEvents.empty()) {
+            if (cancel.wait(0) == platform::WaitableEvent::Result::signaled) {
+                return {platform::WaitResult::Status::cancelled, {}, 0};
             }
-            return {platform::WaitResult::Status::events, script_->repeatMask, 0};
+            return {platform::WaitResult::Status::events, script_->repeatEvents, 0};
         }
         for (;;) {
             {
                 std::lock_guard lock(script_->mutex);
-                if (!script_->masks.empty()) {
-                    const std::uint32_t mask = script_->masks.front();
-                    script_->masks.pop_front();
-                    return {platform::WaitResult::Status::events, mask, 0};
+                if (!script_->events.empty()) {
+                    const platform::PortEvents events = script_->events.front();
+                    script_->events.pop_front();
+                    return {platform::WaitResult::Status::events, events, 0};
                 }
             }
-            if (wake.wait(5) == platform::WaitableEvent::Result::signaled) {
-                return {platform::WaitResult::Status::woken, 0, 0};
+            if (cancel.wait(5) == platform::WaitableEvent::Result::signaled) {
+                return {platform::WaitResult::Status::cancelled, {}, 0};
             }
         }
     }
 
 private:
     std::shared_ptr<FakeScript> script_;
-    platform::Dcb state_;
 };
 
 // A TComm on the scripted device, with the protected steps opened up for tests.

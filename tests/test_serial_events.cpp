@@ -11,13 +11,14 @@
 #include "platform/manual_ui_thread.h"
 #include "serial/comm.h"
 #include "serial/comm_event_thread.h"
+#include "serial/comm_line_translation.h"
 #include "serial_fake_device.h"
 #include "serial_test_support.h"
 
 namespace bv3::serial {
 namespace {
 
-using namespace platform::commevent;
+using namespace commevent;
 using testing::FakeComm;
 using testing::FakeScript;
 using testing::PtyPair;
@@ -83,7 +84,7 @@ TEST_F(SerialEvents, ReceivedBytesReachOnRxCharOnTheUiThread) {
 
 TEST_F(SerialEvents, HandlersRunInTheFixedOrderWithErrorWordAndCount) {
     auto script = std::make_shared<FakeScript>();
-    script->status = {0x000A, 3};
+    script->status = {{platform::LineError::overrun, platform::LineError::framing}, 3};
     script->push(0x01FF);
     FakeComm comm(script);
     std::vector<std::string> calls;
@@ -100,15 +101,16 @@ TEST_F(SerialEvents, HandlersRunInTheFixedOrderWithErrorWordAndCount) {
     ASSERT_TRUE(pumpUntil([&] { return calls.size() == 9; }));
     EXPECT_EQ(calls, (std::vector<std::string>{"Break", "Cts", "Dsr", "Error 10", "Ring", "Rlsd", "RxChar 3", "RxFlag",
                                                "TxEmpty"}));
-    EXPECT_EQ(script->commMask, 0x01FFu);
+    EXPECT_EQ(commEventMaskOf(script->watched), 0x01FFu);
 
-    // With nothing waiting at dispatch OnRxChar stays silent; only the bits present count.
+    // With nothing waiting at dispatch OnRxChar stays silent; only the bits present count. The
+    // next report (Ring) comes after every handler of the one before has run.
     calls.clear();
-    script->status = {0, 0};
+    script->status = {};
     script->push(EV_RXCHAR | EV_TXEMPTY);
-    ASSERT_TRUE(pumpUntil([&] { return !calls.empty(); }));
-    pumpFor(std::chrono::milliseconds(20));
-    EXPECT_EQ(calls, std::vector<std::string>{"TxEmpty"});
+    script->push(EV_RING);
+    ASSERT_TRUE(pumpUntil([&] { return !calls.empty() && calls.back() == "Ring"; }));
+    EXPECT_EQ(calls, (std::vector<std::string>{"TxEmpty", "Ring"}));
 }
 
 TEST_F(SerialEvents, MonitorEventsSelectTheDriverMask) {
@@ -116,7 +118,8 @@ TEST_F(SerialEvents, MonitorEventsSelectTheDriverMask) {
     FakeComm comm(script);
     comm.SetMonitorEvents({TCommEventType::evRxChar, TCommEventType::evError});
     comm.Open();
-    EXPECT_EQ(script->commMask, EV_RXCHAR | EV_ERR);
+    EXPECT_EQ(script->watched, (platform::PortEvents{platform::PortEvent::inputAvailable, platform::PortEvent::lineError,
+                                                     platform::PortEvent::hangUp}));
 }
 
 TEST_F(SerialEvents, AHandlerMayCloseThePort) {
@@ -150,7 +153,7 @@ TEST_F(SerialEvents, AHandlerMayCloseThePort) {
 
 TEST_F(SerialEvents, NoNotificationArrivesAfterClose) {
     auto script = std::make_shared<FakeScript>();
-    script->repeatMask = EV_BREAK;  // the device reports without pause
+    script->repeatEvents = {platform::PortEvent::breakDetected};  // the device reports without pause
     FakeComm comm(script);
     int calls = 0;
     comm.OnBreak = [&](TComm&) { ++calls; };
@@ -162,7 +165,7 @@ TEST_F(SerialEvents, NoNotificationArrivesAfterClose) {
     EXPECT_EQ(calls, atClose);
     // The output had left, so only the input queues were purged.
     EXPECT_EQ(script->purges, 1);
-    EXPECT_EQ(script->purgeFlags, platform::purgeflag::PURGE_RXABORT | platform::purgeflag::PURGE_RXCLEAR);
+    EXPECT_EQ(script->purged, platform::PortQueues::input);
 }
 
 TEST_F(SerialEvents, AHandlerMayDestroyTheComponent) {
@@ -181,7 +184,7 @@ TEST_F(SerialEvents, AHandlerMayDestroyTheComponent) {
 
 TEST_F(SerialEvents, AnExceptionFromAHandlerIsHandedOnAndDeliveryGoesOn) {
     auto script = std::make_shared<FakeScript>();
-    script->status = {0, 1};
+    script->status = {{}, 1};
     script->push(EV_RXCHAR | EV_TXEMPTY);
     FakeComm comm(script);
     std::vector<std::string> seen;
@@ -210,14 +213,23 @@ TEST_F(SerialEvents, TransmitEmptyFollowsAWrite) {
     TComm comm;
     comm.SetDeviceName(pty.path());
     int txEmpty = 0;
+    int received = 0;
     comm.OnTxEmpty = [&](TComm&) { ++txEmpty; };
+    comm.OnRxChar = [&](TComm& sender, int) {
+        std::uint8_t buffer[8];
+        received += sender.Read(buffer);
+    };
     comm.Open();
-    pumpFor(std::chrono::milliseconds(20));
+    // A received byte is reported by a later look at the line than any transmit-empty report
+    // before it, or together with one: once it is in, a wrong report would have shown.
+    pty.send({1});
+    ASSERT_TRUE(pumpUntil([&] { return received == 1; }));
     EXPECT_EQ(txEmpty, 0);  // nothing written, nothing to report
     const std::uint8_t byte = 0x33;
     comm.Write({&byte, 1});
     ASSERT_TRUE(pumpUntil([&] { return txEmpty == 1; }));
-    pumpFor(std::chrono::milliseconds(20));
+    pty.send({2});
+    ASSERT_TRUE(pumpUntil([&] { return received == 2; }));
     EXPECT_EQ(txEmpty, 1);
 }
 
@@ -290,7 +302,7 @@ TEST_F(SerialEvents, HangUpIsReportedOnceWithoutSpinning) {
     comm.Open();
     pty.closeMaster();
     ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }));
-    EXPECT_EQ(errors[0] & platform::commerror::CE_IOE, platform::commerror::CE_IOE);
+    EXPECT_EQ(errors[0] & commerror::CE_IOE, commerror::CE_IOE);
 
     // A spinning event thread would burn the whole interval on a core.
     EXPECT_LT(cpuMsWhileSleeping(std::chrono::milliseconds(300)), 60.0);
@@ -328,7 +340,7 @@ TEST_F(SerialEvents, AWaitThatKeepsFailingEndsInALineError) {
     const auto opened = std::chrono::steady_clock::now();
     comm.Open();
     ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }, std::chrono::seconds(30)));
-    EXPECT_EQ(errors[0] & platform::commerror::CE_IOE, platform::commerror::CE_IOE);
+    EXPECT_EQ(errors[0] & commerror::CE_IOE, commerror::CE_IOE);
     EXPECT_EQ(waitsAtReport, TCommEventThread::failedWaitLimit);
     // A pause after every failure: a slow machine can only make this take longer.
     EXPECT_GE(std::chrono::steady_clock::now() - opened,
@@ -341,7 +353,7 @@ TEST_F(SerialEvents, AWaitThatKeepsFailingEndsInALineError) {
 // one.
 TEST_F(SerialEvents, AHandlerMayReopenAndCloseAgain) {
     auto script = std::make_shared<FakeScript>();
-    script->status.inQueue = 1;
+    script->status.inputCount = 1;
     FakeComm comm(script);
     const int threadsBefore = testing::threadCount();
     int calls = 0;

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "platform/manual_ui_thread.h"
-#include "platform/posix/dcb_termios.h"
+#include "platform/posix/line_termios.h"
 #include "platform/posix/termios2_fence.h"
 #include "serial/comm.h"
 #include "serial_fake_device.h"
@@ -19,7 +19,7 @@
 namespace bv3::serial {
 namespace {
 
-using namespace platform::dcbflag;
+using namespace dcbflag;
 using testing::FakeComm;
 using testing::FakeScript;
 using testing::PtyPair;
@@ -118,54 +118,81 @@ TEST_F(SerialLine, FramingReachesTheControlBlockAndTheTerminal) {
     }
 }
 
-// The control block's framing and handshake fields as the terminal settings of a real UART.
+// Line settings as the terminal settings of a real UART, and read back from them.
 TEST(SerialTermiosMapping, FramingAndHandshakeBits) {
+    using platform::LineControl;
+    using platform::LineSettings;
+    using platform::Parity;
+    using platform::StopBits;
+    const auto with = [](auto change) {
+        LineSettings s;
+        change(s);
+        return s;
+    };
     struct Case {
         const char* what;
-        std::uint8_t byteSize, parity, stopBits;
-        std::uint32_t flags;
+        LineSettings settings;
         tcflag_t cflag;  // within CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS
         tcflag_t iflag;  // within IXON | IXOFF | INPCK
+        bool readsBack;  // settingsFromTermios gives the same settings
     };
     const Case cases[] = {
-        {"8N1", 8, 0, 0, fBinary, CS8, 0},
-        {"7E1", 7, 2, 0, fBinary, CS7 | PARENB, 0},
-        {"7O2", 7, 1, 2, fBinary, CS7 | PARENB | PARODD | CSTOPB, 0},
-        {"5 data, 1.5 stop", 5, 0, 1, fBinary, CS5 | CSTOPB, 0},
-        {"6 mark", 6, 3, 0, fBinary, CS6 | PARENB | PARODD | CMSPAR, 0},
-        {"8 space", 8, 4, 0, fBinary, CS8 | PARENB | CMSPAR, 0},
-        {"CTS out", 8, 0, 0, fBinary | fOutxCtsFlow, CS8 | CRTSCTS, 0},
-        {"RTS handshake", 8, 0, 0, fBinary | RTS_CONTROL_HANDSHAKE, CS8 | CRTSCTS, 0},
-        {"RTS toggle is no handshake", 8, 0, 0, fBinary | RTS_CONTROL_TOGGLE, CS8, 0},
-        {"XON/XOFF", 8, 0, 0, fBinary | fOutX | fInX, CS8, IXON | IXOFF},
-        {"parity check", 8, 2, 0, fBinary | fParity, CS8 | PARENB, INPCK},
+        {"8N1", LineSettings{}, CS8, 0, true},
+        {"7E1", with([](LineSettings& s) { s.dataBits = 7, s.parity = Parity::even; }), CS7 | PARENB, 0, true},
+        {"7O2", with([](LineSettings& s) { s.dataBits = 7, s.parity = Parity::odd, s.stopBits = StopBits::two; }),
+         CS7 | PARENB | PARODD | CSTOPB, 0, true},
+        {"5 data, 1.5 stop", with([](LineSettings& s) { s.dataBits = 5, s.stopBits = StopBits::oneAndAHalf; }),
+         CS5 | CSTOPB, 0, true},
+        {"6 mark", with([](LineSettings& s) { s.dataBits = 6, s.parity = Parity::mark; }),
+         CS6 | PARENB | PARODD | CMSPAR, 0, true},
+        {"8 space", with([](LineSettings& s) { s.parity = Parity::space; }), CS8 | PARENB | CMSPAR, 0, true},
+        {"CTS and RTS handshake",
+         with([](LineSettings& s) { s.ctsGatesOutput = true, s.rts = LineControl::handshake; }), CS8 | CRTSCTS, 0,
+         true},
+        {"CTS alone", with([](LineSettings& s) { s.ctsGatesOutput = true; }), CS8 | CRTSCTS, 0, false},
+        {"RTS handshake alone", with([](LineSettings& s) { s.rts = LineControl::handshake; }), CS8 | CRTSCTS, 0, false},
+        {"RTS toggle is no handshake", with([](LineSettings& s) { s.rts = LineControl::toggle; }), CS8, 0, false},
+        {"XON/XOFF", with([](LineSettings& s) { s.xonXoffOutput = true, s.xonXoffInput = true; }), CS8, IXON | IXOFF,
+         true},
+        {"parity check", with([](LineSettings& s) { s.parity = Parity::even, s.checkParity = true; }), CS8 | PARENB,
+         INPCK, true},
+        {"no place in a terminal",
+         with([](LineSettings& s) {
+             s.dsrGatesOutput = s.dsrGatesInput = s.discardNulls = s.stopOnError = s.replaceErrorBytes = true;
+         }),
+         CS8, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        platform::Dcb dcb;
-        dcb.BaudRate = 9600;
-        dcb.ByteSize = c.byteSize;
-        dcb.Parity = c.parity;
-        dcb.StopBits = c.stopBits;
-        dcb.Flags = c.flags;
-        dcb.XonChar = 0x11;
-        dcb.XoffChar = 0x13;
+        LineSettings settings = c.settings;
+        settings.xonChar = 0x21;
+        settings.xoffChar = 0x23;
         termios t{};
         t.c_iflag = ICRNL | IXON | IXANY;  // what a cooked terminal brings along
         t.c_lflag = ICANON | ECHO | ISIG;
         t.c_cflag = CS8 | PARENB | CRTSCTS;
-        EXPECT_TRUE(platform::posix::dcbToTermios(dcb, t));
+        EXPECT_TRUE(platform::posix::settingsToTermios(settings, t));
         EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS), c.cflag);
         EXPECT_EQ(t.c_iflag & (IXON | IXOFF | INPCK | IXANY | ICRNL), c.iflag);
         EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
         EXPECT_TRUE(t.c_cflag & CLOCAL);
         EXPECT_EQ(t.c_cc[VMIN], 1);
+        EXPECT_EQ(t.c_cc[VSTART], 0x21);
         EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+        // A terminal without modem lines reads DTR and RTS as off unless the driver runs RTS.
+        EXPECT_EQ(platform::posix::settingsFromTermios(t, std::nullopt) == settings, c.readsBack);
     }
-    platform::Dcb custom;
-    custom.BaudRate = 56000;
+    LineSettings custom;
+    custom.baudRate = 56000;
     termios t{};
-    EXPECT_FALSE(platform::posix::dcbToTermios(custom, t));  // needs termios2
+    EXPECT_FALSE(platform::posix::settingsToTermios(custom, t));  // needs termios2
+
+    // The modem lines as the device reports them.
+    termios plain{};
+    platform::posix::settingsToTermios(LineSettings{}, plain);
+    const LineSettings lines = platform::posix::settingsFromTermios(plain, TIOCM_DTR | TIOCM_RTS);
+    EXPECT_EQ(lines.dtr, LineControl::on);
+    EXPECT_EQ(lines.rts, LineControl::on);
 }
 
 // A Linux terminal has no four-bit characters: the device refuses the block, the component
@@ -219,7 +246,7 @@ TEST_F(SerialLine, FlowControlTableOfTheFlagWord) {
         fake.Open();
         EXPECT_EQ(fake.ControlBlock().Flags, c.flags);
 
-        platform::Dcb dcb;  // ApplyFlowControl alone leaves the option bits to the next step
+        Dcb dcb;  // ApplyFlowControl alone leaves the option bits to the next step
         dcb.Flags = device | options;
         fake.ApplyFlowControl(dcb);
         EXPECT_EQ(dcb.Flags, c.flow == TFlowControl::fcNone ? 0x0001u : (c.flags | options));
@@ -311,7 +338,7 @@ TEST_F(SerialLine, SettingAnUnchangedValueNeverReachesTheDevice) {
     auto script = std::make_shared<FakeScript>();
     FakeComm fake(script);
     fake.Open();
-    script->setStateError = 5;  // any write of the block would now raise
+    script->applyError = 5;  // any write of the block would now raise
     EXPECT_NO_THROW(fake.SetBaudRate(fake.BaudRate()));
     EXPECT_NO_THROW(fake.SetParity(fake.Parity()));
     EXPECT_NO_THROW(fake.SetStopbits(fake.Stopbits()));
@@ -320,43 +347,6 @@ TEST_F(SerialLine, SettingAnUnchangedValueNeverReachesTheDevice) {
     EXPECT_NO_THROW(fake.SetFlowControl(fake.FlowControl()));
     EXPECT_THROW(fake.SetBaudRate(TBaudrate::br300), ECommError);
     EXPECT_EQ(fake.BaudRate(), TBaudrate::br300);  // the property holds the new value regardless
-}
-
-}  // namespace
-}  // namespace bv3::serial
-
-namespace bv3::serial {
-namespace {
-
-// Driver time-outs other than "return at once" (the component never sets them, a host of the
-// device seam may): the read completes when the driver's total time-out ends, and reports a
-// time-out when the caller's wait ends first.
-TEST(SerialDeviceTimeouts, DriverTotalTimeoutEndsARead) {
-    testing::PtyPair pty;
-    auto device = platform::openSerialDevice(pty.path());
-    platform::CommTimeouts timeouts;
-    timeouts.ReadTotalTimeoutConstant = 30;
-    ASSERT_EQ(device->setTimeouts(timeouts), 0);
-    pty.send({7, 8});
-    // Both bytes wait in the input queue before the read starts.
-    ASSERT_TRUE(testing::pumpUntil([] { std::this_thread::yield(); }, [&] {
-        platform::CommStatus status;
-        return device->clearError(status) == 0 && status.inQueue == 2;
-    }));
-    std::uint8_t buffer[4] = {};
-    platform::IoResult r = device->read(buffer, 1000);
-    EXPECT_EQ(r.status, platform::IoResult::Status::completed);
-    EXPECT_EQ(r.count, 2u);
-    EXPECT_EQ(buffer[1], 8);
-
-    r = device->read(buffer, 5);
-    EXPECT_EQ(r.status, platform::IoResult::Status::timedOut);
-    EXPECT_EQ(r.count, 0u);
-
-    pty.send({1, 2, 3, 4});
-    r = device->read(buffer, 1000);  // a full buffer ends the read at once
-    EXPECT_EQ(r.status, platform::IoResult::Status::completed);
-    EXPECT_EQ(r.count, 4u);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -26,6 +28,27 @@ QApplication& app() {
     static QApplication application(argc, argv);
     return application;
 }
+
+// The Qt UI thread, counting what is queued to it: a test can wait until the event thread has
+// handed a notification over.
+class CountingUiThread : public platform::QtUiThread {
+public:
+    void post(std::function<void()> task) override {
+        platform::QtUiThread::post(std::move(task));
+        std::lock_guard lock(mutex_);
+        ++posts_;
+        posted_.notify_all();
+    }
+    bool waitForPosts(int count, std::chrono::seconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock lock(mutex_);
+        return posted_.wait_for(lock, timeout, [&] { return posts_ >= count; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    int posts_ = 0;
+};
 
 class SerialQt : public ::testing::Test {
 protected:
@@ -84,10 +107,12 @@ TEST_F(SerialQt, CloseFromAHandlerAndFromOutside) {
     EXPECT_EQ(testing::openFdCount(), before);
 
     // Closed from outside while a notification waits in the queue: it is withdrawn.
+    CountingUiThread counting;
+    platform::setUiThread(&counting);
     comm.OnRxChar = [&](TComm&, int) { ++calls; };
     comm.Open();
     pty.send({3});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the thread has queued it by now
+    ASSERT_TRUE(counting.waitForPosts(1));  // the event thread has queued its notification
     comm.Close();
     processUntil([] { return false; }, 50);
     EXPECT_EQ(calls, 1);

@@ -1,17 +1,19 @@
 #include "serial/comm.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
 
 #include "platform/ui_thread.h"
 #include "serial/comm_event_thread.h"
+#include "serial/comm_line_translation.h"
 
 namespace bv3::serial {
 
 namespace {
 
-using namespace platform::dcbflag;
+using namespace dcbflag;
 
 // Read and Write on a closed port fail the way the driver fails a call on an invalid handle.
 constexpr int closedPortError = EBADF;
@@ -45,16 +47,22 @@ void TCustomComm::Open() {
             DeliverNotification(mask, lineErrors, generation);
         },
         ui);
-    ApplyTimeouts();
+    // The working copy starts from what the device has: the flow control fcDefault keeps.
+    platform::LineSettings current;
+    if (FHandle->readSettings(current) == 0) {
+        FDCB = controlBlockOf(current);
+    }
     ApplyLineSettings();
-    if (const int error = FHandle->setupQueues(FReadBufSize, FWriteBufSize); error != 0) {
+    if (const int error = FHandle->setQueueSizes(static_cast<std::uint32_t>(std::max(FReadBufSize, 0)),
+                                                 static_cast<std::uint32_t>(std::max(FWriteBufSize, 0)));
+        error != 0) {
         throw ECommError(commtext::errorInitializingBuffers, error);
     }
 }
 
 void TCustomComm::CreateHandle() {
     try {
-        FHandle = platform::openSerialDevice(FDeviceName);
+        FHandle = platform::openSerialPort(FDeviceName);
     } catch (const platform::SerialOpenFailure& failure) {
         if (failure.notCharacterDevice()) {
             throw ECommError(commtext::invalidDeviceHandle, -1);
@@ -85,9 +93,8 @@ void TCustomComm::Close() {
     // A write returns once the driver holds the bytes, so the transmit queue may still hold
     // the last answer of an exchange: it gets its time on the line (at most WriteTimeout)
     // and is aborted only when it did not leave in that time. The input is always discarded.
-    using namespace platform::purgeflag;
     const bool drained = FHandle->drainOutput(FWriteTimeout);
-    (void)FHandle->purge(drained ? (PURGE_RXABORT | PURGE_RXCLEAR) : all);
+    (void)FHandle->purge(drained ? platform::PortQueues::input : platform::PortQueues::both);
     FHandle.reset();
 }
 
@@ -146,23 +153,10 @@ std::int32_t TCustomComm::Read(std::span<std::uint8_t> buffer) {
     return static_cast<std::int32_t>(result.count);
 }
 
-void TCustomComm::ApplyTimeouts() {
-    if (!IsOpen()) {
-        return;
-    }
-    // Reads return at once with whatever waits; the driver sets no limit on writes.
-    platform::CommTimeouts timeouts;
-    timeouts.ReadIntervalTimeout = 0xFFFFFFFFu;
-    if (const int error = FHandle->setTimeouts(timeouts); error != 0) {
-        throw ECommError(commtext::errorUpdatingTimeouts, error);
-    }
-}
-
 void TCustomComm::ApplyLineSettings() {
     if (!IsOpen()) {
         return;
     }
-    (void)FHandle->getState(FDCB);
     FDCB.BaudRate = BaudRateValue(FBaudRate);
     FDCB.Parity = static_cast<std::uint8_t>(FParity);
     FDCB.StopBits = static_cast<std::uint8_t>(FStopbits);
@@ -183,12 +177,12 @@ void TCustomComm::ApplyLineSettings() {
             FDCB.Flags &= ~OptionFlag(option);
         }
     }
-    if (const int error = FHandle->setState(FDCB); error != 0) {
+    if (const int error = FHandle->applySettings(lineSettingsOf(FDCB)); error != 0) {
         throw ECommError(commtext::errorUpdatingDcb, error);
     }
 }
 
-void TCustomComm::ApplyFlowControl(platform::Dcb& dcb) {
+void TCustomComm::ApplyFlowControl(Dcb& dcb) {
     switch (FFlowControl) {
         case TFlowControl::fcNone:
             dcb.Flags = fBinary;
@@ -285,12 +279,13 @@ void callHandler(const Handler& handler, Args&&... args) {
 }  // namespace
 
 void TComm::HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) {
-    using namespace platform::commevent;
-    platform::CommStatus status;
-    if (FHandle->clearError(status) != 0) {
+    using namespace commevent;
+    // The error word and the input count come from one look at the line.
+    platform::PortStatus status;
+    if (FHandle->takeStatus(status) != 0) {
         status = {};
     }
-    status.errors |= lineErrors;
+    const std::uint32_t errors = commErrorsOf(status.errors) | lineErrors;
     const std::shared_ptr<bool> alive = alive_;
     // A handler may close the port or destroy the component; the handlers after it then
     // hear nothing more.
@@ -303,13 +298,13 @@ void TComm::HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) {
         if ((mask & EV_DSR) && live() && OnDsr)
             callHandler(OnDsr, *this);
         if ((mask & EV_ERR) && live() && OnError)
-            callHandler(OnError, *this, static_cast<int>(status.errors));
+            callHandler(OnError, *this, static_cast<int>(errors));
         if ((mask & EV_RING) && live() && OnRing)
             callHandler(OnRing, *this);
         if ((mask & EV_RLSD) && live() && OnRlsd)
             callHandler(OnRlsd, *this);
-        if ((mask & EV_RXCHAR) && status.inQueue > 0 && live() && OnRxChar) {
-            callHandler(OnRxChar, *this, static_cast<int>(status.inQueue));
+        if ((mask & EV_RXCHAR) && status.inputCount > 0 && live() && OnRxChar) {
+            callHandler(OnRxChar, *this, static_cast<int>(status.inputCount));
         }
         if ((mask & EV_RXFLAG) && live() && OnRxFlag)
             callHandler(OnRxFlag, *this);

@@ -15,7 +15,8 @@
 #include <span>
 #include <string>
 
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
+#include "serial/comm_control_block.h"
 #include "serial/comm_error.h"
 #include "serial/comm_objs.h"
 #include "serial/comm_types.h"
@@ -113,23 +114,23 @@ public:
     TFlowControl FlowControl() const { return FFlowControl; }
     void SetFlowControl(TFlowControl value);
 
-    // The working copy of the control block as last written by ApplyLineSettings.
-    const platform::Dcb& ControlBlock() const { return FDCB; }
+    // The working copy of the control block as last written by ApplyLineSettings. Open starts
+    // it from the settings the device has; after that it is the component's own record.
+    const Dcb& ControlBlock() const { return FDCB; }
 
     // Re-applies the line settings to the open device (nothing while closed).
     void ApplyLineSettings();
 
 protected:
-    // Opens the device file into FHandle; Open uses it. Raises ECommError.
+    // Opens the device into FHandle; Open uses it. Raises ECommError.
     virtual void CreateHandle();
-    virtual void ApplyTimeouts();
-    virtual void ApplyFlowControl(platform::Dcb& dcb);
+    virtual void ApplyFlowControl(Dcb& dcb);
     // The notification the event thread delivers on the UI thread: the events that occurred
     // and error bits the event thread adds to the device's own error word.
     virtual void HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) = 0;
 
-    std::unique_ptr<platform::SerialDevice> FHandle;  // the port handle; null while closed
-    platform::Dcb FDCB;
+    std::unique_ptr<platform::SerialPort> FHandle;  // the port handle; null while closed
+    Dcb FDCB;
     // False once destroyed: a handler that destroys the component is survived.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 

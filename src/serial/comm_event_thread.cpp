@@ -3,16 +3,19 @@
 #include <cstdio>
 #include <exception>
 
+#include "serial/comm_control_block.h"
+#include "serial/comm_line_translation.h"
+
 namespace bv3::serial {
 
-TCommEventThread::TCommEventThread(platform::SerialDevice& port, TCommEventTypes events, Notification notification,
+TCommEventThread::TCommEventThread(platform::SerialPort& port, TCommEventTypes events, Notification notification,
                                    platform::UiThread& ui)
     : state_(std::make_shared<State>()) {
     state_->port = &port;
     state_->ui = &ui;
     state_->notification = std::move(notification);
     state_->monitored = EventMask(events);
-    (void)port.setCommMask(state_->monitored);
+    (void)port.watch(portEventsOf(state_->monitored));
     thread_ = std::thread(&TCommEventThread::Execute, state_);
 }
 
@@ -58,7 +61,7 @@ void TCommEventThread::Execute(const std::shared_ptr<State>& state) {
     try {
         int failedInARow = 0;
         while (!state->terminated) {
-            const platform::WaitResult result = state->port->waitCommEvent(state->wake.Handle());
+            const platform::WaitResult result = state->port->wait(state->wake.Handle());
             // From here on the port may be closed: only our own state is looked at.
             if (state->terminated) {
                 break;
@@ -66,20 +69,20 @@ void TCommEventThread::Execute(const std::shared_ptr<State>& state) {
             switch (result.status) {
                 case platform::WaitResult::Status::events:
                     failedInARow = 0;
-                    if (!Deliver(state, result.mask, 0)) {
+                    if (!Deliver(state, commEventMaskOf(result.events), 0)) {
                         return;  // withdrawn by Stop
                     }
                     state->wake.ResetEvent();
                     break;
-                case platform::WaitResult::Status::woken:
+                case platform::WaitResult::Status::cancelled:
                     state->wake.ResetEvent();
                     break;
                 case platform::WaitResult::Status::failed:
-                    if (++failedInARow >= failedWaitLimit && (state->monitored & platform::commevent::EV_ERR)) {
+                    if (++failedInARow >= failedWaitLimit && (state->monitored & commevent::EV_ERR)) {
                         // The driver keeps refusing the wait: no event will ever arrive, so
                         // the owner hears of it as the line error of a device gone bad.
                         failedInARow = 0;
-                        if (!Deliver(state, platform::commevent::EV_ERR, platform::commerror::CE_IOE)) {
+                        if (!Deliver(state, commevent::EV_ERR, commerror::CE_IOE)) {
                             return;
                         }
                         state->wake.ResetEvent();

@@ -15,7 +15,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
 #include "platform/ui_thread.h"
 #include "serial/comm_objs.h"
 #include "serial/comm_types.h"
@@ -36,7 +36,7 @@ public:
     static constexpr std::int32_t failedWaitPauseMs = 100;
 
     // Selects the monitored events on `port` (borrowed) and starts the thread at once.
-    TCommEventThread(platform::SerialDevice& port, TCommEventTypes events, Notification notification,
+    TCommEventThread(platform::SerialPort& port, TCommEventTypes events, Notification notification,
                      platform::UiThread& ui);
     // Stops the thread and waits for its end, unless it is to be joined after its notification.
     ~TCommEventThread();
@@ -55,10 +55,10 @@ public:
 
 private:
     struct State {
-        platform::SerialDevice* port = nullptr;
+        platform::SerialPort* port = nullptr;
         platform::UiThread* ui = nullptr;
         Notification notification;
-        std::uint32_t monitored = 0;  // EV_ bits selected on the port
+        std::uint32_t monitored = 0;  // the EV_ bits of MonitorEvents
         TSimpleEvent wake;
         std::atomic<bool> terminated{false};
         std::stop_source stop;

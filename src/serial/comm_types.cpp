@@ -1,6 +1,6 @@
 #include "serial/comm_types.h"
 
-#include "platform/serial_device.h"
+#include "serial/comm_control_block.h"
 
 namespace bv3::serial {
 
@@ -11,13 +11,13 @@ std::uint32_t BaudRateValue(TBaudrate rate) {
 }
 
 std::uint32_t OptionFlag(TCommOption option) {
-    using namespace platform::dcbflag;
+    using namespace dcbflag;
     static constexpr std::uint32_t flags[] = {fParity, fDsrSensitivity, fTXContinueOnXoff, fErrorChar, fNull};
     return flags[static_cast<unsigned>(option)];
 }
 
 std::uint32_t EventMaskBit(TCommEventType event) {
-    using namespace platform::commevent;
+    using namespace commevent;
     static constexpr std::uint32_t bits[] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
                                              EV_RLSD,  EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY};
     return bits[static_cast<unsigned>(event)];

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
 
 namespace bv3::serial {
 

@@ -1,6 +1,6 @@
 #include "transfer/download_session.h"
 
-#include "platform/serial_device.h"
+#include "serial/comm_control_block.h"
 #include "transfer/notification_reader.h"
 
 #include <cerrno>
@@ -59,7 +59,7 @@ void DownloadSession::onRxChar(int count) {
 }
 
 void DownloadSession::onLineError(int errors) {
-    if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
+    if ((static_cast<std::uint32_t>(errors) & serial::commerror::CE_IOE) != 0 && !protocol_.finished()) {
         fail({.kind = TransferFailure::Kind::DeviceGone, .device = comm_.DeviceName()});
     }
 }

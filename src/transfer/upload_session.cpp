@@ -1,6 +1,6 @@
 #include "transfer/upload_session.h"
 
-#include "platform/serial_device.h"
+#include "serial/comm_control_block.h"
 #include "transfer/notification_reader.h"
 
 #include <filesystem>
@@ -41,7 +41,7 @@ void UploadSession::onRxChar(int count) {
 }
 
 void UploadSession::onLineError(int errors) {
-    if ((static_cast<std::uint32_t>(errors) & platform::commerror::CE_IOE) != 0 && !protocol_.finished()) {
+    if ((static_cast<std::uint32_t>(errors) & serial::commerror::CE_IOE) != 0 && !protocol_.finished()) {
         fail({.kind = TransferFailure::Kind::DeviceGone, .path = filePath_, .device = comm_.DeviceName()});
     }
 }

@@ -1,10 +1,10 @@
-#include "platform/posix/dcb_termios.h"
+#include "platform/posix/line_termios.h"
+
+#include <sys/ioctl.h>
 
 namespace bv3::platform::posix {
 
 namespace {
-
-using namespace dcbflag;
 
 struct SpeedEntry {
     std::uint32_t rate;
@@ -53,49 +53,96 @@ void makeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
-bool dcbToTermios(const Dcb& dcb, termios& t) {
+bool settingsToTermios(const LineSettings& settings, termios& t) {
     makeRaw(t);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-    t.c_cflag |= sizes[dcb.ByteSize - 5];
-    switch (dcb.Parity) {
-        case 1:
+    t.c_cflag |= sizes[settings.dataBits - 5];
+    switch (settings.parity) {
+        case Parity::odd:
             t.c_cflag |= PARENB | PARODD;
             break;
-        case 2:
+        case Parity::even:
             t.c_cflag |= PARENB;
             break;
-        case 3:
+        case Parity::mark:
             t.c_cflag |= PARENB | PARODD | CMSPAR;
             break;  // mark: the "odd" of stick parity
-        case 4:
+        case Parity::space:
             t.c_cflag |= PARENB | CMSPAR;
             break;
-        default:
+        case Parity::none:
             break;
     }
     // The UART sends one and a half stop bits for CSTOPB with 5 data bits.
-    if (dcb.StopBits != 0) {
+    if (settings.stopBits != StopBits::one) {
         t.c_cflag |= CSTOPB;
     }
-    if ((dcb.Flags & fOutxCtsFlow) || (dcb.Flags & fRtsControlMask) == RTS_CONTROL_HANDSHAKE) {
+    // The terminal's one hardware handshake covers both directions: CTS gates the output and
+    // the driver raises RTS while it can take input.
+    if (settings.ctsGatesOutput || settings.rts == LineControl::handshake) {
         t.c_cflag |= CRTSCTS;
     }
-    if (dcb.Flags & fOutX) {
+    if (settings.xonXoffOutput) {
         t.c_iflag |= IXON;
     }
-    if (dcb.Flags & fInX) {
+    if (settings.xonXoffInput) {
         t.c_iflag |= IXOFF;
     }
-    if (dcb.Flags & fParity) {
+    if (settings.checkParity) {
         t.c_iflag |= INPCK;
     }
-    t.c_cc[VSTART] = dcb.XonChar;
-    t.c_cc[VSTOP] = dcb.XoffChar;
-    const auto code = speedCode(dcb.BaudRate);
+    t.c_cc[VSTART] = settings.xonChar;
+    t.c_cc[VSTOP] = settings.xoffChar;
+    const auto code = speedCode(settings.baudRate);
     ::cfsetispeed(&t, code.value_or(B38400));
     ::cfsetospeed(&t, code.value_or(B38400));
     return code.has_value();
+}
+
+LineSettings settingsFromTermios(const termios& t, std::optional<int> modemLines) {
+    LineSettings s;
+    s.baudRate = speedRate(::cfgetospeed(&t));
+    switch (t.c_cflag & CSIZE) {
+        case CS5:
+            s.dataBits = 5;
+            break;
+        case CS6:
+            s.dataBits = 6;
+            break;
+        case CS7:
+            s.dataBits = 7;
+            break;
+        default:
+            s.dataBits = 8;
+            break;
+    }
+    if (t.c_cflag & PARENB) {
+        const bool odd = (t.c_cflag & PARODD) != 0;
+        if (t.c_cflag & CMSPAR) {
+            s.parity = odd ? Parity::mark : Parity::space;
+        } else {
+            s.parity = odd ? Parity::odd : Parity::even;
+        }
+    }
+    if (t.c_cflag & CSTOPB) {
+        s.stopBits = s.dataBits == 5 ? StopBits::oneAndAHalf : StopBits::two;
+    }
+    s.checkParity = (t.c_iflag & INPCK) != 0;
+    s.xonXoffOutput = (t.c_iflag & IXON) != 0;
+    s.xonXoffInput = (t.c_iflag & IXOFF) != 0;
+    s.xonChar = t.c_cc[VSTART];
+    s.xoffChar = t.c_cc[VSTOP];
+    const bool hardwareHandshake = (t.c_cflag & CRTSCTS) != 0;
+    s.ctsGatesOutput = hardwareHandshake;
+    if (modemLines) {
+        s.dtr = (*modemLines & TIOCM_DTR) ? LineControl::on : LineControl::off;
+        s.rts = (*modemLines & TIOCM_RTS) ? LineControl::on : LineControl::off;
+    }
+    if (hardwareHandshake) {
+        s.rts = LineControl::handshake;
+    }
+    return s;
 }
 
 }  // namespace bv3::platform::posix

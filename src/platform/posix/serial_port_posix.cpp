@@ -1,5 +1,5 @@
-// The serial device over a Linux terminal: termios for the line, ioctls for the queues, the
-// modem lines and the line-error counters, poll for the event wait.
+// The serial port over a Linux terminal: termios for the line, ioctls for the queues, the
+// modem lines and the line-error counters, poll for the wait.
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -20,21 +20,18 @@
 #include <optional>
 
 #include "platform/com_port_name.h"
-#include "platform/posix/dcb_termios.h"
+#include "platform/posix/line_termios.h"
 #include "platform/posix/posix_waitable_event.h"
 #include "platform/posix/termios2_fence.h"
-#include "platform/serial_device.h"
+#include "platform/serial_port.h"
 
 namespace bv3::platform {
 
 namespace {
 
-using namespace dcbflag;
-using namespace commevent;
-using namespace commerror;
 using Clock = std::chrono::steady_clock;
 
-// How long a transmit-empty event waits for a received byte to share its notification: in a
+// How long an output-drained event waits for a received byte to share its notification: in a
 // lock-step exchange the answer usually arrives within this time, and one hand-off to the UI
 // thread then serves both (the handlers still run in their fixed order).
 constexpr int txEmptyGraceMs = 2;
@@ -44,7 +41,12 @@ constexpr int txDrainTickMs = 2;
 constexpr int lingeringInputTickMs = 10;
 constexpr int lineSampleTickMs = 20;
 
-constexpr std::uint32_t lineEvents = EV_BREAK | EV_CTS | EV_DSR | EV_ERR | EV_RING | EV_RLSD;
+constexpr PortEvents lineEvents{PortEvent::breakDetected, PortEvent::ctsChanged,    PortEvent::dsrChanged,
+                                PortEvent::lineError,     PortEvent::ringIndicator, PortEvent::carrierChanged};
+
+bool any(PortEvents events) {
+    return !events.empty();
+}
 
 // Milliseconds left until `deadline`, for poll(); -1 when there is none.
 int msLeft(std::optional<Clock::time_point> deadline) {
@@ -62,9 +64,9 @@ std::optional<Clock::time_point> deadlineAfter(std::int64_t ms) {
     return Clock::now() + std::chrono::milliseconds(ms);
 }
 
-class PosixSerialDevice final : public SerialDevice {
+class PosixSerialPort final : public SerialPort {
 public:
-    PosixSerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+    PosixSerialPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
         kick_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         raiseLowLatency();
         serial_icounter_struct counters{};
@@ -77,7 +79,7 @@ public:
         modemLines_ = lines;
     }
 
-    ~PosixSerialDevice() override {
+    ~PosixSerialPort() override {
         if (savedSerial_) {
             (void)::ioctl(fd_, TIOCSSERIAL, &*savedSerial_);
         }
@@ -88,131 +90,68 @@ public:
         }
     }
 
-    int getState(Dcb& dcb) override {
+    int readSettings(LineSettings& settings) override {
         termios t{};
         if (::tcgetattr(fd_, &t) != 0) {
             return errno;
         }
-        dcb = recorded_;
-        const std::uint32_t custom = posix::customSpeed(fd_);
-        dcb.BaudRate = custom != 0 ? custom : posix::speedRate(::cfgetospeed(&t));
-        switch (t.c_cflag & CSIZE) {
-            case CS5:
-                dcb.ByteSize = 5;
-                break;
-            case CS6:
-                dcb.ByteSize = 6;
-                break;
-            case CS7:
-                dcb.ByteSize = 7;
-                break;
-            default:
-                dcb.ByteSize = 8;
-                break;
-        }
-        dcb.Parity = 0;
-        if (t.c_cflag & PARENB) {
-            const bool odd = (t.c_cflag & PARODD) != 0;
-            if (t.c_cflag & CMSPAR) {
-                dcb.Parity = odd ? 3 : 4;
-            } else {
-                dcb.Parity = odd ? 1 : 2;
-            }
-        }
-        dcb.StopBits = (t.c_cflag & CSTOPB) ? (dcb.ByteSize == 5 ? 1 : 2) : 0;
-
-        // Bits termios has no place for keep what was last written; the rest are read back.
-        std::uint32_t flags = (recorded_.Flags & (fOutxDsrFlow | fDsrSensitivity | fTXContinueOnXoff | fErrorChar |
-                                                  fNull | fAbortOnError | fDtrControlMask | fRtsControlMask));
-        flags |= fBinary;
-        if (t.c_iflag & INPCK) {
-            flags |= fParity;
-        }
-        if (t.c_iflag & IXON) {
-            flags |= fOutX;
-        }
-        if (t.c_iflag & IXOFF) {
-            flags |= fInX;
-        }
-        if (t.c_cflag & CRTSCTS) {
-            flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | RTS_CONTROL_HANDSHAKE;
-        }
         int lines = 0;
-        if (!haveRecorded_ && ::ioctl(fd_, TIOCMGET, &lines) == 0) {
-            if (lines & TIOCM_DTR) {
-                flags |= DTR_CONTROL_ENABLE;
-            }
-            if ((lines & TIOCM_RTS) && !(t.c_cflag & CRTSCTS)) {
-                flags |= RTS_CONTROL_ENABLE;
-            }
+        const bool haveLines = ::ioctl(fd_, TIOCMGET, &lines) == 0;
+        settings = posix::settingsFromTermios(t, haveLines ? std::optional<int>(lines) : std::nullopt);
+        if (const std::uint32_t custom = posix::customSpeed(fd_); custom != 0) {
+            settings.baudRate = custom;
         }
-        dcb.Flags = flags;
-        dcb.XonChar = t.c_cc[VSTART];
-        dcb.XoffChar = t.c_cc[VSTOP];
         return 0;
     }
 
-    int setState(const Dcb& dcb) override {
-        if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 4 || dcb.StopBits > 2 || dcb.BaudRate == 0) {
+    int applySettings(const LineSettings& settings) override {
+        if (settings.dataBits < 5 || settings.dataBits > 8 || settings.baudRate == 0) {
             return EINVAL;
         }
         termios t{};
         if (::tcgetattr(fd_, &t) != 0) {
             return errno;
         }
-        const bool customRate = !posix::dcbToTermios(dcb, t);
+        const bool customRate = !posix::settingsToTermios(settings, t);
         if (::tcsetattr(fd_, TCSANOW, &t) != 0) {
             return errno;
         }
         if (customRate) {
-            if (const int error = posix::setCustomSpeed(fd_, dcb.BaudRate); error != 0) {
+            if (const int error = posix::setCustomSpeed(fd_, settings.baudRate); error != 0) {
                 return error;
             }
         }
-        applyModemLines(dcb.Flags, (t.c_cflag & CRTSCTS) != 0);
-        recorded_ = dcb;
-        haveRecorded_ = true;
+        applyModemLines(settings, (t.c_cflag & CRTSCTS) != 0);
         return 0;
     }
 
-    int setTimeouts(const CommTimeouts& timeouts) override {
-        timeouts_ = timeouts;
+    // Linux sizes a terminal's queues itself.
+    int setQueueSizes(std::uint32_t, std::uint32_t) override { return 0; }
+
+    int watch(PortEvents events) override {
+        watched_.store(events);
         return 0;
     }
 
-    // Linux sizes a terminal's queues itself; the request is recorded only.
-    int setupQueues(std::int32_t inQueue, std::int32_t outQueue) override {
-        if (inQueue < 0 || outQueue < 0) {
-            return EINVAL;
-        }
-        return 0;
-    }
-
-    int setCommMask(std::uint32_t mask) override {
-        mask_.store(mask);
-        return 0;
-    }
-
-    // A line that hung up may refuse the count; the error word must still get through.
-    int clearError(CommStatus& status) override {
+    // A line that hung up may refuse the count; the errors must still get through.
+    int takeStatus(PortStatus& status) override {
+        std::lock_guard lock(snapshot_);
         int queued = 0;
         if (::ioctl(fd_, FIONREAD, &queued) != 0) {
             queued = 0;
         }
-        status.inQueue = static_cast<std::uint32_t>(std::max(queued, 0));
-        status.errors = pendingErrors_.exchange(0);
+        status.inputCount = static_cast<std::uint32_t>(std::max(queued, 0));
+        status.errors = pendingErrors_;
+        pendingErrors_ = {};
         return 0;
     }
 
-    int purge(std::uint32_t flags) override {
-        const bool tx = flags & (purgeflag::PURGE_TXABORT | purgeflag::PURGE_TXCLEAR);
-        const bool rx = flags & (purgeflag::PURGE_RXABORT | purgeflag::PURGE_RXCLEAR);
-        if (!tx && !rx) {
-            return 0;
-        }
+    int purge(PortQueues queues) override {
+        const bool tx = queues != PortQueues::input;
+        const bool rx = queues != PortQueues::output;
         {
-            // The count and the flush are one step for the event wait's snapshot.
-            std::lock_guard lock(inputCount_);
+            // The count and the flush are one step for the wait's snapshot.
+            std::lock_guard lock(snapshot_);
             int queued = 0;
             const bool counted = rx && ::ioctl(fd_, FIONREAD, &queued) == 0;
             if (::tcflush(fd_, tx && rx ? TCIOFLUSH : (tx ? TCOFLUSH : TCIFLUSH)) != 0) {
@@ -228,52 +167,34 @@ public:
         return 0;
     }
 
-    IoResult read(std::span<std::uint8_t> buffer, std::int32_t timeoutMs) override {
+    // The descriptor is non-blocking: what waits is taken at once, so the deadline never
+    // comes into play.
+    IoResult read(std::span<std::uint8_t> buffer, std::int32_t) override {
         if (buffer.empty()) {
             return {};
         }
-        const bool returnAtOnce = timeouts_.ReadIntervalTimeout == 0xFFFFFFFFu &&
-                                  timeouts_.ReadTotalTimeoutMultiplier == 0 && timeouts_.ReadTotalTimeoutConstant == 0;
-        if (returnAtOnce) {
-            return readWaiting(buffer);
+        for (;;) {
+            std::lock_guard lock(snapshot_);
+            const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+            if (n > 0) {
+                consumed_ += static_cast<std::uint64_t>(n);
+                return {IoResult::Status::completed, static_cast<std::size_t>(n), 0};
+            }
+            if (n == 0) {
+                return {IoResult::Status::failed, 0, EIO};  // end of file: the line hung up
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return {};
+            }
+            return {IoResult::Status::failed, 0, errno};
         }
-        // Driver time-outs other than "return at once": gather until the buffer is full, the
-        // driver's total time-out ends the read, or the caller's wait ends first.
-        const std::uint64_t driverMs =
-            std::uint64_t{timeouts_.ReadTotalTimeoutMultiplier} * buffer.size() + timeouts_.ReadTotalTimeoutConstant;
-        const auto driverDeadline = driverMs == 0 ? std::nullopt : deadlineAfter(static_cast<std::int64_t>(driverMs));
-        const auto callerDeadline = deadlineAfter(timeoutMs);
-        std::size_t done = 0;
-        while (done < buffer.size()) {
-            IoResult part = readWaiting(buffer.subspan(done));
-            if (part.status == IoResult::Status::failed) {
-                return part;
-            }
-            done += part.count;
-            if (done == buffer.size()) {
-                break;
-            }
-            const bool driverFirst = driverDeadline && (!callerDeadline || *driverDeadline <= *callerDeadline);
-            const int wait = msLeft(driverFirst ? driverDeadline : callerDeadline);
-            if (wait == 0) {
-                if (driverFirst) {
-                    break;
-                }
-                return {IoResult::Status::timedOut, done, 0};
-            }
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, wait) < 0 && errno != EINTR) {
-                return {IoResult::Status::failed, done, errno};
-            }
-        }
-        return {IoResult::Status::completed, done, 0};
     }
 
     IoResult write(std::span<const std::uint8_t> bytes, std::int32_t timeoutMs) override {
-        const std::uint64_t driverMs =
-            std::uint64_t{timeouts_.WriteTotalTimeoutMultiplier} * bytes.size() + timeouts_.WriteTotalTimeoutConstant;
-        const auto driverDeadline = driverMs == 0 ? std::nullopt : deadlineAfter(static_cast<std::int64_t>(driverMs));
-        const auto callerDeadline = deadlineAfter(timeoutMs);
+        const auto deadline = deadlineAfter(timeoutMs);
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -288,12 +209,8 @@ public:
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
                 return {IoResult::Status::failed, done, errno};
             }
-            const bool driverFirst = driverDeadline && (!callerDeadline || *driverDeadline <= *callerDeadline);
-            const int wait = msLeft(driverFirst ? driverDeadline : callerDeadline);
+            const int wait = msLeft(deadline);
             if (wait == 0) {
-                if (driverFirst) {
-                    break;
-                }
                 return {IoResult::Status::timedOut, done, 0};
             }
             pollfd p{fd_, POLLOUT, 0};
@@ -318,45 +235,46 @@ public:
         }
     }
 
-    WaitResult waitCommEvent(WaitableEvent& wake) override {
-        const int wakeFd = wake.impl().fd;
-        std::optional<Clock::time_point> txEmptySince;
+    WaitResult wait(WaitableEvent& cancel) override {
+        const int cancelFd = cancel.impl().fd;
+        std::optional<Clock::time_point> drainedSince;
         for (;;) {
-            const std::uint32_t mask = mask_.load();
+            const PortEvents watched = watched_.load();
             const bool txPendingBefore = txPending_.load();
-            std::uint32_t events = takeHangUp(mask);
+            PortEvents events = takeHangUp(watched);
             bool lingering = false;
-            events |= inputEvents(mask, lingering);
-            events |= lineSample(mask);
-            const bool txEmpty = (mask & EV_TXEMPTY) && transmitQueueEmpty();
-            if (txEmpty && !txEmptySince) {
-                txEmptySince = Clock::now();
+            events |= inputEvents(watched, lingering);
+            events |= lineSample(watched);
+            const bool drained = watched.has(PortEvent::outputDrained) && outputQueueEmpty();
+            if (drained && !drainedSince) {
+                drainedSince = Clock::now();
             }
-            const bool graceOver = txEmpty && Clock::now() - *txEmptySince >= std::chrono::milliseconds(txEmptyGraceMs);
-            if (events != 0 || graceOver) {
-                if (txEmpty) {
+            const bool graceOver = drained && Clock::now() - *drainedSince >= std::chrono::milliseconds(txEmptyGraceMs);
+            if (any(events) || graceOver) {
+                if (drained) {
                     txPending_ = false;
-                    events |= EV_TXEMPTY;
+                    events |= PortEvent::outputDrained;
                 }
                 return {WaitResult::Status::events, events, 0};
             }
 
             int timeout = -1;
             auto tighten = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
-            if (txEmpty) {
-                tighten(std::max(1, msLeft(*txEmptySince + std::chrono::milliseconds(txEmptyGraceMs))));
-            } else if ((mask & EV_TXEMPTY) && txPending_) {
+            if (drained) {
+                tighten(std::max(1, msLeft(*drainedSince + std::chrono::milliseconds(txEmptyGraceMs))));
+            } else if (watched.has(PortEvent::outputDrained) && txPending_) {
+                // The terminal tells no one when its output queue runs empty: it is looked at.
                 tighten(txDrainTickMs);
             }
-            const bool watchInput = (mask & (EV_RXCHAR | EV_RXFLAG)) != 0;
+            const bool watchInput = watched.has(PortEvent::inputAvailable);
             if (watchInput && lingering && !hungUp_) {
                 tighten(lingeringInputTickMs);
             }
-            if ((mask & lineEvents) && (haveCounters_ || haveModemLines_) && !hungUp_) {
+            if (any(watched & lineEvents) && (haveCounters_ || haveModemLines_) && !hungUp_) {
                 tighten(lineSampleTickMs);
             }
 
-            pollfd fds[3] = {{wakeFd, POLLIN, 0}, {kick_, POLLIN, 0}, {fd_, 0, 0}};
+            pollfd fds[3] = {{cancelFd, POLLIN, 0}, {kick_, POLLIN, 0}, {fd_, 0, 0}};
             nfds_t count = 2;
             if (!hungUp_) {
                 // With input lingering unread, POLLIN would report it over and over; the tick
@@ -367,7 +285,7 @@ public:
             // A write wakes the poll below only while we are in it (see noteTransmit); one
             // that came just before is seen here instead.
             waiting_ = true;
-            if ((mask & EV_TXEMPTY) && !txPendingBefore && txPending_.load()) {
+            if (watched.has(PortEvent::outputDrained) && !txPendingBefore && txPending_.load()) {
                 waiting_ = false;
                 continue;
             }
@@ -377,13 +295,13 @@ public:
                 if (errno == EINTR) {
                     continue;
                 }
-                return {WaitResult::Status::failed, 0, errno};
+                return {WaitResult::Status::failed, {}, errno};
             }
             if (fds[0].revents & POLLIN) {
-                return {WaitResult::Status::woken, 0, 0};
+                return {WaitResult::Status::cancelled, {}, 0};
             }
             if (fds[1].revents & POLLIN) {
-                drainKick();  // a write happened; the loop looks at the transmit queue again
+                drainKick();  // a write happened; the loop looks at the output queue again
             }
             if (count == 3 && (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
                 noteHangUp();
@@ -392,11 +310,12 @@ public:
     }
 
 private:
-    // A write while transmit-empty is watched must reach a wait that is already blocked. In
+    // A write while output-drained is watched must reach a wait that is already blocked. In
     // a lock-step exchange the write comes from a handler, while the event thread is not in
     // its wait, and then costs no wake-up.
     void noteTransmit() {
-        if (!txPending_.exchange(true) && (mask_.load() & EV_TXEMPTY) && waiting_.load() && kick_ >= 0) {
+        if (!txPending_.exchange(true) && watched_.load().has(PortEvent::outputDrained) && waiting_.load() &&
+            kick_ >= 0) {
             const std::uint64_t one = 1;
             (void)!::write(kick_, &one, sizeof one);
         }
@@ -407,53 +326,58 @@ private:
         (void)!::read(kick_, &value, sizeof value);
     }
 
+    void noteErrors(LineErrors errors) {
+        std::lock_guard lock(snapshot_);
+        pendingErrors_ |= errors;
+    }
+
     // The line hung up (the other end of a pseudo-terminal closed, an adapter was pulled):
-    // reported once as a line error, after which the device is no longer watched, so the wait
-    // neither spins on the hang-up nor misses Close.
+    // reported once, with the device failure in the line's errors, after which the device is
+    // no longer watched, so the wait neither spins on the hang-up nor misses a cancel.
     void noteHangUp() {
         hungUp_ = true;
         hangUpToReport_ = true;
-        pendingErrors_ |= CE_IOE;
+        noteErrors({LineError::deviceFailure});
     }
 
-    std::uint32_t takeHangUp(std::uint32_t mask) {
+    PortEvents takeHangUp(PortEvents watched) {
         if (!hangUpToReport_) {
-            return 0;
+            return {};
         }
         hangUpToReport_ = false;
-        return mask & EV_ERR;
+        return watched & PortEvents{PortEvent::hangUp};
     }
 
     // Received bytes are news when more have arrived than were seen at the last report;
     // bytes the owner leaves unread are not reported again.
-    std::uint32_t inputEvents(std::uint32_t mask, bool& lingering) {
+    PortEvents inputEvents(PortEvents watched, bool& lingering) {
         int queued = 0;
         std::uint64_t consumed = 0;
         {
             // The queue and the bytes taken from it are read as one snapshot: a read landing
             // between the two would count its bytes twice, and the bytes after it would then
             // look like nothing new.
-            std::lock_guard lock(inputCount_);
+            std::lock_guard lock(snapshot_);
             if (::ioctl(fd_, FIONREAD, &queued) != 0) {
                 // A device that cannot count its input (a character device that is no
                 // terminal) may still poll readable for ever; it is not watched for input any
                 // more.
                 inputUncountable_ = true;
-                return 0;
+                return {};
             }
             consumed = consumed_;
         }
         const std::uint64_t arrived = consumed + static_cast<std::uint64_t>(std::max(queued, 0));
         lingering = queued > 0;
-        std::uint32_t events = 0;
-        if (arrived > reported_ && (mask & EV_RXCHAR)) {
-            events |= EV_RXCHAR;
+        PortEvents events;
+        if (arrived > reported_ && watched.has(PortEvent::inputAvailable)) {
+            events |= PortEvent::inputAvailable;
         }
         reported_ = arrived;
         return events;
     }
 
-    bool transmitQueueEmpty() {
+    bool outputQueueEmpty() {
         if (!txPending_) {
             return false;
         }
@@ -463,39 +387,41 @@ private:
 
     // Line errors, breaks and modem-line changes, from the driver's interrupt counters where
     // it keeps them, else from the modem lines themselves.
-    std::uint32_t lineSample(std::uint32_t mask) {
-        if (!(mask & lineEvents) || hungUp_) {
-            return 0;
+    PortEvents lineSample(PortEvents watched) {
+        if (!any(watched & lineEvents) || hungUp_) {
+            return {};
         }
-        std::uint32_t events = 0;
+        PortEvents events;
         if (haveCounters_) {
             serial_icounter_struct now{};
             if (::ioctl(fd_, TIOCGICOUNT, &now) == 0) {
-                std::uint32_t errors = 0;
+                LineErrors errors;
                 if (now.frame != counters_.frame)
-                    errors |= CE_FRAME;
+                    errors |= LineError::framing;
                 if (now.parity != counters_.parity)
-                    errors |= CE_RXPARITY;
+                    errors |= LineError::parity;
                 if (now.overrun != counters_.overrun)
-                    errors |= CE_OVERRUN;
+                    errors |= LineError::overrun;
                 if (now.buf_overrun != counters_.buf_overrun)
-                    errors |= CE_RXOVER;
+                    errors |= LineError::inputOverflow;
+                if (!errors.empty()) {
+                    events |= PortEvent::lineError;
+                }
                 if (now.brk != counters_.brk) {
-                    errors |= CE_BREAK;
-                    events |= EV_BREAK;
+                    errors |= LineError::breakCondition;
+                    events |= PortEvent::breakDetected;
                 }
-                if (errors & ~CE_BREAK) {
-                    events |= EV_ERR;
+                if (!errors.empty()) {
+                    noteErrors(errors);
                 }
-                pendingErrors_ |= errors;
                 if (now.cts != counters_.cts)
-                    events |= EV_CTS;
+                    events |= PortEvent::ctsChanged;
                 if (now.dsr != counters_.dsr)
-                    events |= EV_DSR;
+                    events |= PortEvent::dsrChanged;
                 if (now.rng != counters_.rng)
-                    events |= EV_RING;
+                    events |= PortEvent::ringIndicator;
                 if (now.dcd != counters_.dcd)
-                    events |= EV_RLSD;
+                    events |= PortEvent::carrierChanged;
                 counters_ = now;
             }
         } else if (haveModemLines_) {
@@ -503,47 +429,28 @@ private:
             if (::ioctl(fd_, TIOCMGET, &lines) == 0) {
                 const int changed = lines ^ modemLines_;
                 if (changed & TIOCM_CTS)
-                    events |= EV_CTS;
+                    events |= PortEvent::ctsChanged;
                 if (changed & TIOCM_DSR)
-                    events |= EV_DSR;
+                    events |= PortEvent::dsrChanged;
                 if (changed & TIOCM_RNG)
-                    events |= EV_RING;
+                    events |= PortEvent::ringIndicator;
                 if (changed & TIOCM_CD)
-                    events |= EV_RLSD;
+                    events |= PortEvent::carrierChanged;
                 modemLines_ = lines;
             }
         }
-        return events & mask;
+        return events & watched;
     }
 
-    IoResult readWaiting(std::span<std::uint8_t> buffer) {
-        for (;;) {
-            std::lock_guard lock(inputCount_);
-            const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
-            if (n > 0) {
-                consumed_ += static_cast<std::uint64_t>(n);
-                return {IoResult::Status::completed, static_cast<std::size_t>(n), 0};
-            }
-            if (n == 0) {
-                return {IoResult::Status::failed, 0, EIO};  // end of file: the line hung up
-            }
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                return {};
-            }
-            return {IoResult::Status::failed, 0, errno};
-        }
-    }
-
-    void applyModemLines(std::uint32_t flags, bool rtsByDriver) {
+    // DTR is raised for "on" and "handshake" alike (a terminal has no DTR handshake); RTS is
+    // the driver's while it runs the hardware handshake.
+    void applyModemLines(const LineSettings& settings, bool rtsByDriver) {
         // A pseudo-terminal has no modem lines; the ioctls then fail and nothing is lost.
         int dtr = TIOCM_DTR;
-        (void)::ioctl(fd_, (flags & fDtrControlMask) == 0 ? TIOCMBIC : TIOCMBIS, &dtr);
+        (void)::ioctl(fd_, settings.dtr == LineControl::off ? TIOCMBIC : TIOCMBIS, &dtr);
         if (!rtsByDriver) {
             int rts = TIOCM_RTS;
-            (void)::ioctl(fd_, (flags & fRtsControlMask) == 0 ? TIOCMBIC : TIOCMBIS, &rts);
+            (void)::ioctl(fd_, settings.rts == LineControl::off ? TIOCMBIC : TIOCMBIS, &rts);
         }
     }
 
@@ -563,24 +470,22 @@ private:
     }
 
     int fd_;
-    int kick_ = -1;  // eventfd: a write woke the event wait
+    int kick_ = -1;  // eventfd: a write woke the wait
     std::string path_;
-    Dcb recorded_{};
-    bool haveRecorded_ = false;
-    CommTimeouts timeouts_{};
     std::optional<serial_struct> savedSerial_;
 
-    // Shared between the owner's thread and the event thread.
-    std::atomic<std::uint32_t> mask_{0};
+    // Shared between the owner's thread and the waiting thread.
+    std::atomic<PortEvents> watched_{PortEvents{}};
     std::atomic<bool> txPending_{false};
-    std::atomic<bool> waiting_{false};  // the event thread is blocked in poll
-    std::atomic<std::uint32_t> pendingErrors_{0};
-    // Bytes taken from the input queue by read or purge; with the queue's count under
-    // inputCount_, so that the event wait sees both at one moment.
-    std::mutex inputCount_;
+    std::atomic<bool> waiting_{false};  // the waiting thread is blocked in poll
+    // The line errors not yet taken and the bytes taken from the input queue by read or
+    // purge: under snapshot_, with the queue's count, so that takeStatus and the wait each
+    // see one moment.
+    std::mutex snapshot_;
+    LineErrors pendingErrors_;
     std::uint64_t consumed_ = 0;
 
-    // The event thread's own.
+    // The waiting thread's own.
     std::uint64_t reported_ = 0;
     bool hungUp_ = false;
     bool inputUncountable_ = false;
@@ -621,7 +526,7 @@ std::string resolveDeviceName(const std::string& name) {
     return "/dev/ttyS" + std::to_string(*n - 1);
 }
 
-std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name) {
+std::unique_ptr<SerialPort> openSerialPort(const std::string& name) {
     const std::string path = resolveDeviceName(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -646,7 +551,7 @@ std::unique_ptr<SerialDevice> openSerialDevice(const std::string& name) {
         (void)::tcsetattr(fd, TCSANOW, &t);
     }
     try {
-        return std::make_unique<PosixSerialDevice>(fd, path);
+        return std::make_unique<PosixSerialPort>(fd, path);
     } catch (...) {
         ::close(fd);
         throw;
