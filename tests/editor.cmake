@@ -7,7 +7,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 
 function(bv3_editor_suite name labels timeout)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp ${CMAKE_CURRENT_SOURCE_DIR}/editor_test_main.cpp)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
                                              ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
   target_link_libraries(${name} PRIVATE bv3::editor_app Qt6::Test GTest::gtest ${ARGN})
   target_compile_definitions(${name} PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

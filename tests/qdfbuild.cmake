@@ -18,8 +18,9 @@ add_library(bv3_spy_no_entry SHARED ${CMAKE_CURRENT_SOURCE_DIR}/spy_encoder/no_e
 set_target_properties(bv3_spy_no_entry PROPERTIES OUTPUT_NAME spynoentry LIBRARY_OUTPUT_DIRECTORY ${spy_directory})
 bv3_warnings(bv3_spy_encoder)
 bv3_warnings(bv3_spy_no_entry)
-target_include_directories(bv3_spy_encoder PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_include_directories(bv3_spy_no_entry PRIVATE ${PROJECT_SOURCE_DIR}/src)
+# The spies share the encoder's entry declaration with the driver, nothing else of the platform.
+target_include_directories(bv3_spy_encoder PRIVATE $<TARGET_PROPERTY:bv3_platform_portable,INTERFACE_INCLUDE_DIRECTORIES>)
+target_include_directories(bv3_spy_no_entry PRIVATE $<TARGET_PROPERTY:bv3_platform_portable,INTERFACE_INCLUDE_DIRECTORIES>)
 
 # Under the sanitizers dlopen is intercepted, and the loader then searches the RUNPATH of the
 # sanitizer runtime instead of the program's: the sanitized runs name the directories in

@@ -10,8 +10,8 @@ bv3_add_test_suite(NAME test_serial LABELS unit QUIET
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_events.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_translation.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_ui_thread.cpp
-                   LIBS bv3::serial util)
+                   LIBS bv3::serial bv3::platform_posix util)
 
 bv3_add_test_suite(NAME test_serial_qt LABELS unit QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_serial_qt.cpp
-                   LIBS bv3::serial bv3::platform_qt util)
+                   LIBS bv3::serial bv3::platform_qt Qt6::Widgets util)

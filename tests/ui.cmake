@@ -4,4 +4,4 @@ if(WIN32)
 endif()
 bv3_add_test_suite(NAME test_ui LABELS gui QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_ui_progress.cpp
-                   LIBS bv3::ui)
+                   LIBS bv3::ui_qt)

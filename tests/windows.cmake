@@ -18,7 +18,7 @@ set_tests_properties(windows.export_table windows.encoder_export_table PROPERTIE
 # The host stand-in: loads BV3Dll.dll (and through it tqrdll12.dll) from beside itself.
 bv3_add_test_suite(NAME test_windows_host LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_host.cpp
-                   LIBS bv3::channeldb bv3::qdf_format)
+                   LIBS bv3::channeldb bv3::qdf_format bv3::platform_win32)
 add_dependencies(test_windows_host BV3Dll tqrdll12)
 # A box nobody answers would wait for ever; the whole suite needs seconds.
 set_tests_properties(test_windows_host PROPERTIES TIMEOUT 180)
@@ -27,13 +27,13 @@ set_tests_properties(test_windows_host PROPERTIES TIMEOUT 180)
 # test script maps onto an echoing pseudo-terminal (skipped when no port is named).
 bv3_add_test_suite(NAME test_windows_serial LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_serial.cpp
-                   LIBS bv3::serial)
+                   LIBS bv3::serial bv3::platform_win32)
 set_tests_properties(test_windows_serial PROPERTIES TIMEOUT 120)
 
 # The transfer dialogs on the platform's own windows and the UI thread's hand-off.
 bv3_add_test_suite(NAME test_windows_transfer LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer.cpp
-                   LIBS bv3::transfer)
+                   LIBS bv3::transfer_win32 bv3::platform_win32)
 set_tests_properties(test_windows_transfer PROPERTIES TIMEOUT 120)
 
 # Both programs open windows on the run's one display and the host test finds them by
@@ -43,6 +43,7 @@ set_tests_properties(test_windows_host test_windows_transfer PROPERTIES RESOURCE
 # Whole transfers through BV3Dll.dll's exports against the receiver simulator on Wine COM
 # ports; skipped unless tests/scripts/wine_transfers.sh has set the scene and names it.
 bv3_add_test_suite(NAME test_windows_transfer_e2e LABELS e2e
-                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer_e2e.cpp)
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_transfer_e2e.cpp
+                   LIBS bv3::platform_win32)
 add_dependencies(test_windows_transfer_e2e BV3Dll tqrdll12)
 set_tests_properties(test_windows_transfer_e2e PROPERTIES TIMEOUT 60)

@@ -6,4 +6,4 @@ endif()
 
 bv3_add_test_suite(NAME test_windows_ui LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_windows_ui.cpp
-                   LIBS bv3::ui)
+                   LIBS bv3::ui_win32)
