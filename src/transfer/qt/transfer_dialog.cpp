@@ -25,7 +25,11 @@ QRect toQRect(const ui::FormRect& rect) {
 QLabel* makeLabel(const FormControl& control, const std::string& caption, QWidget* parent) {
     auto* label = new QLabel(QString::fromLocal8Bit(caption.c_str()), parent);
     label->setObjectName(ui::formText(control.name));
-    label->setAlignment((control.align == ui::TextAlign::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+    // A right-aligned label grows to the left from its right edge; the others keep Qt's
+    // placing of a line in the label's height.
+    if (control.align == ui::TextAlign::Right) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    }
     label->setGeometry(toQRect(control.bounds));
     return label;
 }
