@@ -2,6 +2,7 @@
 // the port and the file.
 #include "BV3Dll.h"
 #include "platform/manual_ui_thread.h"
+#include "serial_test_support.h"
 #include "transfer/qt/download_dialog.h"
 #include "transfer/notification_reader.h"
 #include "transfer/qt/upload_dialog.h"
@@ -252,15 +253,19 @@ TEST_F(DialogTest, ANotificationOfMoreThan128BytesIsReadInPiecesAndNothingIsLeft
     line.receiverSends(sent);
     std::vector<std::uint8_t> received;
     std::size_t largestPiece = 0;
-    for (int attempt = 0; attempt < 100 && received.size() < sent.size(); ++attempt) {
-        readNotification(comm, static_cast<int>(sent.size() - received.size()),
-                         [&](std::span<const std::uint8_t> piece) {
-                             largestPiece = std::max(largestPiece, piece.size());
-                             received.insert(received.end(), piece.begin(), piece.end());
-                             return true;
-                         });
-        ui.pump(std::chrono::milliseconds(5));
-    }
+    // The bytes may reach the port in several deliveries; wait for all of them, however slowly
+    // the machine passes them on.
+    serial::testing::pumpUntil(
+        [&] {
+            readNotification(comm, static_cast<int>(sent.size() - received.size()),
+                             [&](std::span<const std::uint8_t> piece) {
+                                 largestPiece = std::max(largestPiece, piece.size());
+                                 received.insert(received.end(), piece.begin(), piece.end());
+                                 return true;
+                             });
+            ui.pump(std::chrono::milliseconds(5));
+        },
+        [&] { return received.size() >= sent.size(); }, std::chrono::seconds(20));
     comm.Close();
     platform::setUiThread(previous);
     EXPECT_EQ(received, sent);

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -229,6 +230,43 @@ TEST_P(WindowsHost, QnfToQdfBuildsTheImagesThroughTheStandInEncoder) {
     }
 }
 
+// A visible top-level window of this process with the caption: the library's windows only,
+// never a window of another program on the same desktop that happens to carry the caption.
+struct WindowSearch {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK matchOwnVisibleWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::strcmp(text, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ownVisibleWindow(const char* caption) {
+    WindowSearch search{caption, nullptr};
+    EnumWindows(matchOwnVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits, with a bound generous for a loaded machine, until the window is gone or hidden.
+void waitUntilGone(HWND window) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (IsWindow(window) && IsWindowVisible(window) && std::chrono::steady_clock::now() < deadline) {
+        Sleep(10);
+    }
+}
+
+// How long a watcher waits for a window the library is about to show.
+constexpr auto windowAppearsWithin = std::chrono::seconds(60);
+
 // Answers the library's error boxes while it lives, remembering their texts: on a desktop
 // (the virtual display of the test run) a box would otherwise wait for a person forever.
 class ErrorBoxAnswerer {
@@ -236,10 +274,10 @@ public:
     ErrorBoxAnswerer()
         : thread_([this] {
               while (!stop_) {
-                  if (HWND box = FindWindowA(nullptr, "Error"); box != nullptr && IsWindowVisible(box)) {
+                  if (HWND box = ownVisibleWindow("Error")) {
                       EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&texts_));
                       PostMessageA(box, WM_COMMAND, IDOK, 0);
-                      Sleep(200);
+                      waitUntilGone(box);
                   }
                   Sleep(20);
               }
@@ -311,8 +349,9 @@ TEST_P(WindowsHost, TheAboutBoxShowsItsLayoutAndReturnsTheCancelResult) {
     ASSERT_NE(host, nullptr);
     SeenWindow seen;
     std::thread watcher([&seen, host] {
-        for (int attempt = 0; attempt < 500 && !seen.found; ++attempt) {
-            if (HWND box = FindWindowA(nullptr, "BV3 DLL"); box != nullptr && IsWindowVisible(box)) {
+        const auto deadline = std::chrono::steady_clock::now() + windowAppearsWithin;
+        while (!seen.found && std::chrono::steady_clock::now() < deadline) {
+            if (HWND box = ownVisibleWindow("BV3 DLL")) {
                 seen.found = true;
                 GetWindowRect(box, &seen.frame);
                 GetClientRect(box, &seen.client);
@@ -350,12 +389,14 @@ struct SeenDialog {
 // opened on the way, reads it and presses its Cancel button.
 SeenDialog cancelDialogWhenShown(const char* caption) {
     SeenDialog seen;
-    for (int attempt = 0; attempt < 500 && !seen.found; ++attempt) {
-        if (HWND box = FindWindowA(nullptr, "Error"); box != nullptr && IsWindowVisible(box)) {
+    const auto deadline = std::chrono::steady_clock::now() + windowAppearsWithin;
+    while (!seen.found && std::chrono::steady_clock::now() < deadline) {
+        if (HWND box = ownVisibleWindow("Error")) {
             PostMessageA(box, WM_COMMAND, IDOK, 0);
+            waitUntilGone(box);
         }
-        HWND dialog = FindWindowA(nullptr, caption);
-        if (dialog != nullptr && IsWindowVisible(dialog) && FindWindowA(nullptr, "Error") == nullptr) {
+        HWND dialog = ownVisibleWindow(caption);
+        if (dialog != nullptr && ownVisibleWindow("Error") == nullptr) {
             seen.found = true;
             GetClientRect(dialog, &seen.client);
             seen.extendedStyle = GetWindowLongA(dialog, GWL_EXSTYLE);

@@ -334,7 +334,7 @@ TEST_F(WindowsDialog, TheGaugeOfATransferDialogIsBlueToAquaOnBlack) {
         last = GetPixel(dc, 5 + 349, 23 + 3);
         past = GetPixel(dc, 5 + 350, 23 + 3);
         ReleaseDC(window, dc);
-        dialog.close();
+        dialog.closeDialog();
     });
     dialog.ShowModal();
     // Column i of 349 blends aqua over blue by i/349: the first column is nearly blue.
@@ -407,7 +407,7 @@ TEST_F(WindowsDialog, PicturesOfTheDialogsForTheDocumentation) {
                 }
                 KillTimer(window, 99);
                 saved = saveWindowPicture(window, fs::path(folder) / name);
-                dialog.close();
+                dialog.closeDialog();
             });
         });
         dialog.ShowModal();

@@ -17,6 +17,7 @@ bv3_add_test_suite(NAME test_transfer LABELS unit
 
 bv3_add_test_suite(NAME test_transfer_dialogs LABELS gui QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialogs.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialog_controllers.cpp
                    LIBS bv3::interface util)
 
 # Whole transfers against the simulator over a pseudo-terminal; they need the tools built.

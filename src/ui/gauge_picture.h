@@ -20,6 +20,11 @@ struct GaugeColours {
     TColor to;    // the bar's colour at column width - 2, the right end of a full bar
 };
 
+// A new gauge, whatever toolkit shows it: white inside a black border, lime to red, 217 x 40.
+inline constexpr GaugeColours gaugeDefaultColours{.back = clWhite, .border = clBlack, .from = clLime, .to = clRed};
+inline constexpr int gaugeDefaultWidth = 217;
+inline constexpr int gaugeDefaultHeight = 40;
+
 // The gauge at width x height with the bar for `progress` percent: a one-pixel border in
 // `border` around an interior in `back`, and columns 1 to n coloured by their position in the
 // gradient, n = progress / 100 x (width - 2) rounded half to even. Values below 0 draw no bar

@@ -1,7 +1,6 @@
 #include "transfer/qt/transfer_dialog.h"
 
 #include "platform/qt/qt_ui_thread.h"
-#include "transfer/port_setup.h"
 #include "ui/qt/form_font.h"
 #include "ui/message_box.h"
 #include "ui/modal_result.h"
@@ -17,61 +16,75 @@
 
 namespace bv3::transfer {
 
-TransferDialog::TransferDialog(const QString& caption, QSize clientSize)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+namespace {
+
+QRect toQRect(const ui::FormRect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
+}
+
+QLabel* makeLabel(const FormControl& control, const std::string& caption, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLocal8Bit(caption.c_str()), parent);
+    label->setObjectName(ui::formText(control.name));
+    // A right-aligned label grows to the left from its right edge; the others keep Qt's
+    // placing of a line in the label's height.
+    if (control.align == ui::TextAlign::Right) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    }
+    label->setGeometry(toQRect(control.bounds));
+    return label;
+}
+
+Qt::WindowFlags formWindowFlags(const TransferForm& form) {
+    Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (form.stayOnTop) {
+        flags |= Qt::WindowStaysOnTopHint;
+    }
+    return flags;
+}
+
+}  // namespace
+
+TransferDialog::TransferDialog(const TransferForm& form)
+    : QDialog(nullptr, formWindowFlags(form)),
       panel1_(new QFrame(this)),
-      label1_(new QLabel(QString::fromStdString(phaseText(TransferPhase::Waiting)), panel1_)),
-      label2_(new QLabel(panel1_)),
+      label1_(makeLabel(form.label1, phaseText(form.label1Phase), panel1_)),
+      label2_(makeLabel(form.label2, {}, panel1_)),
       progress1_(new ui::TProgress(panel1_)),
-      bitBtn1_(new QPushButton(QStringLiteral("Cancel"), this)) {
-    setWindowTitle(caption);
-    setFont(ui::formFont());
-    setFixedSize(clientSize);
+      bitBtn1_(new QPushButton(ui::formText(form.bitBtn1.caption), this)) {
+    setObjectName(ui::formText(form.name));
+    setWindowTitle(ui::formText(form.caption));
+    setFont(ui::formFont(form.font));
+    setFixedSize(form.clientWidth, form.clientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());
     }
-    configureTransferPort(comm1_);
 
-    panel1_->setObjectName(QStringLiteral("Panel1"));
+    panel1_->setObjectName(ui::formText(form.panel1.name));
     panel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel1_->setLineWidth(1);
-    panel1_->setGeometry(4, 3, 353, 29);
+    panel1_->setGeometry(toQRect(form.panel1.bounds));
 
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(3, 3, 340, 14);
-    // The counter is right-aligned: it grows to the left from its right edge.
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    label2_->setGeometry(347 - 120, 3, 120, 14);
+    progress1_->setObjectName(ui::formText(form.progress1.name));
+    progress1_->setGeometry(toQRect(form.progress1.bounds));
+    progress1_->SetBackColor(form.progress1Look.back);
+    progress1_->SetBorderColor(form.progress1Look.border);
+    progress1_->SetFromColor(form.progress1Look.from);
+    progress1_->SetToColor(form.progress1Look.to);
+    progress1_->SetTextColor(ui::toQColor(form.progress1Look.text));
 
-    progress1_->setObjectName(QStringLiteral("Progress1"));
-    progress1_->setGeometry(1, 20, 351, 7);
-    progress1_->SetBackColor(ui::clBlack);
-    progress1_->SetBorderColor(ui::clBlack);
-    progress1_->SetFromColor(ui::clBlue);
-    progress1_->SetToColor(ui::clAqua);
-    progress1_->SetTextColor(ui::toQColor(ui::clTeal));
-
-    bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
-    bitBtn1_->setGeometry(280, 34, 78, 24);
+    bitBtn1_->setObjectName(ui::formText(form.bitBtn1.name));
+    bitBtn1_->setGeometry(toQRect(form.bitBtn1.bounds));
     bitBtn1_->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     bitBtn1_->setAutoDefault(false);
-    connect(bitBtn1_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(bitBtn1_, &QPushButton::clicked, this, [this] { controller().BitBtn1Click(); });
+
+    if (form.label3) {
+        label3_ = makeLabel(*form.label3, {}, this);
+    }
 
     // Serial notifications arrive through the application's event loop.
     platform::useQtUiThread();
-}
-
-void TransferDialog::Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath) {
-    applyPortIndexes(comm1_, portIndex, baudIndex);
-    setFilePath(filePath);
-}
-
-void TransferDialog::SetupDevice(const std::string& deviceName, serial::TBaudrate rate, const std::string& filePath) {
-    comm1_.SetDeviceName(deviceName);
-    comm1_.SetBaudRate(rate);
-    setFilePath(filePath);
 }
 
 void TransferDialog::setScreenshot(const std::string& path, int percent) {
@@ -97,45 +110,24 @@ void TransferDialog::done(int) {
 
 void TransferDialog::closeEvent(QCloseEvent* event) {
     if (!closing_) {
-        CloseBoxClicked();
+        controller().CloseBoxClicked();
     }
     event->accept();
 }
 
 void TransferDialog::reject() {
-    BitBtn1Click();
+    controller().BitBtn1Click();
 }
 
 void TransferDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The form's show step runs once the dialog is on screen, as part of showing it.
-    QTimer::singleShot(0, this, [this] {
-        try {
-            FormShow();
-        } catch (const std::exception& failure) {
-            showStartFailure(failure);
-        }
-    });
-}
-
-void TransferDialog::showStartFailure(const std::exception& failure) {
-    ui::showErrorBox(portOpenFailureText(comm1_.DeviceName(), failure.what()));
-}
-
-QLabel* TransferDialog::lineLabel(StatusLine line) const {
-    switch (line) {
-        case StatusLine::Label1:
-            return label1_;
-        case StatusLine::Label2:
-            return label2_;
-        case StatusLine::Label3:
-            break;
-    }
-    return nullptr;
+    QTimer::singleShot(0, this, [this] { controller().Shown(); });
 }
 
 void TransferDialog::showLine(StatusLine line, const std::string& text) {
-    if (QLabel* label = lineLabel(line)) {
+    QLabel* label = line == StatusLine::Label1 ? label1_ : line == StatusLine::Label2 ? label2_ : label3_;
+    if (label != nullptr) {
         label->setText(QString::fromLocal8Bit(text.c_str()));
     }
 }
@@ -147,11 +139,7 @@ void TransferDialog::showProgress(int percent) {
     }
 }
 
-void TransferDialog::reportText(const std::string& text) {
-    ui::showErrorBox(text);
-}
-
-void TransferDialog::close() {
+void TransferDialog::closeDialog() {
     if (!closing_) {
         done(ui::mrCancel);
     }

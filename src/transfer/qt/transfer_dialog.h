@@ -1,14 +1,16 @@
 #pragma once
-// The parts both transfer dialogs share: the fixed layout of the panel with its status line,
-// block counter and gauge, the Cancel button with Escape, the serial port Comm1, and the
-// cancel modal result whatever way the dialog ends.
+// The Qt window both transfer dialogs share: it builds the panel with its status line, block
+// counter and gauge, the Cancel button (Escape presses it) and, for the upload, the retry line
+// from the form's description (transfer_forms.h), hands the form's events to the dialog's
+// controller and shows what the controller tells it. Every way of ending yields the cancel
+// result, 2.
 
 #include "serial/comm.h"
-#include "transfer/transfer_texts.h"
+#include "transfer/transfer_dialog_controller.h"
+#include "transfer/transfer_forms.h"
 #include "ui/qt/progress.h"
 
 #include <QDialog>
-#include <QString>
 
 #include <cstdint>
 #include <string>
@@ -19,16 +21,18 @@ class QPushButton;
 
 namespace bv3::transfer {
 
-class TransferDialog : public QDialog, public TextLinesView {
+class TransferDialog : public QDialog, protected TransferDialogView {
 public:
-    TransferDialog(const QString& caption, QSize clientSize);
-
     // Setup: the port and rate indexes of the host, and the file. Opens nothing.
-    void Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath);
+    void Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath) {
+        controller().Setup(portIndex, baudIndex, filePath);
+    }
     // The same with a device name (or path) and a rate, for the command-line tool.
-    void SetupDevice(const std::string& deviceName, serial::TBaudrate rate, const std::string& filePath);
+    void SetupDevice(const std::string& deviceName, serial::TBaudrate rate, const std::string& filePath) {
+        controller().SetupDevice(deviceName, rate, filePath);
+    }
 
-    serial::TComm& Comm1() { return comm1_; }
+    serial::TComm& Comm1() { return controller().Comm1(); }
     QFrame* Panel1() const { return panel1_; }
     QLabel* Label1() const { return label1_; }
     QLabel* Label2() const { return label2_; }
@@ -44,34 +48,26 @@ public:
     // Escape: the same as pressing Cancel.
     void reject() override;
 
-    // TransferView
-    void showLine(StatusLine line, const std::string& text) override;
-    void showProgress(int percent) override;
-    // Ends the modal loop (the session's "close the dialog").
-    void close() override;
-
 protected:
+    explicit TransferDialog(const TransferForm& form);
+    virtual TransferDialogController& controller() = 0;
+    // The upload's retry line; none on a form without one.
+    QLabel* retryLine() const { return label3_; }
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    virtual void FormShow() = 0;
-    virtual void BitBtn1Click() = 0;
-    // The title bar's close box.
-    virtual void CloseBoxClicked() = 0;
-    virtual void setFilePath(const std::string& path) = 0;
-    // Shows the message of a failure raised while the dialog was being shown, as the form
-    // framework would, and leaves the dialog open and idle.
-    void showStartFailure(const std::exception& failure);
-    void reportText(const std::string& text) override;
-    void takeScreenshotNow();
-    virtual QLabel* lineLabel(StatusLine line) const;
 
 private:
-    serial::TComm comm1_;
+    void showLine(StatusLine line, const std::string& text) override;
+    void showProgress(int percent) override;
+    void closeDialog() override;
+    void takeScreenshotNow();
+
     QFrame* panel1_;
     QLabel* label1_;
     QLabel* label2_;
     ui::TProgress* progress1_;
     QPushButton* bitBtn1_;
+    QLabel* label3_ = nullptr;
     std::string screenshotPath_;
     int screenshotPercent_ = 101;
     bool closing_ = false;

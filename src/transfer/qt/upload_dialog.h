@@ -1,41 +1,30 @@
 #pragma once
-// TfrmUpLoad ("STB to PC"): receives the receiver's memory image into a file, driven by the
-// bytes the receiver sends, with a 3000 ms watchdog that restarts a stalled block.
+// TfrmUpLoad ("STB to PC") on Qt: the shared window with the retry line and Timer1, the
+// 3000 ms watchdog; what the events do is UploadDialogController's.
 
 #include "transfer/qt/transfer_dialog.h"
-#include "transfer/upload_session.h"
+#include "transfer/upload_dialog_controller.h"
 
 #include <QTimer>
 
 namespace bv3::transfer {
 
-class TfrmUpLoad final : public TransferDialog, private Watchdog {
+class TfrmUpLoad final : public TransferDialog {
 public:
     TfrmUpLoad();
 
-    QLabel* Label3() const { return label3_; }
+    QLabel* Label3() const { return retryLine(); }
     QTimer& Timer1() { return timer1_; }
-    const UploadSession& session() const { return session_; }
-
-    // The form's events, public so that hosts and tests can see them as the form does.
-    void FormShow() override;
-    void Comm1RxChar(serial::TComm& sender, int count);
-    void Comm1Error(serial::TComm& sender, int errors);
-    void Timer1Timer();
-    void BitBtn1Click() override;
-    void FormClose();
+    const UploadSession& session() const { return controller_.session(); }
 
 protected:
-    void CloseBoxClicked() override;
-    QLabel* lineLabel(StatusLine line) const override;
+    TransferDialogController& controller() override { return controller_; }
 
 private:
-    void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    void setWatchdogRunning(bool running) override;
+    void setTimer1(bool running) override;
 
-    QLabel* label3_;
     QTimer timer1_;
-    UploadSession session_;
+    UploadDialogController controller_{*this};
 };
 
 }  // namespace bv3::transfer

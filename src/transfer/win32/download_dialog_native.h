@@ -1,29 +1,23 @@
 #pragma once
-// TfrmDownload ("PC to STB") for builds without a toolkit: serves the bytes of a file to the
-// receiver's requests until its end request.
+// TfrmDownload ("PC to STB") for builds without a toolkit: the shared window; what the events
+// do is DownloadDialogController's.
 
-#include "transfer/download_session.h"
+#include "transfer/download_dialog_controller.h"
 #include "transfer/win32/transfer_dialog_native.h"
 
 namespace bv3::transfer::native {
 
 class TfrmDownload final : public TransferDialog {
 public:
-    TfrmDownload();
+    TfrmDownload() : TransferDialog(downloadForm) {}
 
-    const DownloadSession& session() const { return session_; }
-
-    void FormShow() override;
-    void Comm1RxChar(serial::TComm& sender, int count);
-    void Comm1Error(serial::TComm& sender, int errors);
-    void BitBtn1Click() override;
+    const DownloadSession& session() const { return controller_.session(); }
 
 protected:
-    void CloseBoxClicked() override;
+    TransferDialogController& controller() override { return controller_; }
 
 private:
-    void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    DownloadSession session_;
+    DownloadDialogController controller_{*this};
 };
 
 }  // namespace bv3::transfer::native

@@ -1,78 +1,51 @@
 #include "transfer/win32/transfer_dialog_native.h"
 
-#include "transfer/port_setup.h"
-#include "ui/colour.h"
-#include "ui/message_box.h"
+#include <string>
 
 namespace bv3::transfer::native {
 
 namespace {
 
-// The panel at (4, 3) holds the status line, the counter and the gauge; their places are
-// given here in the dialog's client area.
-constexpr platform::NativeRect panel1{4, 3, 353, 29};
-constexpr platform::NativeRect label1{4 + 3, 3 + 3, 340, 14};
-// The counter is right-aligned: it grows to the left from its right edge, 347 in the panel.
-constexpr platform::NativeRect label2{4 + 347 - 120, 3 + 3, 120, 14};
-constexpr platform::NativeRect progress1{4 + 1, 3 + 20, 351, 7};
-constexpr platform::NativeRect label3{5, 45, 270, 14};
-constexpr platform::NativeRect bitBtn1{280, 34, 78, 24};
+platform::NativeRect toNativeRect(const ui::FormRect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
+}
 
-platform::NativeDialogLayout dialogLayout(const std::string& caption, int clientWidth, int clientHeight,
-                                          bool withRetryLine) {
-    platform::NativeDialogLayout layout{
-        .caption = caption,
-        .clientWidth = clientWidth,
-        .clientHeight = clientHeight,
-        .fontName = "MS Sans Serif",
-        .fontHeight = -11,
-        .panel = panel1,
-        .texts = {{label1, phaseText(TransferPhase::Waiting)}, {label2, "", platform::NativeTextAlign::right}},
-        .picture = progress1,
-        .button = bitBtn1,
-        .buttonCaption = "Cancel"};
-    if (withRetryLine) {
-        layout.texts.push_back({label3, ""});
+platform::NativeDialogText text(const TransferForm& form, const FormControl& control, std::string caption) {
+    return {toNativeRect(inClientArea(form, control)), std::move(caption),
+            control.align == ui::TextAlign::Right ? platform::NativeTextAlign::right : platform::NativeTextAlign::left};
+}
+
+// The window's layout holds every place in the client area; its texts are Label1, Label2 and,
+// where the form has it, Label3, in that order.
+platform::NativeDialogLayout dialogLayout(const TransferForm& form) {
+    platform::NativeDialogLayout layout{.caption = std::string(form.caption),
+                                        .clientWidth = form.clientWidth,
+                                        .clientHeight = form.clientHeight,
+                                        .fontName = std::string(form.font.name),
+                                        .fontHeight = form.font.height,
+                                        .panel = toNativeRect(inClientArea(form, form.panel1)),
+                                        .texts = {text(form, form.label1, phaseText(form.label1Phase)),
+                                                  text(form, form.label2, {})},
+                                        .picture = toNativeRect(inClientArea(form, form.progress1)),
+                                        .button = toNativeRect(inClientArea(form, form.bitBtn1)),
+                                        .buttonCaption = std::string(form.bitBtn1.caption)};
+    if (form.label3) {
+        layout.texts.push_back(text(form, *form.label3, {}));
     }
     return layout;
 }
 
 }  // namespace
 
-TransferDialog::TransferDialog(const std::string& caption, int clientWidth, int clientHeight, bool withRetryLine)
-    : window_(dialogLayout(caption, clientWidth, clientHeight, withRetryLine), *this), withRetryLine_(withRetryLine) {
-    configureTransferPort(comm1_);
-    progress1_.SetBounds(progress1.left, progress1.top, progress1.width, progress1.height);
-    progress1_.SetBackColor(ui::clBlack);
-    progress1_.SetBorderColor(ui::clBlack);
-    progress1_.SetFromColor(ui::clBlue);
-    progress1_.SetToColor(ui::clAqua);
-    progress1_.SetTextColor(ui::clTeal);
+TransferDialog::TransferDialog(const TransferForm& form) : form_(form), window_(dialogLayout(form), *this) {
+    const ui::FormRect gauge = inClientArea(form, form.progress1);
+    progress1_.SetBounds(gauge.left, gauge.top, gauge.width, gauge.height);
+    progress1_.SetBackColor(form.progress1Look.back);
+    progress1_.SetBorderColor(form.progress1Look.border);
+    progress1_.SetFromColor(form.progress1Look.from);
+    progress1_.SetToColor(form.progress1Look.to);
+    progress1_.SetTextColor(form.progress1Look.text);
     progress1_.SetPaintTarget([this](const platform::PixelPicture& picture) { window_.showPicture(picture); });
-}
-
-TransferDialog::~TransferDialog() {
-    // The port goes first, while the window its handlers write to still exists.
-    comm1_.Close();
-}
-
-void TransferDialog::Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath) {
-    applyPortIndexes(comm1_, portIndex, baudIndex);
-    setFilePath(filePath);
-}
-
-int TransferDialog::ShowModal() {
-    return window_.runModal();
-}
-
-void TransferDialog::onShow() {
-    // A failure while showing (the port cannot be opened) is shown, and the dialog stays
-    // open and idle until it is cancelled, as the form framework does with a failing OnShow.
-    try {
-        FormShow();
-    } catch (const std::exception& failure) {
-        ui::showErrorBox(portOpenFailureText(comm1_.DeviceName(), failure.what()));
-    }
 }
 
 void TransferDialog::showLine(StatusLine line, const std::string& text) {
@@ -84,23 +57,17 @@ void TransferDialog::showLine(StatusLine line, const std::string& text) {
             window_.setText(label2Index, text);
             break;
         case StatusLine::Label3:
-            if (withRetryLine_) {
+            if (form_.label3) {
                 window_.setText(label3Index, text);
             }
             break;
     }
 }
 
-void TransferDialog::showProgress(int percent) {
-    progress1_.SetProgress(percent);
-}
-
-void TransferDialog::reportText(const std::string& text) {
-    ui::showErrorBox(text);
-}
-
-void TransferDialog::close() {
-    window_.endModal();
+void TransferDialog::setTimer1(bool running) {
+    if (form_.timer1) {
+        window_.setTimer(running, form_.timer1->intervalMs);
+    }
 }
 
 }  // namespace bv3::transfer::native

@@ -1,40 +1,28 @@
 #pragma once
-// TfrmUpLoad ("STB to PC") for builds without a toolkit: receives the receiver's memory image
-// into a file, driven by the bytes the receiver sends, with a 3000 ms window timer as the
-// watchdog that restarts a stalled block.
+// TfrmUpLoad ("STB to PC") for builds without a toolkit: the shared window with the retry line
+// and Timer1, a 3000 ms window timer as the watchdog; what the events do is
+// UploadDialogController's.
 
+#include "transfer/upload_dialog_controller.h"
 #include "transfer/win32/transfer_dialog_native.h"
-#include "transfer/upload_session.h"
 
 namespace bv3::transfer::native {
 
-class TfrmUpLoad final : public TransferDialog, private Watchdog {
+class TfrmUpLoad final : public TransferDialog {
 public:
-    TfrmUpLoad();
+    TfrmUpLoad() : TransferDialog(uploadForm) {}
 
-    const UploadSession& session() const { return session_; }
+    const UploadSession& session() const { return controller_.session(); }
     const std::string& Label3() { return window().text(label3Index); }
-    unsigned Timer1Interval() const { return timer1Interval_; }
+    unsigned Timer1Interval() const { return uploadForm.timer1->intervalMs; }
     bool Timer1Enabled() { return window().timerRunning(); }
 
-    // The form's events, public so that hosts and tests can see them as the form does.
-    void FormShow() override;
-    void Comm1RxChar(serial::TComm& sender, int count);
-    void Comm1Error(serial::TComm& sender, int errors);
-    void Timer1Timer();
-    void BitBtn1Click() override;
-    void FormClose();
-
 protected:
-    void CloseBoxClicked() override;
-    void TimerFired() override { Timer1Timer(); }
+    TransferDialogController& controller() override { return controller_; }
+    void timerFired() override { controller_.Timer1Timer(); }
 
 private:
-    void setFilePath(const std::string& path) override { session_.setFilePath(path); }
-    void setWatchdogRunning(bool running) override;
-
-    unsigned timer1Interval_ = 3000;
-    UploadSession session_;
+    UploadDialogController controller_{*this};
 };
 
 }  // namespace bv3::transfer::native

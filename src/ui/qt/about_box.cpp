@@ -1,5 +1,6 @@
 #include "ui/qt/about_box.h"
 
+#include "ui/about_form.h"
 #include "ui/qt/form_font.h"
 #include "ui/modal_result.h"
 
@@ -10,29 +11,38 @@
 
 namespace bv3::ui {
 
+namespace {
+
+QPalette::ColorRole roleOf(SystemColour colour) {
+    return colour == SystemColour::ButtonFace ? QPalette::Button : QPalette::WindowText;
+}
+
+QLabel* makeLabel(const AboutFormLabel& description, QWidget* parent) {
+    auto* label = new QLabel(formText(description.caption), parent);
+    label->setObjectName(formText(description.name));
+    FormFont font = aboutForm.font;
+    font.bold = description.bold;
+    label->setFont(formFont(font));
+    label->setForegroundRole(roleOf(aboutForm.text));
+    label->move(description.left, description.top);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
 TfrmMain::TfrmMain(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      label1_(new QLabel(QStringLiteral("Brevora V3 DLL Ver 0.97"), this)),
-      label2_(new QLabel(QStringLiteral("Last Build : 2001.3.8"), this)) {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("BV3 DLL"));
-    setFont(formFont());
-    // Button-face background, window-text text: the dialog colours of the desktop.
-    setBackgroundRole(QPalette::Button);
+      label1_(makeLabel(aboutForm.labels[0], this)),
+      label2_(makeLabel(aboutForm.labels[1], this)) {
+    setObjectName(formText(aboutForm.name));
+    setWindowTitle(formText(aboutForm.caption));
+    setFont(formFont(aboutForm.font));
+    setBackgroundRole(roleOf(aboutForm.background));
     setAutoFillBackground(true);
-    setFixedSize(155, 43);
-    move(498, 388);
-
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setFont(formFont(true));
-    label1_->setForegroundRole(QPalette::WindowText);
-    label1_->move(4, 4);
-    label1_->adjustSize();
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setForegroundRole(QPalette::WindowText);
-    label2_->move(43, 27);
-    label2_->adjustSize();
+    setFixedSize(aboutForm.clientWidth, aboutForm.clientHeight);
+    move(aboutForm.left, aboutForm.top);
 }
 
 void TfrmMain::done(int) {

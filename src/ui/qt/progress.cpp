@@ -29,7 +29,7 @@ QColor toQColor(TColor color) {
 }
 
 TProgress::TProgress(QWidget* parent) : QWidget(parent) {
-    resize(217, 40);
+    resize(gaugeDefaultWidth, gaugeDefaultHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

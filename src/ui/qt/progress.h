@@ -54,10 +54,10 @@ private:
     // covered or not.
     TextMask captionMask() const;
 
-    TColor backColor_ = clWhite;
-    TColor borderColor_ = clBlack;
-    TColor fromColor_ = clLime;
-    TColor toColor_ = clRed;
+    TColor backColor_ = gaugeDefaultColours.back;
+    TColor borderColor_ = gaugeDefaultColours.border;
+    TColor fromColor_ = gaugeDefaultColours.from;
+    TColor toColor_ = gaugeDefaultColours.to;
     std::int32_t progress_ = 0;
     QString text_;
     QColor textColor_ = Qt::black;

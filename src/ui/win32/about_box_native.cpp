@@ -1,17 +1,26 @@
 #include "ui/win32/about_box_native.h"
 
+#include "ui/about_form.h"
+
+#include <string>
+
 namespace bv3::ui::native {
 
 platform::NativeForm TfrmMain::layout() {
-    return {.caption = "BV3 DLL",
-            .left = 498,
-            .top = 388,
-            .clientWidth = 155,
-            .clientHeight = 43,
-            .fontName = "MS Sans Serif",
-            .fontHeight = -11,
-            .labels = {{.left = 4, .top = 4, .text = "Brevora V3 DLL Ver 0.97", .bold = true},
-                       {.left = 43, .top = 27, .text = "Last Build : 2001.3.8", .bold = false}}};
+    // The window's colours are the desktop's button face and window text, as the form names.
+    platform::NativeForm form{.caption = std::string(aboutForm.caption),
+                              .left = aboutForm.left,
+                              .top = aboutForm.top,
+                              .clientWidth = aboutForm.clientWidth,
+                              .clientHeight = aboutForm.clientHeight,
+                              .fontName = std::string(aboutForm.font.name),
+                              .fontHeight = aboutForm.font.height,
+                              .labels = {}};
+    for (const AboutFormLabel& label : aboutForm.labels) {
+        form.labels.push_back(
+            {.left = label.left, .top = label.top, .text = std::string(label.caption), .bold = label.bold});
+    }
+    return form;
 }
 
 int TfrmMain::ShowModal() {

@@ -6,6 +6,7 @@
 
 #include "platform/pixel_picture.h"
 #include "ui/colour.h"
+#include "ui/gauge_picture.h"
 
 #include <cstdint>
 #include <functional>
@@ -70,18 +71,18 @@ public:
 private:
     void repaint();
 
-    TColor backColor_ = clWhite;
-    TColor borderColor_ = clBlack;
-    TColor fromColor_ = clLime;
-    TColor toColor_ = clRed;
+    TColor backColor_ = gaugeDefaultColours.back;
+    TColor borderColor_ = gaugeDefaultColours.border;
+    TColor fromColor_ = gaugeDefaultColours.from;
+    TColor toColor_ = gaugeDefaultColours.to;
     std::int32_t progress_ = 0;
     std::string text_;
     GaugeFont textFont_;
     TColor textColor_ = clBlack;
     int left_ = 0;
     int top_ = 0;
-    int width_ = 217;
-    int height_ = 40;
+    int width_ = gaugeDefaultWidth;
+    int height_ = gaugeDefaultHeight;
     PaintTarget paint_;
     int paintCount_ = 0;
 };

@@ -1,0 +1,38 @@
+#include "transfer/transfer_dialog_controller.h"
+
+#include "transfer/port_setup.h"
+#include "ui/message_box.h"
+
+#include <exception>
+
+namespace bv3::transfer {
+
+TransferDialogController::TransferDialogController(TransferDialogView& view) : view_(view) {
+    configureTransferPort(comm1_);
+}
+
+void TransferDialogController::Setup(std::uint8_t portIndex, std::uint8_t baudIndex, const std::string& filePath) {
+    applyPortIndexes(comm1_, portIndex, baudIndex);
+    setFilePath(filePath);
+}
+
+void TransferDialogController::SetupDevice(const std::string& deviceName, serial::TBaudrate rate,
+                                           const std::string& filePath) {
+    comm1_.SetDeviceName(deviceName);
+    comm1_.SetBaudRate(rate);
+    setFilePath(filePath);
+}
+
+void TransferDialogController::Shown() {
+    try {
+        FormShow();
+    } catch (const std::exception& failure) {
+        reportText(portOpenFailureText(comm1_.DeviceName(), failure.what()));
+    }
+}
+
+void TransferDialogController::reportText(const std::string& text) {
+    ui::showErrorBox(text);
+}
+
+}  // namespace bv3::transfer
