@@ -47,9 +47,9 @@ struct TransferFailure {
     };
 
     Kind kind = Kind::LineBroken;
-    std::string path;
-    std::string device;
-    std::string detail;
+    std::string path{};
+    std::string device{};
+    std::string detail{};
     std::int64_t length = 0;
     std::int64_t address = 0;
     std::int64_t fileSize = 0;
