@@ -32,7 +32,7 @@ if [ "${BV3_SKIP_SANITIZED:-0}" != "1" ]; then
 fi
 
 if [ "${BV3_SKIP_WINDOWS:-0}" != "1" ]; then
-  # The 32-bit Windows library, cross-built with mingw-w64 and tested under Wine.
+  # The Windows library, cross-built with mingw-w64 (32- and 64-bit) and tested under Wine.
   bash scripts/test-windows.sh
 fi
 
