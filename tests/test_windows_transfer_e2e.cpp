@@ -5,11 +5,13 @@
 // tests/scripts/wine_transfers.sh sets the scene and names its folder in BV3_WIN32_E2E_DIR:
 // receiver simulators (the Linux stb-sim) on pseudo-terminals behind Com1 to Com3, Com4
 // mapped to nothing, the receiver's memory in "receiver-memory.raw" and the simulators' logs in
-// "comN.log". It checks what only
-// the simulators can tell (the applied memory, read back by an upload under Linux). Without
-// the variable every test here is skipped.
+// "lineN.log" (never "COMN.log": Windows opens a file of that name as the port). It checks what
+// only the simulators can tell (the applied memory, read back by an upload under Linux).
+// Without the variable every test here is skipped. The script runs each test in a process of
+// its own, and the tests on Com1 one after the other.
 //
-//   Com1: two uploads; the first is cancelled in the middle, the second runs to its end.
+//   Com1: an upload cancelled at once, then the library unloaded; two uploads, the first
+//         cancelled in the middle, the second runs to its end.
 //   Com2: two downloads of an image built by QnfToQDF; the first is cancelled in the middle.
 //   Com3: an upload during which the receiver falls silent and then hangs up.
 //   Com4: no device at all.
@@ -98,8 +100,11 @@ std::string textOfChildren(HWND window) {
 
 // The gauge sits at (5, 23) in the dialog's client area, its bar 349 columns wide inside a
 // one-pixel border; the bar has reached `percent` when that column is no longer the black
-// background.
+// background. Every bar has reached 0 %: column 0 is the border itself, which stays black.
 bool gaugeReached(HWND dialog, int percent) {
+    if (percent <= 0) {
+        return true;
+    }
     const int column = static_cast<int>(std::ceil(percent * 349 / 100.0));
     HDC dc = GetDC(dialog);
     const COLORREF pixel = GetPixel(dc, 5 + column, 23 + 3);
@@ -116,7 +121,7 @@ public:
     struct Rule {
         const char* caption;
         POINT place;
-        int cancelAtPercent = -1;  // press Cancel once the gauge has reached this (-1: never)
+        int cancelAtPercent = -1;  // press Cancel once the gauge has reached this (0: at once, -1: never)
         bool cancelAfterErrorBox = false;
         DWORD giveUpAfterMs = 600000;  // press Cancel after this long whatever happens
     };
@@ -294,7 +299,7 @@ TEST_F(WineTransfer, AnUploadCancelledInTheMiddleLeavesNoFileAndTheNextOneCarrie
         EXPECT_TRUE(person.cancelPressed());
         EXPECT_TRUE(person.errorBoxes().empty()) << person.errorBoxes().front();
         EXPECT_FALSE(fs::exists(target)) << "Cancel leaves the upload's target behind";
-        EXPECT_TRUE(simulatorSaid(folder_ / "com1.log", "closed the line before the end"))
+        EXPECT_TRUE(simulatorSaid(folder_ / "line1.log", "closed the line before the end"))
             << "the simulator did not see the cancelled upload end in the middle";
     }
     // Right after on the same port: the cancelled transfer let the port go.
@@ -329,7 +334,7 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
         EXPECT_TRUE(person.cancelPressed());
         EXPECT_TRUE(person.errorBoxes().empty()) << person.errorBoxes().front();
         EXPECT_TRUE(readFile(image) == built) << "a cancelled download changed its file";
-        EXPECT_TRUE(simulatorSaid(folder_ / "com2.log", "closed the line before the end"))
+        EXPECT_TRUE(simulatorSaid(folder_ / "line2.log", "closed the line before the end"))
             << "the simulator did not see the cancelled download end in the middle";
     }
     DialogOperator person({.caption = "PC to STB", .place = {600, 0}, .giveUpAfterMs = 300000});
