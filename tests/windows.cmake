@@ -1,4 +1,4 @@
-# The 32-bit Windows build: the export directories a host relies on, and the library loaded by
+# The Windows builds: the export directories a host relies on, and the library loaded by
 # a host program the way the channel-list editor does (run under Wine through CMake's
 # cross-compiling emulator).
 if(NOT WIN32)
@@ -7,13 +7,28 @@ endif()
 
 set(BV3_OBJDUMP ${CMAKE_OBJDUMP})
 set(bv3_dll_exports "1:GetIRDModel;2:V3QnfToQnf;3:QnfToV3Qnf;4:DownloadData;5:UploadSystemID;6:UploadData;7:RawToQnf;8:QnfToQDF;9:VYRAbout")
+# The 32-bit library's calling conventions, read from its machine code: the nine exports are
+# C-convention (a plain `ret`), EncodeQDF is stdcall with its 8 bytes of arguments. The 64-bit
+# build has one calling convention only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(bv3_machine i386)
+  string(REPLACE ";" ":ret;" bv3_dll_returns "GetIRDModel;V3QnfToQnf;QnfToV3Qnf;DownloadData;UploadSystemID;UploadData;RawToQnf;QnfToQDF;VYRAbout:ret")
+  set(bv3_encoder_returns "EncodeQDF@8:ret $0x8")
+else()
+  set(bv3_machine x86-64)
+  set(bv3_dll_returns "")
+  set(bv3_encoder_returns "")
+endif()
 add_test(NAME windows.export_table
          COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:BV3Dll> -DOBJDUMP=${BV3_OBJDUMP} -DDLL_NAME=BV3Dll.dll
-                 "-DEXPORTS=${bv3_dll_exports}" -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
+                 "-DEXPORTS=${bv3_dll_exports}" -DMACHINE=${bv3_machine} "-DRETURNS=${bv3_dll_returns}"
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
 add_test(NAME windows.encoder_export_table
          COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:tqrdll12> -DOBJDUMP=${BV3_OBJDUMP} -DDLL_NAME=tqrdll12.dll
-                 -DEXPORTS=1:EncodeQDF -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
-set_tests_properties(windows.export_table windows.encoder_export_table PROPERTIES LABELS unit)
+                 -DEXPORTS=1:EncodeQDF -DMACHINE=${bv3_machine} "-DRETURNS=${bv3_encoder_returns}"
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_windows_exports.cmake)
+# "abi": the checks that need no Wine, which run on every machine (scripts/test-windows.sh).
+set_tests_properties(windows.export_table windows.encoder_export_table PROPERTIES LABELS "unit;abi")
 
 # The host stand-in: loads BV3Dll.dll (and through it tqrdll12.dll) from beside itself.
 bv3_add_test_suite(NAME test_windows_host LABELS unit

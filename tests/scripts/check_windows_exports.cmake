@@ -1,12 +1,36 @@
-# Reads a Windows library's export directory and import list with objdump -p and compares
-# them with what a host relies on:
+# Reads a Windows library's headers, export directory and import list with objdump -p, and the
+# machine code of its exports with objdump -d, and compares them with what a host relies on:
 #   -DLIBRARY=path -DOBJDUMP=tool -DDLL_NAME=name -DEXPORTS="1:GetIRDModel;2:V3QnfToQnf;..."
-# The export directory must carry DLL_NAME and exactly the listed names under the listed
-# ordinals; the imports must be Windows' own libraries only, never a compiler runtime DLL
-# that a host's machine does not have.
+#   -DMACHINE=i386|x86-64 [-DRETURNS="GetIRDModel:ret;...;EncodeQDF@8:ret $0x8"]
+# The file must be a PE32 (i386) or PE32+ (x86-64) library; the export directory must carry
+# DLL_NAME and exactly the listed names under the listed ordinals; the imports must be
+# Windows' own libraries only, never a compiler runtime DLL that a host's machine does not
+# have. RETURNS names, for the 32-bit library, each export's function and the one return
+# instruction every return of it must be: a C-convention entry returns with a plain `ret`
+# (the caller removes the arguments), a stdcall one with `ret $N` (it removes N bytes itself).
+# A host that calls an export the other way crashes or corrupts its stack, and nothing but the
+# machine code shows which way an export was built.
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p failed on ${LIBRARY}")
+endif()
+
+if(MACHINE STREQUAL "i386")
+  set(format_pattern "file format pei-i386\n")
+  set(magic_pattern "\nMagic[ \t]+010b[ \t]+\\(PE32\\)")
+elseif(MACHINE STREQUAL "x86-64")
+  set(format_pattern "file format pei-x86-64\n")
+  set(magic_pattern "\nMagic[ \t]+020b[ \t]+\\(PE32\\+\\)")
+else()
+  message(FATAL_ERROR "MACHINE must be i386 or x86-64, not \"${MACHINE}\"")
+endif()
+if(NOT dump MATCHES "${format_pattern}" OR NOT dump MATCHES "${magic_pattern}")
+  string(REGEX MATCH "file format [^\n]+" format "${dump}")
+  string(REGEX MATCH "Magic[^\n]+" magic "${dump}")
+  message(FATAL_ERROR "${LIBRARY} is not a ${MACHINE} library: ${format}, ${magic}")
+endif()
+if(NOT dump MATCHES "\nCharacteristics[^\n]*\n([^\n]*\n)*[ \t]+DLL\n")
+  message(FATAL_ERROR "${LIBRARY} is not marked as a DLL")
 endif()
 
 if(NOT dump MATCHES "\nName[ \t]+[0-9a-f]+ ([^\n]+)\n")
@@ -41,8 +65,38 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import IN LISTS imports)
   string(REPLACE "DLL Name: " "" import "${import}")
   string(TOLOWER "${import}" lower)
-  if(lower MATCHES "^(libgcc|libstdc|libwinpthread|libssp|libgomp)")
-    message(FATAL_ERROR "${LIBRARY} depends on the compiler runtime ${import}; link it statically")
+  if(NOT lower MATCHES "^(kernel32|user32|gdi32|msvcrt|advapi32|shell32|ole32|comctl32|comdlg32|ws2_32|api-ms-win-[a-z0-9-]+)\\.dll$")
+    message(FATAL_ERROR "${LIBRARY} imports ${import}, which is not a Windows system library "
+                        "(a compiler runtime must be linked statically)")
   endif()
 endforeach()
-message(STATUS "${DLL_NAME}: ${found}; imports ${imports}")
+
+# The returns of each listed function: every `ret` of its machine code, as objdump writes it
+# ("ret", "ret    $0x8"). The function is found by its symbol (the build keeps symbols).
+foreach(entry IN LISTS RETURNS)
+  if(NOT entry MATCHES "^([^:]+):(.+)$")
+    message(FATAL_ERROR "RETURNS entry \"${entry}\" is not SYMBOL:INSTRUCTION")
+  endif()
+  set(function ${CMAKE_MATCH_1})
+  set(wanted ${CMAKE_MATCH_2})
+  execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn --disassemble=_${function} ${LIBRARY}
+                  OUTPUT_VARIABLE code RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT code MATCHES "<_${function}>:\n")
+    message(FATAL_ERROR "${LIBRARY} has no function _${function} to read")
+  endif()
+  string(REGEX MATCHALL "\t(ret|retl|retn)[ \t]*[^\n]*" returns "${code}")
+  if(NOT returns)
+    message(FATAL_ERROR "_${function} in ${LIBRARY} has no return instruction")
+  endif()
+  foreach(instruction IN LISTS returns)
+    string(REGEX REPLACE "[ \t]+" " " instruction "${instruction}")
+    string(STRIP "${instruction}" instruction)
+    string(REGEX REPLACE "^retl" "ret" instruction "${instruction}")
+    if(NOT instruction STREQUAL wanted)
+      message(FATAL_ERROR "_${function} in ${LIBRARY} returns with \"${instruction}\", expected \"${wanted}\"")
+    endif()
+  endforeach()
+  list(LENGTH returns count)
+  list(APPEND checked "${function}: ${count} x ${wanted}")
+endforeach()
+message(STATUS "${DLL_NAME} (${MACHINE}): ${found}; imports ${imports}; returns ${checked}")
