@@ -443,6 +443,73 @@ TEST_P(WindowsHost, TheTransferDialogsOpenAndCancelReturnsTheCancelResult) {
     }
 }
 
+// Whether `module` has registered a window class of that name.
+bool classOf(HMODULE module, const char* name) {
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    return GetClassInfoExA(module, name, &info) != 0;
+}
+
+// Shows the about box and a transfer dialog (its port cannot be opened) and closes them.
+void useTheWindows(HMODULE library) {
+    using AboutEntry = std::int32_t(__cdecl*)();
+    using TransferEntry = std::int32_t(__cdecl*)(std::uint32_t, std::uint32_t, const char*);
+    std::thread closer([] {
+        const auto deadline = std::chrono::steady_clock::now() + windowAppearsWithin;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (HWND box = ownVisibleWindow("BV3 DLL")) {
+                PostMessageA(box, WM_CLOSE, 0, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    EXPECT_EQ(entryAt<AboutEntry>(library, "VYRAbout")(), 2);
+    closer.join();
+    const WorkingFolder folder;
+    SeenDialog seen;
+    std::thread watcher([&seen] { seen = cancelDialogWhenShown("PC to STB"); });
+    EXPECT_EQ(entryAt<TransferEntry>(library, "DownloadData")(3, 0, (folder / "image.qdf").string().c_str()), 2);
+    watcher.join();
+    EXPECT_TRUE(seen.found) << "the download dialog never appeared";
+}
+
+// A host may free the library after a call and load it again for the next, perhaps at another
+// address. The library's window classes are its own (not the host's) and go with it, so the
+// next copy registers its own and never reaches a window procedure of the unloaded one.
+TEST(WindowsLibraryLifetime, ItsWindowClassesGoWithItAndAReloadedCopyShowsItsWindowsAgain) {
+    if (!windowsCanBeShown()) {
+        GTEST_SKIP() << "no desktop to show the library's windows on";
+    }
+    constexpr std::array<const char*, 3> classes{"BV3NativeForm", "BV3NativeDialog", "BV3UiThread"};
+    HMODULE host = GetModuleHandleA(nullptr);
+    Module first = loadLibrary();
+    ASSERT_NE(first, nullptr) << "BV3Dll.dll did not load, error " << GetLastError();
+    useTheWindows(first.get());
+    const HMODULE firstAddress = first.get();
+    for (const char* name : classes) {
+        EXPECT_TRUE(classOf(firstAddress, name)) << name << " is not registered under the library";
+        EXPECT_FALSE(classOf(host, name)) << name << " is registered under the host's program";
+    }
+    first.reset();
+    for (const char* name : classes) {
+        EXPECT_FALSE(classOf(firstAddress, name)) << name << " outlived the library";
+    }
+    // Where the first copy lay is taken, so the second one loads elsewhere (where Windows can
+    // move it; at the same place, the test still shows that nothing of the first copy is used).
+    void* taken = VirtualAlloc(firstAddress, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+    Module second = loadLibrary();
+    ASSERT_NE(second, nullptr) << "BV3Dll.dll did not load again, error " << GetLastError();
+    useTheWindows(second.get());
+    for (const char* name : classes) {
+        EXPECT_TRUE(classOf(second.get(), name)) << name << " is not registered under the reloaded library";
+    }
+    second.reset();
+    if (taken != nullptr) {
+        VirtualFree(taken, 0, MEM_RELEASE);
+    }
+}
+
 TEST_P(WindowsHost, TheIdleExportsDoNothing) {
     const WorkingFolder folder;
     entry<IdleEntry>(1)();

@@ -5,6 +5,7 @@
 #include "platform/native_form.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/modal_loop.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/windows_api.h"
 
 #include <exception>
@@ -188,25 +189,16 @@ struct NativeDialog::Window {
         return true;
     }
 
-    static void registerClass() {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = &procedure;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-            windowClass.lpszClassName = dialogClassName;
-            return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-        }();
-        if (!registered) {
-            throw std::runtime_error("cannot register the window class of the transfer dialogs");
-        }
+    static const win32::WindowClass& windowClass() {
+        static const win32::WindowClass registered(dialogClassName, &procedure,
+                                                   {.arrowCursor = true, .buttonFace = true}, "the transfer dialogs");
+        return registered;
     }
 };
 
 NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events)
     : window_(std::make_unique<Window>(std::move(layout), events)) {
-    Window::registerClass();
+    const win32::WindowClass& windowClass = Window::windowClass();
     Window& w = *window_;
     w.font = win32::createFont(w.layout.fontName, w.layout.fontHeight);
 
@@ -220,8 +212,8 @@ NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events
     const int height = frame.bottom - frame.top;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (CreateWindowExA(extendedStyle, dialogClassName, w.layout.caption.c_str(), style, left, top, width, height,
-                        GetActiveWindow(), nullptr, GetModuleHandleA(nullptr), &w) == nullptr) {
+    if (CreateWindowExA(extendedStyle, windowClass.name(), w.layout.caption.c_str(), style, left, top, width, height,
+                        GetActiveWindow(), nullptr, win32::ownModule(), &w) == nullptr) {
         throw std::runtime_error("cannot show the window \"" + w.layout.caption + "\" (error " +
                                  std::to_string(GetLastError()) + ")");
     }
@@ -229,7 +221,7 @@ NativeDialog::NativeDialog(NativeDialogLayout layout, NativeDialogEvents& events
     w.button =
         CreateWindowExA(0, "BUTTON", w.layout.buttonCaption.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, b.left,
                         b.top, b.width, b.height, w.handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)),
-                        GetModuleHandleA(nullptr), nullptr);
+                        win32::ownModule(), nullptr);
     SendMessageA(w.button, WM_SETFONT, reinterpret_cast<WPARAM>(w.font.get()), FALSE);
 }
 

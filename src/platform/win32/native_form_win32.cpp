@@ -4,6 +4,7 @@
 #include "platform/native_form.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/modal_loop.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/windows_api.h"
 
 #include <memory>
@@ -71,25 +72,16 @@ LRESULT CALLBACK formProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void registerFormClass() {
-    static const bool registered = [] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = formProcedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-        windowClass.lpszClassName = formClassName;
-        return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) {
-        throw std::runtime_error("cannot register the window class of the library's forms");
-    }
+const win32::WindowClass& formClass() {
+    static const win32::WindowClass registered(formClassName, formProcedure, {.arrowCursor = true, .buttonFace = true},
+                                               "the library's forms");
+    return registered;
 }
 
 }  // namespace
 
 int runNativeForm(const NativeForm& form) {
-    registerFormClass();
+    const win32::WindowClass& windowClass = formClass();
     FormState state;
     state.form = &form;
     state.regular = createFont(form, false);
@@ -100,9 +92,9 @@ int runNativeForm(const NativeForm& form) {
     const DWORD extendedStyle = WS_EX_DLGMODALFRAME;
     RECT frame{0, 0, form.clientWidth, form.clientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
-    HWND window = CreateWindowExA(extendedStyle, formClassName, form.caption.c_str(), style, form.left, form.top,
+    HWND window = CreateWindowExA(extendedStyle, windowClass.name(), form.caption.c_str(), style, form.left, form.top,
                                   frame.right - frame.left, frame.bottom - frame.top, GetActiveWindow(), nullptr,
-                                  GetModuleHandleA(nullptr), &state);
+                                  win32::ownModule(), &state);
     if (window == nullptr) {
         throw std::runtime_error("cannot show the window \"" + form.caption + "\" (error " +
                                  std::to_string(GetLastError()) + ")");

@@ -2,6 +2,7 @@
 // one message per posted task, so the tasks run in whatever message loop that thread is in,
 // one at a time, in the order they were posted.
 #include "platform/native_ui_thread.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/windows_api.h"
 
 #include <deque>
@@ -16,17 +17,9 @@ namespace {
 constexpr char uiThreadClassName[] = "BV3UiThread";
 constexpr UINT taskPosted = WM_APP + 1;
 
-void registerUiThreadClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = uiThreadClassName;
-        return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) {
-        throw std::runtime_error("cannot register the window class of the UI thread's hand-off");
-    }
+const win32::WindowClass& uiThreadClass(WNDPROC procedure) {
+    static const win32::WindowClass registered(uiThreadClassName, procedure, {}, "the UI thread's hand-off");
+    return registered;
 }
 
 }  // namespace
@@ -72,9 +65,9 @@ struct NativeUiThread::Window {
 };
 
 NativeUiThread::NativeUiThread() : window_(std::make_unique<Window>()) {
-    registerUiThreadClass(&Window::procedure);
-    window_->handle = CreateWindowExA(0, uiThreadClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      GetModuleHandleA(nullptr), window_.get());
+    const win32::WindowClass& windowClass = uiThreadClass(&Window::procedure);
+    window_->handle = CreateWindowExA(0, windowClass.name(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      win32::ownModule(), window_.get());
     if (window_->handle == nullptr) {
         throw std::runtime_error("cannot create the UI thread's hidden window (error " +
                                  std::to_string(GetLastError()) + ")");
