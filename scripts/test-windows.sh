@@ -109,7 +109,7 @@ configure() {
 }
 # What the Windows tests need when they run from a build; the other suites (the shared code's
 # unit tests) run in the Linux stages, and where 32-bit programs run also under 32-bit Wine.
-windows_targets=(BV3Dll tqrdll12 test_windows_host test_windows_serial test_windows_transfer
+windows_targets=(BV3Dll tqrdll12 test_windows_host test_windows_serial test_windows_transfer wine_serial_floor
                  test_windows_transfer_e2e test_windows_ui)
 
 # The 64-bit libraries: always (the zip's x64/ folder), with the Windows test programs when

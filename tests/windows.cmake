@@ -62,3 +62,9 @@ bv3_add_test_suite(NAME test_windows_transfer_e2e LABELS e2e
                    LIBS bv3::platform_win32)
 add_dependencies(test_windows_transfer_e2e BV3Dll tqrdll12)
 set_tests_properties(test_windows_transfer_e2e PROPERTIES TIMEOUT 60)
+
+# Test equipment for the whole transfers' table of times: the cost of Wine's serial emulation
+# alone, one byte each way as plainly as the Windows API allows (not a test).
+add_executable(wine_serial_floor ${CMAKE_CURRENT_SOURCE_DIR}/wine_serial_floor.cpp)
+target_link_libraries(wine_serial_floor PRIVATE bv3::platform_win32)
+bv3_warnings(wine_serial_floor)

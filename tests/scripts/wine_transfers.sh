@@ -146,6 +146,16 @@ if ! run_wine "$work/wine-serial.txt" "$win/bin/test_windows_serial.exe"; then
   fail "test_windows_serial on an echoing pseudo-terminal"
 fi
 grep -E '^\[  SKIPPED \]|skipped' "$work/wine-serial.txt" | sed 's/^/test_windows_serial: /' || true
+# The floor of the table of times: Wine's serial emulation alone, one byte each way as plainly
+# as the Windows API allows, on the echoing line (beside the upload, as the upload runs beside
+# the other tests).
+floor=""
+if run_wine "$work/wine-floor.txt" "$win/bin/wine_serial_floor.exe" COM9 20000; then
+  floor=$(sed -n 's/^bv3-floor: //p' "$work/wine-floor.txt")
+else
+  cat "$work/wine-floor.txt"
+  fail "wine_serial_floor on the echoing line"
+fi
 wait "$com1_chain" || fail "the unload test and the uploads on Com1 under Wine"
 echo "Wine transfers: $(($(date +%s) - start)) s"
 grep -h '^wine-gtest:' "$work"/wine-*.txt
@@ -201,6 +211,7 @@ echo "Whole transfers, this run (wall time, s):"
 printf '  %-44s %8s %8s\n' "" "Wine" "Linux"
 printf '  %-44s %8s %8s\n' "UploadData, 401408 bytes" "${wine_upload:-?}" "${linux_upload:-?}"
 printf '  %-44s %8s %8s\n' "DownloadData, $image_size-byte image of QnfToQDF" "${wine_download:-?}" "${linux_download:-?}"
+echo "  Wine's serial emulation alone (wine_serial_floor, 1 byte each way): ${floor:-?}"
 
 if ((${#failures[@]} > 0)); then
   echo "Windows transfer tests failed:" >&2
