@@ -19,10 +19,13 @@ for argument in "$@"; do
   [[ "$argument" == --gtest* ]] && gtest=1
 done
 
+# Into a file, not a pipe: the Wine server and the helper processes Wine starts with the first
+# program inherit its output and outlive it, and a pipe would stay open for as long as they live.
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-"$wine" "$@" 2>&1 | tee "$output"
-status=${PIPESTATUS[0]}
+status=0
+"$wine" "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
 
 verdict() {
   echo "wine-gtest: $program: $1"
