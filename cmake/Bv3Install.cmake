@@ -7,6 +7,7 @@
 #   LIBDIR/libBV3Dll.so                                      link-time name (development)
 #   INCLUDEDIR/BV3Dll.h, LIBDIR/pkgconfig/bv3dll.pc, LIBDIR/cmake/BV3/  (development)
 #   BINDIR/bv3, stb-sim [, bv3-editor], MANDIR/man1, bash completion, DATADIR/doc/<package>
+#   LIBDIR/bv3/libbv3-gui.so                                 bv3's windowed part, loaded on demand
 # docs/install.md explains why.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -46,6 +47,10 @@ foreach(program bv3 bv3-editor)
     set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/${bv3_bin_to_lib}")
   endif()
 endforeach()
+# bv3's windowed part is private to bv3: it goes to LIBDIR/bv3, which bv3's RUNPATH also names.
+if(TARGET bv3-gui)
+  set_target_properties(bv3 PROPERTIES INSTALL_RPATH "$ORIGIN/${bv3_bin_to_lib}:$ORIGIN/${bv3_bin_to_lib}/bv3")
+endif()
 
 # Shared libraries are not programs: Debian installs them without the executable bits.
 set(bv3_library_permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -58,6 +63,10 @@ install(TARGETS tqrdll12 LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} PERMISSIONS
 install(FILES ${PROJECT_SOURCE_DIR}/include/BV3Dll.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 install(TARGETS bv3 stb-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+if(TARGET bv3-gui)
+  install(TARGETS bv3-gui LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/bv3 PERMISSIONS ${bv3_library_permissions}
+          COMPONENT tools)
+endif()
 if(TARGET bv3-editor)
   install(TARGETS bv3-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT editor)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/bv3-editor.desktop

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the demo need, from Debian's packages.
+# Installs what is needed from Debian's packages, in two sets:
+#   bash scripts/deps.sh build   what building the tools and running the cycle needs (demo.sh)
+#   bash scripts/deps.sh         everything: the build set plus what the tests, the sanitizer
+#                                build, the benchmarks and the package stage use (test.sh)
 # Idempotent: when everything is present it changes nothing and asks no registry.
 set -euo pipefail
-packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev libcli11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev gzip lz4 xvfb xauth
-          # the package stage: building, checking and installing the Debian packages
-          dpkg-dev fakeroot file lintian help2man man-db desktop-file-utils pkgconf binutils)
+build=(cmake ninja-build ccache g++ qt6-base-dev libcli11-dev)
+tests=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev gzip lz4 xvfb xauth
+       # the package stage: building, checking and installing the Debian packages
+       dpkg-dev fakeroot file lintian help2man man-db desktop-file-utils pkgconf binutils)
+case "${1:-all}" in
+  build) packages=("${build[@]}") ;;
+  all) packages=("${build[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [build|all]" >&2; exit 2 ;;
+esac
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -15,7 +15,7 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV3_BUILD_TESTS=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$jobs"
 

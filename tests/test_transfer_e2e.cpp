@@ -209,6 +209,9 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
         ASSERT_EQ(tool.wait(), 0) << tool.standardError();
         EXPECT_EQ(sim.wait(), 0) << sim.log();
         EXPECT_TRUE(readBytes(path("bv3.got")) == file);
+        // stderr is a pipe: the status lines and the final line, no running updates.
+        EXPECT_EQ(tool.standardError().find('\r'), std::string::npos) << tool.standardError();
+        EXPECT_NE(tool.standardError().find("bv3: sent "), std::string::npos) << tool.standardError();
     }
     {
         SCOPED_TRACE("DownloadData");
@@ -221,6 +224,29 @@ TEST_F(TransferE2eTest, DownloadsDeliverTheFileUnchanged) {
         EXPECT_TRUE(readBytes(path("dialog.got")) == file);
     }
     EXPECT_TRUE(readBytes(source) == file);
+}
+
+// --progress redraws the line into a pipe as on a terminal; --quiet leaves only errors.
+TEST_F(TransferE2eTest, Bv3DownloadProgressFollowsProgressAndQuiet) {
+    const Bytes file = randomFile(20000);
+    const std::string source = path("image.qdf");
+    writeBytes(source, file);
+    struct Case {
+        const char* option;
+        bool carriageReturns;
+        bool silent;
+    };
+    for (const Case c : {Case{"--progress", true, false}, Case{"--quiet", false, true}}) {
+        SCOPED_TRACE(c.option);
+        const std::string got = path(std::string("got") + c.option);
+        Simulator sim(path(std::string("sim") + c.option), {"--download-size", std::to_string(file.size()), "--save", got});
+        ChildProcess tool = bv3({"download", source, "--port", sim.device(), c.option});
+        ASSERT_EQ(tool.wait(), 0) << tool.standardError();
+        EXPECT_EQ(sim.wait(), 0) << sim.log();
+        EXPECT_TRUE(readBytes(got) == file);
+        EXPECT_EQ(tool.standardError().find('\r') != std::string::npos, c.carriageReturns) << tool.standardError();
+        EXPECT_EQ(tool.standardError().empty(), c.silent) << tool.standardError();
+    }
 }
 
 TEST_F(TransferE2eTest, ASessionThePcLeavesIsLostAndTheNextOneIsServed) {

@@ -2,6 +2,7 @@
 
 #include "channeldb/conversion_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +33,10 @@ std::string readFileBytes(const std::string& path, std::size_t maxBytes) {
         throw ConversionError("cannot read '" + path + "': it is a folder", path);
     }
     std::string content;
+    // Room for the whole file at once: growing by doubling would copy a large file over and over.
+    if (const auto size = fs::file_size(path, sizeError); !sizeError) {
+        content.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, maxBytes)));
+    }
     char buffer[65536];
     while (content.size() < maxBytes && in) {
         const std::size_t want = std::min(sizeof buffer, maxBytes - content.size());

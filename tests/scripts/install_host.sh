@@ -17,7 +17,7 @@ cmake --install "$binary_dir" --prefix "$prefix" >"$work/install.log"
 
 libdir=$(find "$prefix" -name 'libBV3Dll.so.*.*' -printf '%h\n')
 [ -n "$libdir" ] || fail "no libBV3Dll.so.<version> installed"
-for file in "$libdir/libBV3Dll.so" "$libdir/libtqrdll12.so" "$prefix/include/BV3Dll.h" "$prefix/bin/bv3" \
+for file in "$libdir/libBV3Dll.so" "$libdir/libtqrdll12.so" "$libdir/bv3/libbv3-gui.so" "$prefix/include/BV3Dll.h" "$prefix/bin/bv3" \
             "$prefix/bin/stb-sim" "$libdir/pkgconfig/bv3dll.pc" "$libdir/cmake/BV3/BV3Config.cmake"; do
   [ -e "$file" ] || fail "$file is not installed"
 done
@@ -51,4 +51,7 @@ mkdir "$work/run-bv3"
 (cd "$work/run-bv3" && "$prefix/bin/bv3" qnf2qdf "$source_dir/samples/channels.qnf" channels.qdf --variant 3 --model 4 \
    --header-id 0x12345678 && "$prefix/bin/bv3" qdf-info channels.qdf >/dev/null) || fail "the installed bv3 cannot build an image"
 "$prefix/bin/bv3" --version
+# The installed bv3 finds its windowed part through its RUNPATH.
+"$prefix/bin/bv3" about --screenshot "$work/about.png" 2>/dev/null || fail "the installed bv3 cannot show its about box"
+[ -s "$work/about.png" ] || fail "the installed bv3 wrote no about box picture"
 echo "install tree: layout, hosts and tools all work"

@@ -15,6 +15,7 @@ namespace {
 struct CompressOptions {
     std::string input;
     std::string output;
+    bv3::cli::ProgressMode progress = bv3::cli::ProgressMode::Auto;
     std::string mode = "good";
     std::uint32_t threshold = 40;
 };
@@ -28,7 +29,7 @@ bv3::compress::TCompressMode modeNamed(std::string name) {
 
 void run(const CompressOptions& options) {
     bv3::compress::Tlzrw1 component;
-    bv3::cli::CompressProgress progress(component, options.input);
+    bv3::cli::CompressProgress progress(component, options.input, options.progress);
     component.SetInputFile(options.input);
     component.SetOutputFile(options.output);
     component.SetCompressMode(modeNamed(options.mode));
@@ -47,6 +48,7 @@ void install(CLI::App& app) {
         ->check(CLI::IsMember({"good", "fast", "auto"}, CLI::ignore_case));
     bv3::cli::addNumberOption(*command, "--threshold", options->threshold,
                               "percentage below which auto picks fast (default 40)", 0x7FFFFFFF);
+    bv3::cli::addProgressOptions(*command, options->progress);
     command->callback([options] { run(*options); });
 }
 

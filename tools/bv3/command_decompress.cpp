@@ -12,11 +12,12 @@ namespace {
 struct DecompressOptions {
     std::string input;
     std::string output;
+    bv3::cli::ProgressMode progress = bv3::cli::ProgressMode::Auto;
 };
 
 void run(const DecompressOptions& options) {
     bv3::compress::Tlzrw1 component;
-    bv3::cli::CompressProgress progress(component, options.input);
+    bv3::cli::CompressProgress progress(component, options.input, options.progress);
     component.SetInputFile(options.input);
     component.SetOutputFile(options.output);
     bv3::cli::runCompressorOperation([&component] { component.Decompress(); });
@@ -28,6 +29,7 @@ void install(CLI::App& app) {
     CLI::App* command = app.add_subcommand("decompress", "Restore a file from its LZH or LZRW1/KH container");
     command->add_option("IN", options->input, "container to read")->required();
     command->add_option("OUT", options->output, "file to write (replaced if it exists)")->required();
+    bv3::cli::addProgressOptions(*command, options->progress);
     command->callback([options] { run(*options); });
 }
 

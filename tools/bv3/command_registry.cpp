@@ -62,4 +62,13 @@ void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty) {
     command.add_flag("--allow-empty", allowEmpty, "accept a list without services (its images empty the receiver)");
 }
 
+void addProgressOptions(CLI::App& command, ProgressMode& mode) {
+    auto* progress = command.add_flag_callback(
+        "--progress", [&mode] { mode = ProgressMode::Always; },
+        "show running progress even when stderr is not a terminal");
+    auto* quiet =
+        command.add_flag_callback("--quiet,-q", [&mode] { mode = ProgressMode::Quiet; }, "print nothing but errors");
+    progress->excludes(quiet);
+}
+
 }  // namespace bv3::cli

@@ -2,6 +2,8 @@
 // Each bv3 command registers itself from its own file with a static CommandRegistration,
 // so adding a command never touches main.cpp.
 
+#include "bv3/progress_mode.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -45,5 +47,8 @@ struct ReceiverLayout {
 void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout);
 // Adds --allow-empty: accept a list without services, whose images would empty the receiver.
 void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty);
+// Adds --progress (running updates even when stderr is no terminal) and --quiet (nothing but
+// errors), which exclude each other.
+void addProgressOptions(CLI::App& command, ProgressMode& mode);
 
 }  // namespace bv3::cli

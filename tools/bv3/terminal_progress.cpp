@@ -23,10 +23,15 @@ std::string formatRate(double bytesPerSecond) {
     return text;
 }
 
-TerminalProgress::TerminalProgress()
-    : terminal_(::isatty(STDERR_FILENO) == 1), started_(std::chrono::steady_clock::now()) {}
+TerminalProgress::TerminalProgress(ProgressMode mode)
+    : terminal_(mode == ProgressMode::Always || (mode == ProgressMode::Auto && ::isatty(STDERR_FILENO) == 1)),
+      quiet_(mode == ProgressMode::Quiet),
+      started_(std::chrono::steady_clock::now()) {}
 
 void TerminalProgress::status(const std::string& text) {
+    if (quiet_) {
+        return;
+    }
     if (drawn_) {
         std::fputc('\n', stderr);
         drawn_ = false;
@@ -69,7 +74,7 @@ std::string TerminalProgress::line() const {
 }
 
 void TerminalProgress::redraw(bool force) {
-    if (!terminal_) {
+    if (!terminal_ || quiet_) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
@@ -86,6 +91,9 @@ void TerminalProgress::finish() {
     // The download's gauge shows the start of the last chunk; a finished transfer is all done.
     if (total_ > 0 && done_ == total_) {
         percent_ = 100;
+    }
+    if (quiet_) {
+        return;
     }
     if (terminal_) {
         redraw(true);

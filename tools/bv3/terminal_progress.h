@@ -1,7 +1,10 @@
 #pragma once
 // A one-line progress display on stderr: block counter, bar, percent, rate and time left.
-// On a terminal it redraws in place a few times a second; otherwise it prints only the status
-// lines, so logs stay readable.
+// On a terminal (or with --progress) it redraws in place a few times a second; otherwise it
+// prints only the status lines and the closing line, so logs stay readable. Quiet, it prints
+// nothing.
+
+#include "bv3/progress_mode.h"
 
 #include <chrono>
 #include <cstdint>
@@ -11,7 +14,7 @@ namespace bv3::cli {
 
 class TerminalProgress {
 public:
-    TerminalProgress();
+    explicit TerminalProgress(ProgressMode mode = ProgressMode::Auto);
     void status(const std::string& text);
     void counter(const std::string& text);
     void percent(int value);
@@ -22,10 +25,13 @@ public:
     // The line as it would be drawn now (for tests and the non-terminal summary).
     std::string line() const;
 
+    bool quiet() const { return quiet_; }
+
 private:
     void redraw(bool force);
 
     bool terminal_;
+    bool quiet_;
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point lastDraw_{};
     std::string counter_;

@@ -1,16 +1,14 @@
 #include "bv3/transfer_runner.h"
 
 #include "bv3/command_registry.h"
+#include "bv3/gui_loader.h"
 #include "bv3/terminal_progress.h"
 #include "platform/manual_ui_thread.h"
 #include "serial/open_failure_hint.h"
-#include "transfer/qt/download_dialog.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
 #include "transfer/transfer_texts.h"
-#include "transfer/qt/upload_dialog.h"
 #include "transfer/upload_session.h"
-#include "ui/qt/application.h"
 
 #include <atomic>
 #include <csignal>
@@ -47,6 +45,7 @@ private:
 // block counter beside the bar. A reported failure is kept for the command to raise.
 class TerminalView final : public transfer::TransferView, public transfer::Watchdog {
 public:
+    explicit TerminalView(ProgressMode mode) : progress_(mode) {}
     void showPhase(transfer::TransferPhase phase) override { status(transfer::phaseText(phase)); }
     void showCounter(transfer::BlockCounter counter) override { progress_.counter(transfer::counterText(counter)); }
     void showRetry(transfer::RetryNotice retry) override { status(transfer::retryText(retry)); }
@@ -168,50 +167,35 @@ void runWithoutDialog(TransferDirection direction, const TransferCommandOptions&
     transfer::configureTransferPort(comm);
     comm.SetDeviceName(options.port);
     comm.SetBaudRate(rateOf(options.baud));
-    TerminalView view;
+    TerminalView view(options.progress);
     if (direction == TransferDirection::Upload) {
         transfer::UploadSession session(comm, view, view);
         runOnTerminal(session, comm, view, ui, options);
-        std::fprintf(stderr, "bv3: received %d bytes into %s (%d retries)\n", transfer::uploadImageSize,
-                     options.file.c_str(), session.protocol().retryCount());
+        if (!view.progress().quiet()) {
+            std::fprintf(stderr, "bv3: received %d bytes into %s (%d retries)\n", transfer::uploadImageSize,
+                         options.file.c_str(), session.protocol().retryCount());
+        }
     } else {
         transfer::DownloadSession session(comm, view);
         runOnTerminal(session, comm, view, ui, options);
         if (!session.completed()) {
             throw CommandFailure("the transfer ended before the receiver's end request");
         }
-        std::fprintf(stderr, "bv3: sent %s to the receiver\n", options.file.c_str());
+        if (!view.progress().quiet()) {
+            std::fprintf(stderr, "bv3: sent %s to the receiver\n", options.file.c_str());
+        }
     }
 }
 
+// The dialog comes from the windowed part, loaded only now.
 void runInDialog(TransferDirection direction, const TransferCommandOptions& options) {
-    ui::application();
-    const auto rate = rateOf(options.baud);
-    auto check = [&](const auto& session) {
-        if (const auto& failure = session.failure()) {
-            throw CommandFailure(transfer::failureText(*failure));
-        }
-        if (!session.completed()) {
-            throw CommandFailure("cancelled");
-        }
-    };
-    if (direction == TransferDirection::Upload) {
-        transfer::TfrmUpLoad dialog;
-        dialog.SetupDevice(options.port, rate, options.file);
-        if (!options.screenshot.empty()) {
-            dialog.setScreenshot(options.screenshot, static_cast<int>(options.screenshotPercent));
-        }
-        dialog.exec();
-        check(dialog.session());
-    } else {
-        transfer::TfrmDownload dialog;
-        dialog.SetupDevice(options.port, rate, options.file);
-        if (!options.screenshot.empty()) {
-            dialog.setScreenshot(options.screenshot, static_cast<int>(options.screenshotPercent));
-        }
-        dialog.exec();
-        check(dialog.session());
-    }
+    const Bv3GuiTransfer request{.upload = direction == TransferDirection::Upload ? 1 : 0,
+                                 .file = options.file.c_str(),
+                                 .port = options.port.c_str(),
+                                 .baudRate = static_cast<int>(rateOf(options.baud)),
+                                 .screenshot = options.screenshot.c_str(),
+                                 .screenshotPercent = static_cast<int>(options.screenshotPercent)};
+    runGuiTransfer(request);
 }
 
 }  // namespace
@@ -226,6 +210,7 @@ void addTransferOptions(CLI::App& command, TransferCommandOptions& options) {
                     "with --screenshot: take it when the gauge reaches this percent (default 50)", 100);
     addNumberOption(command, "--timeout", options.timeoutSeconds,
                     "without --gui: give up when the receiver sends nothing for SECONDS (default 30, 0 = never)");
+    addProgressOptions(command, options.progress);
 }
 
 void runTransfer(TransferDirection direction, const TransferCommandOptions& options) {

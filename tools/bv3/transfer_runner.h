@@ -3,6 +3,8 @@
 // on the command line with a pumped UI thread and a terminal progress bar, or (--gui) in the
 // real dialog.
 
+#include "bv3/progress_mode.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -22,9 +24,12 @@ struct TransferCommandOptions {
     // Without the dialog: the transfer ends when the receiver sends nothing for this long
     // (a receiver switched off never hangs up the line). 0 waits for ever.
     std::uint32_t timeoutSeconds = 30;
+    // Without the dialog: running updates on a terminal, --progress or --quiet.
+    ProgressMode progress = ProgressMode::Auto;
 };
 
-// Declares FILE, --port, --baud, --gui, --screenshot and --timeout on the command.
+// Declares FILE, --port, --baud, --gui, --screenshot, --timeout, --progress and --quiet on
+// the command.
 void addTransferOptions(CLI::App& command, TransferCommandOptions& options);
 
 // Runs the transfer; throws CommandFailure with a message naming the port or the file.
