@@ -5,6 +5,7 @@ bv3_add_test_suite(NAME test_channeldb LABELS unit
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_channeldb_qnf.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_channeldb_roundtrip.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_channeldb_files.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_channeldb_names.cpp
                    LIBS bv3::channeldb)
 
 # RawToQnf through the export: the file it writes and the error box of a failure.

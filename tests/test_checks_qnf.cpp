@@ -314,6 +314,44 @@ TEST(ChannelListCheck, TheSampleListPassesForTheModelsWithFourFavouriteLists) {
     }
 }
 
+// The reader keeps the low-order bits of a number its field cannot hold (stored lists rely on
+// it), so the check names each such number, its line and column, and what the receiver gets.
+TEST(ChannelListCheck, ANumberItsFieldCannotHoldIsAnErrorSayingWhatTheReceiverGets) {
+    QnfText q;
+    q.add("[ANTENNA]");
+    const std::size_t antenna = q.add("0\t99999999999\t0\t0\t0\t0\t0\t0\tDish");
+    q.add("1\t4294967295\t0\t0\t0\t0\t0\t0\tDish");  // the writer's own way of the fallback value
+    smallList(q);
+    const std::size_t word = q.add("V\t70000\t2\t3\t4\t5\t0\tFALSE\tFALSE\tTRUE\t0\t0\tWide\t0");
+    const std::size_t number = q.add("V\t1\t2\t3\t4\t5\t0\tFALSE\tFALSE\tTRUE\t0\t0\tMinus\t-5");
+    const std::size_t nibble = q.add("V\t1\t2\t3\t4\t5\t99\tFALSE\tFALSE\tTRUE\t0\t0\tNibble\t0");
+    q.add("V\t$FFFF\t2\t3\t4\t5\t15\tFALSE\tFALSE\tTRUE\t0\t0\tHex\t65535");  // all fit
+    q.add("[FAVORITE]");
+    const std::size_t favourite = q.add("0\t1\t70005");
+    const CheckReport report = checkChannelListText(q.text(), 4, "list.qnf");
+    const std::vector<std::pair<std::size_t, std::string>> expected = {
+        {antenna, "line " + std::to_string(antenna) +
+                      ", column 2: error: 99999999999 does not fit this field (0 to 4294967295); the receiver would get "
+                      "4294967295"},
+        {word, "line " + std::to_string(word) +
+                   ", column 2: error: 70000 does not fit this field (0 to 65535); the receiver would get 4464"},
+        {number, "line " + std::to_string(number) +
+                     ", column 14: error: -5 does not fit this field (0 to 65535); the receiver would get 65531"},
+        {favourite, "line " + std::to_string(favourite) +
+                        ", column 3: error: 70005 does not fit this field (0 to 65535); the receiver would get 4469"},
+        {nibble, "its 0-to-15 value 99 does not fit; the receiver would get 3"},
+    };
+    std::string all;
+    for (const Finding& f : report.findings) {
+        all += formatFinding(f) + "\n";
+    }
+    for (const auto& [line, text] : expected) {
+        EXPECT_NE(all.find(text), std::string::npos) << text << "\nin:\n" << all;
+    }
+    EXPECT_EQ(report.findings.size(), expected.size()) << all;
+    EXPECT_TRUE(report.hasErrors());
+}
+
 TEST(ChannelListCheck, AValueTheReaderRefusesIsOneErrorWithTheReadersMessage) {
     QnfText q;
     q.add("[SERVICE]");

@@ -384,6 +384,18 @@ Bytes hugeGoodSize() {
     return container;
 }
 
+// A header that claims fewer bytes than the code holds: the decoder would stop early and the
+// rest of the code would go unread.
+Bytes goodSizeShortBy(std::uint32_t missing) {
+    const Bytes input = testdata::channelText(3000);
+    Bytes container = compressBytes(input, TCompressMode::Good);
+    const std::uint32_t claimed = static_cast<std::uint32_t>(input.size()) - missing;
+    for (int i = 0; i < 4; ++i) {
+        container[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(claimed >> (8 * i));
+    }
+    return container;
+}
+
 class Lzrw1Damaged : public Lzrw1Files, public testing::WithParamInterface<DamagedCase> {};
 
 // The output is written beside the target and deleted on failure: the file that had the
@@ -429,6 +441,12 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedCase{"good_truncated", truncatedGood(),
                                 "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
                     DamagedCase{"good_size_far_too_large", hugeGoodSize(),
+                                "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+                    DamagedCase{"good_size_one_short", goodSizeShortBy(1),
+                                "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+                    DamagedCase{"good_size_two_short", goodSizeShortBy(2),
+                                "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+                    DamagedCase{"good_size_three_short", goodSizeShortBy(3),
                                 "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
                     DamagedCase{"good_size_negative", concat(header(lzhMagic, 0xFFFFFFFF), {0xF6, 0xFB}),
                                 "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"}),

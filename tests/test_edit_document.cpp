@@ -13,8 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace bv3::edit {
 namespace {
@@ -111,6 +115,39 @@ TEST(EditDocument, RefusesWhatTheReadersRefuseWithTheirMessages) {
     EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "none.qnf", 4); }).find("cannot read"), std::string::npos);
     EXPECT_NE(errorOf([&] { ChannelList::fromQnfFile(testing::samplePath(), 6); }).find("model code 6"),
               std::string::npos);
+}
+
+TEST(EditDocument, AnInputIsOpenedOnceAndReadNoFurtherThanAnyListCanBe) {
+    EditFolder folder;
+    // A stream without an end is refused after a bounded read, not read until memory runs out.
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile("/dev/zero", 4); }).find("larger than any channel list"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile("/dev/zero", 4, 3); }).find("(loaded)"), std::string::npos)
+        << "an uploaded image needs only its first 466 KB";
+    // A FIFO gives its bytes to one reader: a second opening would wait for a writer forever.
+    const std::string fifo = folder / "list.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string text = fileText(testing::samplePath());
+    std::thread writer([&] { writeText(fifo, text); });
+    const ChannelList list = ChannelList::fromFile(fifo, 4);
+    writer.join();
+    EXPECT_EQ(list.qnfText(), sampleList().qnfText());
+}
+
+TEST(EditDocument, NumbersTheLoadedTextGaveButItsFieldsCannotHoldAreErrorsUntilSaved) {
+    EditFolder folder;
+    std::string text = fileText(testing::samplePath());
+    const std::size_t service = text.find("\r\nV\t") + 4;
+    const std::size_t word = text.find('\t', service);
+    text.replace(service, word - service, "70000");
+    const std::size_t line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + service, '\n')) + 1;
+    ChannelList list = ChannelList::fromQnfText(text, 4, "wide.qnf");
+    ASSERT_TRUE(list.hasErrors());
+    EXPECT_EQ(list.findings().front().finding.where, "wide.qnf: line " + std::to_string(line) + ", column 2");
+    EXPECT_EQ(list.findings().front().finding.message,
+              "70000 does not fit this field (0 to 65535); the receiver would get 4464");
+    list.saveQnf(folder / "saved.qnf");
+    EXPECT_FALSE(list.hasErrors());
 }
 
 TEST(EditDocument, TheModelDecidesTheFindingsButIsNoEdit) {

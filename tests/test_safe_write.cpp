@@ -2,6 +2,8 @@
 // temporary is ever left behind by a failure.
 #include "safe_write/safe_write.h"
 
+#include "safe_write/file_system_operations.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace bv3::safewrite {
@@ -140,6 +143,90 @@ TEST_F(SafeWriteTest, AnOutputThatIsTheInputIsRefusedThroughLinksAndRelativeName
     EXPECT_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "alias.raw").string()), SafeWriteError);
     EXPECT_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "." / "in.raw").string()), SafeWriteError);
     EXPECT_NO_THROW(refuseOutputThatIsInput(input.string(), (directory_ / "other.raw").string()));
+}
+
+// Records every durability call with what the disk holds at that moment, and passes each on to
+// the system (or fails the one it is told to).
+class RecordingOperations final : public FileSystemOperations {
+public:
+    std::vector<std::string> calls;
+    std::string failing;  // the call that returns an error instead
+    fs::path target;
+
+    int syncFile(std::FILE* file) override {
+        calls.push_back("sync file (target holds '" + readTarget() + "')");
+        return failing == "syncFile" ? EIO : systemFileOperations().syncFile(file);
+    }
+    int replace(const fs::path& from, const fs::path& to) override {
+        calls.push_back("rename temporary '" + readFile(from) + "' over " + to.filename().string());
+        return failing == "replace" ? EXDEV : systemFileOperations().replace(from, to);
+    }
+    int syncFolder(const fs::path& folder) override {
+        calls.push_back("sync folder " + folder.filename().string() + " (target holds '" + readTarget() + "')");
+        return failing == "syncFolder" ? EIO : systemFileOperations().syncFolder(folder);
+    }
+
+private:
+    static std::string readFile(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::string readTarget() const { return readFile(target); }
+};
+
+TEST_F(SafeWriteTest, TheDataReachesTheDiskBeforeTheRenameAndTheFolderAfterIt) {
+    const fs::path target = directory_ / "list.qnf";
+    std::ofstream(target) << "old";
+    RecordingOperations operations;
+    operations.target = target;
+    ScopedFileOperations substitute(operations);
+    writeFileSafely(target.string(), std::string_view("new"));
+    const std::vector<std::string> expected = {
+        "sync file (target holds 'old')",
+        "rename temporary 'new' over list.qnf",
+        "sync folder " + directory_.filename().string() + " (target holds 'new')",
+    };
+    EXPECT_EQ(operations.calls, expected);
+    EXPECT_EQ(contents(target), "new");
+}
+
+TEST_F(SafeWriteTest, AFailedFlushToTheDiskKeepsTheOldFileAndIsReported) {
+    struct Case {
+        const char* failing;
+        const char* reason;
+        const char* targetAfter;
+    };
+    const Case cases[] = {
+        {"syncFile", "Input/output error", "old"},
+        {"replace", "Invalid cross-device link", "old"},
+        // The new file is in place but not known to be on the disk: still a failure.
+        {"syncFolder", "could not be flushed to the disk: Input/output error", "new"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        const fs::path target = directory_ / "list.qnf";
+        std::ofstream(target) << "old";
+        RecordingOperations operations;
+        operations.target = target;
+        operations.failing = c.failing;
+        ScopedFileOperations substitute(operations);
+        try {
+            writeFileSafely(target.string(), std::string_view("new"));
+            ADD_FAILURE() << "no failure reported";
+        } catch (const SafeWriteError& failure) {
+            EXPECT_NE(failure.reason().find(c.reason), std::string::npos) << failure.reason();
+        }
+        EXPECT_EQ(contents(target), c.targetAfter);
+        EXPECT_EQ(entries(), std::vector<std::string>{"list.qnf"});
+    }
+}
+
+TEST_F(SafeWriteTest, ADeviceWrittenInPlaceIsNotFlushedToADisk) {
+    RecordingOperations operations;
+    operations.target = "/dev/null";
+    ScopedFileOperations substitute(operations);
+    writeFileSafely("/dev/null", std::string_view("discarded"));
+    EXPECT_TRUE(operations.calls.empty());
 }
 
 }  // namespace

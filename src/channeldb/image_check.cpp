@@ -5,9 +5,12 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
 #include "channeldb/layout.h"
+#include "channeldb/qnf_names.h"
+#include "channeldb/raw_reader.h"
 #include "channeldb/uploaded_image.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -440,7 +443,14 @@ CheckReport checkUploadedImage(std::span<const std::uint8_t> file, std::uint8_t 
         throw ConversionError("model code " + std::to_string(modelCode) +
                               " is not a receiver model this system knows (0 to 5)");
     }
-    return UploadedImageChecker(file, configVariant, modelCode).run();
+    CheckReport report = UploadedImageChecker(file, configVariant, modelCode).run();
+    // Names the channel list made of this image cannot carry as they are.
+    const auto db = std::make_unique<ChannelDatabase>();
+    readRawImage(file, configVariant, modelCode, *db);
+    for (Finding& repair : qnfNameRepairs(*db)) {
+        report.findings.push_back(std::move(repair));
+    }
+    return report;
 }
 
 }  // namespace bv3::channeldb

@@ -110,6 +110,7 @@ public:
         checkNames();
         checkChannelNumbers();
         checkFavouriteLists();
+        checkFourBitValues();
         return std::move(findings_);
     }
 
@@ -276,6 +277,20 @@ private:
         }
     }
 
+    // The service's 0-to-15 value is a byte in the list but four bits in the receiver, which
+    // models 1 and 4 keep and the others do not store at all.
+    void checkFourBitValues() {
+        const bool stored = modelCode_ == 1 || modelCode_ == 4;
+        for (std::size_t row = 0; row < serviceRows(); ++row) {
+            const unsigned value = db_.services[row].svcNibble;
+            if (value > 15) {
+                service(row, Severity::Error,
+                        "its 0-to-15 value " + std::to_string(value) + " does not fit; the receiver would get " +
+                            std::to_string(stored ? value & 0x0Fu : 0u));
+            }
+        }
+    }
+
     void checkFavouriteLists() {
         for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
             for (std::size_t l = layout_.favouriteListCount; l < favouriteListsPerGroup; ++l) {
@@ -390,9 +405,10 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
     CheckReport report;
     // The tables are large; keep them off the stack.
     const auto db = std::make_unique<ChannelDatabase>();
+    std::vector<NumberOutOfRange> outOfRange;
     try {
         std::istringstream in{std::string(text)};
-        readQnf(in, *db, fileName);
+        readQnf(in, *db, fileName, MenuLine::required, &outOfRange);
     } catch (const CorruptQnfHeader& corrupt) {
         report.findings.push_back({Severity::Error,
                                    "line 1",
@@ -408,7 +424,14 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
     }
     report.counts = countsOf(*db);
     const QnfLineMap lines = mapQnfLines(text);
-    report.findings = checkChannelList(*db, modelCode, &lines);
+    // Numbers the reader had to cut to their field come first: the receiver would get another
+    // value than the text says, however well the rest checks out.
+    for (const NumberOutOfRange& number : outOfRange) {
+        report.findings.push_back(outOfRangeFinding(number));
+    }
+    for (Finding& finding : checkChannelList(*db, modelCode, &lines)) {
+        report.findings.push_back(std::move(finding));
+    }
     return report;
 }
 

@@ -112,11 +112,31 @@ std::optional<std::int32_t> toInteger(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+// Digits with an optional sign and leading spaces: a number, whatever its size.
+bool isDecimalNumber(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(' ');
+    if (start == std::string_view::npos) {
+        return false;
+    }
+    text.remove_prefix(start);
+    if (text.starts_with('-') || text.starts_with('+')) {
+        text.remove_prefix(1);
+    }
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// "4294967295", the value the antenna column's fallback stores, however it is written.
+bool isAllOnesDecimal(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" +0");
+    return start != std::string_view::npos && text.substr(start) == "4294967295" &&
+           text.find('-') == std::string_view::npos;
+}
+
 class QnfReader {
 public:
     QnfReader(std::string_view text, ChannelDatabase& db, const std::string& fileName,
-              MenuLine menuLine = MenuLine::required)
-        : lines_(text), db_(db), fileName_(fileName), menuLine_(menuLine) {}
+              MenuLine menuLine = MenuLine::required, std::vector<NumberOutOfRange>* outOfRange = nullptr)
+        : lines_(text), db_(db), fileName_(fileName), menuLine_(menuLine), outOfRange_(outOfRange) {}
 
     void run() {
         const auto first = lines_.next();
@@ -200,16 +220,55 @@ private:
         field = static_cast<Field>(static_cast<std::make_unsigned_t<Field>>(static_cast<std::uint32_t>(value)));
     }
 
+    // Stores the number the text gives, noting it when the field cannot hold it.
+    template <class Field>
+    void storeText(Field& field, std::string_view text, std::int32_t value) {
+        store(field, value);
+        if (outOfRange_ == nullptr || fits<Field>(text, value)) {
+            return;
+        }
+        using Limits = std::numeric_limits<Field>;
+        outOfRange_->push_back({lines_.lineNumber(), column_, quotedText(text),
+                                std::to_string(+Limits::min()) + " to " + std::to_string(+Limits::max()),
+                                std::to_string(+field)});
+    }
+
+    // Whether a field keeps the number whole. A hexadecimal text is a bit pattern: "$FFFF"
+    // fits a 16-bit field of either sign. A 32-bit field holds every number the reader takes,
+    // except a negative one in an unsigned field.
+    template <class Field>
+    static bool fits(std::string_view text, std::int32_t value) {
+        const std::size_t start = text.find_first_not_of(' ');
+        const std::string_view digits = start == std::string_view::npos ? text : text.substr(start);
+        const bool negative = digits.starts_with('-');
+        const bool hex = digits.find_first_of("$xX") != std::string_view::npos;
+        if constexpr (sizeof(Field) >= 4) {
+            return std::is_signed_v<Field> || !negative || value == 0;
+        } else {
+            using Limits = std::numeric_limits<Field>;
+            using Unsigned = std::make_unsigned_t<Field>;
+            if (hex && !negative) {
+                return value >= 0 && value <= std::numeric_limits<Unsigned>::max();
+            }
+            return value >= Limits::min() && value <= Limits::max();
+        }
+    }
+
     template <class Field>
     void integerColumn(Field& field) {
-        store(field, integer(nextColumn()));
+        const std::string_view text = nextColumn();
+        storeText(field, text, integer(text));
     }
 
     // Columns whose text of 7 or more characters means 0.
     template <class Field>
     void shortIntegerColumn(Field& field) {
         const std::string_view text = nextColumn();
-        store(field, text.size() >= 7 ? 0 : integer(text));
+        if (text.size() >= 7) {
+            store(field, 0);
+        } else {
+            storeText(field, text, integer(text));
+        }
     }
 
     // ---- sections ----
@@ -249,8 +308,16 @@ private:
             fail("antenna position " + std::to_string(position) + " is outside 0 to 15");
         }
         AntennaRecord& a = db_.antennas[static_cast<std::size_t>(position)];
-        const auto antLong = toInteger(nextColumn());
+        const std::string_view antLongText = nextColumn();
+        const auto antLong = toInteger(antLongText);
         a.antLong = antLong && *antLong != 0 ? static_cast<std::uint32_t>(*antLong) : 0xFFFFFFFFu;
+        // A decimal number the reader cannot take (the lists write this column unsigned, up to
+        // 4294967295) is not the "no value" the fallback stands for, unless it is that value.
+        if (!antLong && outOfRange_ != nullptr && isDecimalNumber(antLongText) &&
+            !isAllOnesDecimal(antLongText)) {
+            outOfRange_->push_back({lines_.lineNumber(), column_, quotedText(antLongText), "0 to 4294967295",
+                                    std::to_string(a.antLong)});
+        }
         integerColumn(a.antWordA);
         integerColumn(a.antWordB);
         integerColumn(a.antByteA);
@@ -276,8 +343,9 @@ private:
         integerColumn(t.tsByteA);
         integerColumn(t.tsByteB);
         integerColumn(t.tsWordA);
-        const auto wordB = toInteger(remainingText());
-        store(t.tsWordB, wordB.value_or(0));
+        const std::string_view wordBText = remainingText();
+        const auto wordB = toInteger(wordBText);
+        storeText(t.tsWordB, wordBText, wordB.value_or(0));
         ++tsRead_;
     }
 
@@ -304,7 +372,8 @@ private:
         if (list < 0 || static_cast<std::size_t>(list) >= favouriteListsPerGroup) {
             fail("favourite list " + std::to_string(list) + " is outside 0 to 3");
         }
-        const std::int32_t number = integer(remainingText());
+        const std::string_view numberText = remainingText();
+        const std::int32_t number = integer(numberText);
         const auto g = static_cast<std::size_t>(group);
         const auto l = static_cast<std::size_t>(list);
         std::uint16_t& count = db_.favCount[g][l];
@@ -312,7 +381,7 @@ private:
             refuse("favourite list " + std::to_string(group) + "/" + std::to_string(list) + " has more than " +
                    std::to_string(favouriteEntryCapacity) + " entries");
         }
-        store(db_.favEntry[g][l][count], number);
+        storeText(db_.favEntry[g][l][count], numberText, number);
         ++count;
     }
 
@@ -334,7 +403,8 @@ private:
         integerColumn(s.tsIndex);
         integerColumn(s.providerIndex);
         s.svcName = clipName(nextColumn());
-        store(s.channelNumber, toInteger(remainingText()).value_or(0));
+        const std::string_view numberText = remainingText();
+        storeText(s.channelNumber, numberText, toInteger(numberText).value_or(0));
         ++(s.serviceKind == 0 ? db_.videoCount : db_.audioCount);
     }
 
@@ -344,7 +414,8 @@ private:
         std::size_t column = 0;
         forEachMenuValue(db_.menu, [&](auto& field) {
             const bool last = ++column == menuValueCount;
-            store(field, integer(last ? remainingText() : nextColumn()));
+            const std::string_view text = last ? remainingText() : nextColumn();
+            storeText(field, text, integer(text));
         });
     }
 
@@ -357,6 +428,7 @@ private:
     std::size_t networksRead_ = 0;
     std::size_t providersRead_ = 0;
     bool menuRead_ = false;
+    std::vector<NumberOutOfRange>* outOfRange_;
     std::string_view rest_;
     std::size_t column_ = 0;
 };
@@ -373,7 +445,18 @@ namespace {
 
 }  // namespace
 
-void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName, MenuLine menuLine) {
+Finding outOfRangeFinding(const NumberOutOfRange& number) {
+    Finding finding;
+    finding.severity = Severity::Error;
+    finding.line = number.line;
+    finding.where = "line " + std::to_string(number.line) + ", column " + std::to_string(number.column);
+    finding.message = number.text + " does not fit this field (" + number.range + "); the receiver would get " +
+                      number.stored;
+    return finding;
+}
+
+void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName, MenuLine menuLine,
+             std::vector<NumberOutOfRange>* outOfRange) {
     std::string text;
     char buffer[65536];
     while (in && text.size() <= maxQnfFileSize) {
@@ -386,7 +469,7 @@ void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName,
     if (text.size() > maxQnfFileSize) {
         refuseTooLarge(fileName, "the file");
     }
-    QnfReader(text, db, fileName, menuLine).run();
+    QnfReader(text, db, fileName, menuLine, outOfRange).run();
 }
 
 void refuseOversizedQnfFile(const std::string& path) {

@@ -7,10 +7,12 @@
 // number or a line that would exceed a table.
 
 #include "channeldb/channel_database.h"
+#include "channeldb/check_findings.h"
 
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <vector>
 
 namespace bv3::channeldb {
 
@@ -26,10 +28,24 @@ inline constexpr std::size_t maxQnfFileSize = 8u * 1024u * 1024u;
 // test of one section, does not.
 enum class MenuLine { required, optional };
 
+// A number the text gives that its field cannot hold: the reader keeps the low-order bits
+// (stored lists and peers rely on that), so the receiver gets another value than the text says.
+struct NumberOutOfRange {
+    std::size_t line = 0;    // from 1
+    std::size_t column = 0;  // from 1, as the reader counts TAB-separated columns
+    std::string text;        // the number as written (quoted for a message)
+    std::string range;       // what the field holds: "0 to 65535"
+    std::string stored;      // what the field, and so the receiver, gets
+};
+
+// The error finding for one such number: "line 12, column 2: 70000 does not fit ...".
+Finding outOfRangeFinding(const NumberOutOfRange& number);
+
 // db must be freshly created (zeroed). fileName only names the text in messages. Reads at
-// most maxQnfFileSize bytes: a longer stream is refused (ConversionError).
+// most maxQnfFileSize bytes: a longer stream is refused (ConversionError). Each number that
+// does not fit its field is added to outOfRange when it is given.
 void readQnf(std::istream& in, ChannelDatabase& db, const std::string& fileName,
-             MenuLine menuLine = MenuLine::required);
+             MenuLine menuLine = MenuLine::required, std::vector<NumberOutOfRange>* outOfRange = nullptr);
 void readQnfFile(const std::string& path, ChannelDatabase& db);
 
 // Throws ConversionError naming the file and both sizes when the file is larger than

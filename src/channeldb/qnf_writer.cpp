@@ -1,5 +1,6 @@
 #include "channeldb/qnf_writer.h"
 
+#include "channeldb/qnf_names.h"
 #include "safe_write/safe_write.h"
 
 #include <algorithm>
@@ -57,7 +58,7 @@ void writeAntennas(const ChannelDatabase& db, QnfText& q) {
         q.column(a.antByteC);
         q.column(a.antByteD);
         const auto end = std::find(a.antName.begin(), a.antName.end(), '\0');
-        q.text(std::string_view(a.antName.data(), static_cast<std::size_t>(end - a.antName.begin())));
+        q.text(qnfSafeName(std::string_view(a.antName.data(), static_cast<std::size_t>(end - a.antName.begin()))));
         q.endLine();
     }
 }
@@ -111,7 +112,7 @@ void writeServices(const ChannelDatabase& db, QnfText& q) {
         q.flag(s.svcFlag0);
         q.column(s.tsIndex);
         q.column(s.providerIndex);
-        q.text(s.svcName);
+        q.text(qnfSafeName(s.svcName));
         q.tab();
         q.number(s.channelNumber);
         q.endLine();
@@ -139,11 +140,11 @@ std::string formatQnf(const ChannelDatabase& db) {
     writeTransportStreams(db, q);
     q.line("[NETWORK]");
     for (std::size_t i = 0; i < db.networkCount; ++i) {
-        q.line(db.networks[i].netName);
+        q.line(qnfSafeName(db.networks[i].netName));
     }
     q.line("[PROVIDER]");
     for (std::size_t i = 0; i < db.providerCount; ++i) {
-        q.line(db.providers[i].provName);
+        q.line(qnfSafeName(db.providers[i].provName));
     }
     writeFavourites(db, q);
     writeServices(db, q);

@@ -4,6 +4,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
 #include "channeldb/layout.h"
+#include "channeldb/qnf_names.h"
 #include "channeldb/qnf_writer.h"
 #include "channeldb/raw_reader.h"
 #include "safe_write/safe_write.h"
@@ -12,7 +13,7 @@
 
 namespace bv3::channeldb {
 
-void rawToQnf(const std::string& rawPath, const std::string& qnfPath, std::uint8_t configVariant,
+std::vector<Finding> rawToQnf(const std::string& rawPath, const std::string& qnfPath, std::uint8_t configVariant,
               std::uint8_t modelCode) {
     if (!isKnownModel(modelCode)) {
         throw ConversionError("cannot convert '" + rawPath + "': model code " + std::to_string(modelCode) +
@@ -27,6 +28,7 @@ void rawToQnf(const std::string& rawPath, const std::string& qnfPath, std::uint8
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
     readRawImage(bytes, configVariant, modelCode, *db);
     writeQnfFile(qnfPath, *db);
+    return qnfNameRepairs(*db);
 }
 
 }  // namespace bv3::channeldb

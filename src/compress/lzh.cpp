@@ -187,7 +187,7 @@ std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::in
     return bytesRead_;
 }
 
-void TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink) {
+TLZH::DecodeEnd TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink) {
     AllocTables();
     TablesGuard guard{tables_};
     auto& window = tables_->tree.window;
@@ -218,6 +218,7 @@ void TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc s
             }
         }
     }
+    return DecodeEnd{in.BytesDelivered(), in.BitsUsed(), in.BufferedBitsAreZero()};
 }
 
 std::vector<std::uint8_t> lzhEncode(std::span<const std::uint8_t> input) {

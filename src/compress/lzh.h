@@ -41,10 +41,20 @@ public:
     // thrown by a callback ends the run; the tables are freed and the exception passes on.
     std::int32_t EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::int32_t* bytesRead = nullptr);
 
+    // Where a decoding run stopped in its code: the bytes the source delivered and the bits of
+    // them the symbols used. The code has no end marker, so only a caller that knows where its
+    // code ends can tell a code holding more than count bytes' worth of symbols.
+    struct DecodeEnd {
+        std::int64_t bytesDelivered = 0;
+        std::int64_t bitsUsed = 0;
+        // Whether every delivered bit past the last symbol is 0, as the encoder pads its last byte.
+        bool restIsZero = true;
+    };
+
     // Writes decoded bytes to sink until at least count bytes have been produced (the last
     // match copy is not cut at count). Accepts any bit sequence: bits past the end of the
     // source read as 0, and every decoded symbol and distance is in range.
-    void DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink);
+    DecodeEnd DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink);
 
     // Output bytes emitted by the bit writer during the latest EncodeStream.
     std::int32_t BytesWritten() const { return bytesWritten_; }

@@ -75,14 +75,24 @@ public:
         return byte;
     }
 
+    // Bytes the source delivered (not the zeros read past its end).
+    std::int64_t BytesDelivered() const { return delivered_; }
+    // Bits of the delivered bytes and the zeros past them that the decoder has taken.
+    std::int64_t BitsUsed() const { return fetched_ * 8 - static_cast<std::int64_t>(count_); }
+    // Whether the bits fetched but not yet taken are all 0.
+    bool BufferedBitsAreZero() const { return buffer_ == 0; }
+
 private:
     // Past the end of the input every byte reads as 0, so a truncated stream decodes to
     // something in range rather than failing.
     void Refill() {
         while (count_ <= 8) {
             std::array<std::uint8_t, 1> one{0};
+            ++fetched_;
             if (source_(one) == 0) {
                 one[0] = 0;
+            } else {
+                ++delivered_;
             }
             buffer_ = static_cast<std::uint16_t>(buffer_ | (static_cast<std::uint32_t>(one[0]) << (8 - count_)));
             count_ += 8;
@@ -92,6 +102,8 @@ private:
     TLzhReadProc source_;
     std::uint16_t buffer_ = 0;
     unsigned count_ = 0;
+    std::int64_t fetched_ = 0;
+    std::int64_t delivered_ = 0;
 };
 
 }  // namespace bv3::compress::lzh_detail

@@ -82,9 +82,22 @@ void Tlzrw1::DecompressGood(Session& session) {
     session.endOfInputSeen = 0;
     auto reader = [this, &session](std::span<std::uint8_t> buffer) { return ReadInput(session, buffer); };
     auto writer = [this, &session](std::span<const std::uint8_t> buffer) { return WriteOutput(session, buffer); };
-    lzh_.DecodeStream(static_cast<std::int32_t>(session.uncompressedSize), reader, writer);
+    const TLZH::DecodeEnd end = lzh_.DecodeStream(static_cast<std::int32_t>(session.uncompressedSize), reader, writer);
     FlushOutput(session);
     if (session.bytesOut != session.uncompressedSize) {
+        throw ELzrw1Exception(goodSizeMismatch);
+    }
+    // The code has no end marker: a header claiming fewer bytes than the code holds stops the
+    // decoder early, leaving whole symbols unread. The code must end with the last symbol, in
+    // the last byte, padded with zero bits. (The encoder leaves a byte or two of code for an
+    // empty input, which nothing reads.)
+    if (session.uncompressedSize == 0) {
+        return;
+    }
+    session.stopOnTruncation = false;
+    std::array<std::uint8_t, 1> probe{};
+    const bool moreInput = ReadInput(session, probe) != 0;
+    if (moreInput || end.bytesDelivered * 8 - end.bitsUsed >= 8 || !end.restIsZero) {
         throw ELzrw1Exception(goodSizeMismatch);
     }
 }

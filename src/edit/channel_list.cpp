@@ -26,6 +26,22 @@ using channeldb::ConversionError;
 // A channel list is far below this even at full capacity; a container that claims more is
 // not one of ours, and restoring it would only fill memory.
 constexpr std::size_t largestListText = 16u << 20;
+// The most of any input file that is read: every kind of list fits (a container of the
+// largest list is barely larger than its text), and an uploaded image needs far less. A
+// stream without an end (/dev/zero, a pipe that never closes) stops here.
+constexpr std::size_t largestInput = 2 * channeldb::maxQnfFileSize;
+
+[[noreturn]] void refuseTooLarge(const std::string& path, std::size_t bound) {
+    throw ConversionError("cannot read '" + path + "': it is larger than any channel list can be (" +
+                              std::to_string(bound) + " bytes)",
+                          path);
+}
+
+// The bytes of an input, read through one opening (a FIFO can be read only once) and never
+// more than largestInput of them.
+std::string readInputOnce(const std::string& path) {
+    return channeldb::readFileBytes(path, largestInput + 1);
+}
 
 void refuseUnknownModel(std::uint8_t modelCode, const std::string& path) {
     if (!channeldb::isKnownModel(modelCode)) {
@@ -58,8 +74,10 @@ ListState stateOver(std::unique_ptr<channeldb::ChannelDatabase> db) {
     return state;
 }
 
-std::string containerText(const std::string& path) {
-    const std::string file = channeldb::readFileBytes(path, std::numeric_limits<std::size_t>::max());
+std::string containerText(const std::string& file, const std::string& path) {
+    if (file.size() > largestInput) {
+        refuseTooLarge(path, largestInput);
+    }
     if (file.size() >= compress::containerHeaderSize) {
         std::uint32_t size = 0;
         for (int i = 3; i >= 0; --i) {
@@ -108,26 +126,40 @@ ChannelList ChannelList::fromQnfText(std::string_view text, std::uint8_t modelCo
     refuseUnknownModel(modelCode, name);
     auto db = std::make_unique<channeldb::ChannelDatabase>();
     std::istringstream in{std::string(text)};
+    std::vector<channeldb::NumberOutOfRange> outOfRange;
     try {
-        channeldb::readQnf(in, *db, name);
+        channeldb::readQnf(in, *db, name, channeldb::MenuLine::required, &outOfRange);
     } catch (const channeldb::CorruptQnfHeader& corrupt) {
         throw ConversionError(name + ": " + corrupt.what(), name);
     }
     ChannelList list(stateOver(std::move(db)), modelCode);
+    for (const auto& number : outOfRange) {
+        channeldb::Finding finding = channeldb::outOfRangeFinding(number);
+        finding.where = name + ": " + finding.where;
+        list.loadFindings_.push_back({std::move(finding), ListPlace{}});
+    }
+    list.refreshFindings();
     list.adoptLoaded(ListOrigin::QnfText, name);
     return list;
 }
 
 ChannelList ChannelList::fromQnfFile(const std::string& path, std::uint8_t modelCode) {
     refuseUnknownModel(modelCode, path);
-    return fromQnfText(channeldb::readFileBytes(path, std::numeric_limits<std::size_t>::max()), modelCode, path);
+    return fromQnfText(channeldb::readQnfText(path), modelCode, path);
 }
 
 ChannelList ChannelList::fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode) {
     refuseUnknownModel(modelCode, path);
     // Nothing past the service area is ever read, so a huge file is not loaded whole.
     const std::size_t needed = channeldb::layoutFor(modelCode).uploadedServiceOffset + channeldb::maxServiceAreaSize;
-    const std::string file = channeldb::readFileBytes(path, needed);
+    return fromRawImageBytes(channeldb::readFileBytes(path, needed), path, configVariant, modelCode);
+}
+
+ChannelList ChannelList::fromRawImageBytes(std::string_view file, const std::string& path, std::uint8_t configVariant,
+                                           std::uint8_t modelCode) {
+    refuseUnknownModel(modelCode, path);
+    const std::size_t needed = channeldb::layoutFor(modelCode).uploadedServiceOffset + channeldb::maxServiceAreaSize;
+    file = file.substr(0, needed);
     auto db = std::make_unique<channeldb::ChannelDatabase>();
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
     channeldb::readRawImage(bytes, configVariant, modelCode, *db);
@@ -139,7 +171,11 @@ ChannelList ChannelList::fromRawImageFile(const std::string& path, std::uint8_t 
 
 ChannelList ChannelList::fromContainerFile(const std::string& path, std::uint8_t modelCode) {
     refuseUnknownModel(modelCode, path);
-    ChannelList list = fromQnfText(containerText(path), modelCode, path);
+    return fromContainerBytes(readInputOnce(path), path, modelCode);
+}
+
+ChannelList ChannelList::fromContainerBytes(const std::string& file, const std::string& path, std::uint8_t modelCode) {
+    ChannelList list = fromQnfText(containerText(file, path), modelCode, path);
     list.origin_ = ListOrigin::Container;
     return list;
 }
@@ -147,14 +183,17 @@ ChannelList ChannelList::fromContainerFile(const std::string& path, std::uint8_t
 ChannelList ChannelList::fromFile(const std::string& path, std::uint8_t modelCode,
                                   std::optional<std::uint8_t> configVariant) {
     refuseUnknownModel(modelCode, path);
-    const std::string head = channeldb::readFileBytes(path, 32);
-    if (startsWith(head, "!HZL") || startsWith(head, "WRZL")) {
-        return fromContainerFile(path, modelCode);
+    const std::string file = readInputOnce(path);
+    if (startsWith(file, "!HZL") || startsWith(file, "WRZL")) {
+        return fromContainerBytes(file, path, modelCode);
     }
-    if (!startsWith(head, "[BREVORA V3 FILE]") && configVariant) {
-        return fromRawImageFile(path, *configVariant, modelCode);
+    if (!startsWith(file, "[BREVORA V3 FILE]") && configVariant) {
+        return fromRawImageBytes(file, path, *configVariant, modelCode);
     }
-    return fromQnfFile(path, modelCode);
+    if (file.size() > channeldb::maxQnfFileSize) {
+        refuseTooLarge(path, channeldb::maxQnfFileSize);
+    }
+    return fromQnfText(file, modelCode, path);
 }
 
 ChannelList ChannelList::fromDatabase(const channeldb::ChannelDatabase& db, std::uint8_t modelCode) {
@@ -172,6 +211,7 @@ std::string ChannelList::qnfText() const {
 
 void ChannelList::saveQnf(const std::string& path) {
     channeldb::writeQnfFile(path, *state_.db);
+    forgetLoadFindings();
     savedSerial_ = history_.stateSerial();
     adoptLoaded(ListOrigin::QnfText, path);
     notify({ChangeCause::Saved, {}, {}});
@@ -193,6 +233,7 @@ void ChannelList::saveContainer(const std::string& path, compress::TCompressMode
         throw safewrite::SafeWriteError(path, failure.what());
     }
     safewrite::writeFileSafely(path, std::span<const std::uint8_t>(out.Bytes()));
+    forgetLoadFindings();
     savedSerial_ = history_.stateSerial();
     adoptLoaded(ListOrigin::Container, path);
     notify({ChangeCause::Saved, {}, {}});
@@ -304,8 +345,20 @@ void ChannelList::record(std::string description, std::vector<EditAction> action
     notify({ChangeCause::Edit, tables, std::move(description)});
 }
 
+// Once saved, the file holds the values the list holds: what the loaded text said and the
+// list could not hold is no longer anywhere.
+void ChannelList::forgetLoadFindings() {
+    if (!loadFindings_.empty()) {
+        loadFindings_.clear();
+        refreshFindings();
+    }
+}
+
 void ChannelList::refreshFindings() {
-    findings_ = findListFindings(state_, modelCode_);
+    findings_ = loadFindings_;
+    for (ListFinding& finding : findListFindings(state_, modelCode_)) {
+        findings_.push_back(std::move(finding));
+    }
 }
 
 void ChannelList::notify(const ListChange& change) {

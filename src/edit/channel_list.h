@@ -66,9 +66,14 @@ public:
     static ChannelList fromQnfText(std::string_view text, std::uint8_t modelCode, const std::string& name);
     static ChannelList fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode);
     static ChannelList fromContainerFile(const std::string& path, std::uint8_t modelCode);
+    // The same over a file's bytes already read; path names it in messages.
+    static ChannelList fromRawImageBytes(std::string_view file, const std::string& path, std::uint8_t configVariant,
+                                         std::uint8_t modelCode);
+    static ChannelList fromContainerBytes(const std::string& file, const std::string& path, std::uint8_t modelCode);
     // Tells the kind by content: a container by its identification, a QNF text by its header,
     // anything else an uploaded image (which needs configVariant; without it the text reader's
-    // refusal is given).
+    // refusal is given). The file is opened once (a FIFO can be read only once) and at most
+    // 16 MiB of it read, so a stream without an end (/dev/zero) is refused, not read forever.
     static ChannelList fromFile(const std::string& path, std::uint8_t modelCode,
                                 std::optional<std::uint8_t> configVariant = std::nullopt);
     // A document over a database made elsewhere (tests, benchmarks).
@@ -105,7 +110,8 @@ public:
 
     // Findings of the channel-list checks for the model, and of the favourite entries that no
     // longer name the service they named. Current after every change; computed from the
-    // tables, never from text.
+    // tables, except for the numbers of the loaded text that their fields could not hold (the
+    // list keeps what the receiver would get), which stay until the list is saved.
     const std::vector<ListFinding>& findings() const { return findings_; }
     bool hasErrors() const;
 
@@ -141,6 +147,7 @@ private:
     // Takes the applied actions of one operation into the history (or the open group).
     void record(std::string description, std::vector<EditAction> actions);
     void refreshFindings();
+    void forgetLoadFindings();
     void notify(const ListChange& change);
 
     ListState state_;
@@ -156,6 +163,9 @@ private:
     TableSet openGroupTables_;
 
     std::vector<ListFinding> findings_;
+    // Findings about the text the list was loaded from (numbers its fields could not hold),
+    // kept until the list is saved.
+    std::vector<ListFinding> loadFindings_;
     std::map<std::size_t, ChangeListener> listeners_;
     std::size_t nextListener_ = 1;
 };

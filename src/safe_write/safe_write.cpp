@@ -1,5 +1,7 @@
 #include "safe_write/safe_write.h"
 
+#include "safe_write/file_system_operations.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -142,8 +144,14 @@ void ReplacingFile::close() {
         throw SafeWriteError(target_, "the file is already closed");
     }
     errno = 0;
-    const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
     int closeError = errno;
+    // A temporary's data goes to the disk before it can be renamed over the target. A target
+    // written in place (a device, a FIFO) has no disk to go to.
+    if (flushed && !inPlace_) {
+        closeError = fileOperations().syncFile(file_);
+        flushed = closeError == 0;
+    }
     std::FILE* closing = file_;
     file_ = nullptr;
     const bool closed = std::fclose(closing) == 0;
@@ -163,10 +171,19 @@ void ReplacingFile::commit() {
         close();
     }
     if (!inPlace_) {
-        std::error_code renameError;
-        fs::rename(writingTo_, final_, renameError);
-        if (renameError) {
-            fail(renameError.message());
+        const int renameError = fileOperations().replace(writingTo_, final_);
+        if (renameError != 0) {
+            fail(reasonOf(renameError));
+        }
+        finished_ = true;
+        // The rename lives in the folder's entries, which need their own flush to survive a
+        // power cut. The new file is already in place: a failure here is still reported,
+        // because the save is not known to be on the disk.
+        const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
+        const int folderError = fileOperations().syncFolder(folder);
+        if (folderError != 0) {
+            throw SafeWriteError(target_, "the folder '" + folder.string() +
+                                              "' could not be flushed to the disk: " + reasonOf(folderError));
         }
     }
     finished_ = true;

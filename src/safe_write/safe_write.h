@@ -3,8 +3,9 @@
 // that had the name before stays exactly as it was.
 //
 // The bytes go to a temporary beside the target (same folder, so the final rename never
-// crosses file systems); it is flushed and closed with both checked, then renamed over the
-// target. Every failure removes the temporary before it is reported. A process killed while
+// crosses file systems); it is flushed to the disk and closed with both checked, then renamed
+// over the target, and the folder is flushed after the rename, so that a saved file also
+// survives a power cut (file_system_operations.h). Every failure removes the temporary before it is reported. A process killed while
 // writing leaves at most a "<target>.part-XXXXXXXX" file, never a truncated target.
 //
 // Every writer (the conversions, the compressor in file mode, the received upload image, the
@@ -62,7 +63,7 @@ public:
     // failed write there is caught at the latest by commit()'s checked flush and close.
     std::FILE* handle() noexcept { return file_; }
 
-    // Flushes and closes the file, both checked, without putting it in place yet: a writer of
+    // Flushes the file to the disk and closes it, both checked, without putting it in place yet: a writer of
     // several files closes them all before it renames any, so that a full disk leaves every
     // target as it was. Throws SafeWriteError (the temporary is removed). Optional.
     void close();

@@ -21,8 +21,11 @@ void install(CLI::App& app) {
     command->add_option("QNF", options->qnfPath, "QNF channel list to write")->required();
     bv3::cli::addReceiverLayoutOptions(*command, options->layout);
     command->callback([options] {
-        bv3::channeldb::rawToQnf(options->rawPath, options->qnfPath, options->layout.variant(),
-                                 options->layout.model());
+        const auto repairs = bv3::channeldb::rawToQnf(options->rawPath, options->qnfPath,
+                                                      options->layout.variant(), options->layout.model());
+        for (const auto& repair : repairs) {
+            std::cerr << "bv3: " << options->qnfPath << ": " << bv3::channeldb::formatFinding(repair) << '\n';
+        }
         bv3::cli::warnIfImageDamaged(options->rawPath, options->layout.variant(),
                                      options->layout.model());
         std::cout << "wrote " << options->qnfPath << '\n';

@@ -1,4 +1,5 @@
-// bv3 reorder IN OUT --like REF [--drop-unmatched] [--carry-favourites] [--model MC]: puts a
+// bv3 reorder IN OUT --like REF [--drop-unmatched] [--carry-favourites] [--model MC]
+// [--allow-empty]: puts a
 // list (say, fresh from a rescan) into the order of another, matching services by kind, name
 // and TS numbers. Written only when the checks find no error for the model.
 #include "bv3/command_registry.h"
@@ -27,6 +28,7 @@ struct ReorderOptions {
     bool dropUnmatched = false;
     bool carryFavourites = false;
     bool container = false;
+    bool allowEmpty = false;
 };
 
 void run(const ReorderOptions& options) {
@@ -51,6 +53,13 @@ void run(const ReorderOptions& options) {
         std::cout << "  favourites: " << report.favouritesCarried << " entries carried over, "
                   << report.favouritesLeftOut << " left out (their service did not match or has no number)\n";
     }
+    // A reference that matches nothing, with the unmatched dropped, leaves a list without a
+    // service; written over its input, that would be the user's channel list gone.
+    if (list.database().serviceCount() == 0 && !options.allowEmpty) {
+        throw cli::CommandFailure(options.output + ": not written: the reordered list holds no services (" +
+                                  std::to_string(report.matched) + " matched in " + options.reference +
+                                  "); --allow-empty writes it all the same");
+    }
     cli::refuseListWithErrors(list, options.output, std::cerr);
     cli::writeChannelList(list, options.output, options.container);
     std::cout << "wrote " << options.output << '\n';
@@ -71,6 +80,7 @@ void install(CLI::App& app) {
     cli::addNumberOption(*command, "--reference-model", options->referenceModel,
                          "the reference's model, if its channel numbers are not its receiver's own", 5);
     command->add_flag("--container", options->container, "write OUT as a compressed (LZH) list");
+    cli::addAllowEmptyFlag(*command, options->allowEmpty);
     command->callback([options, command] {
         options->referenceModelGiven = command->count("--reference-model") > 0;
         run(*options);
