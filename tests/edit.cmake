@@ -2,7 +2,8 @@
 # bv3_add_test_suite so that its tests carry a time limit.
 add_executable(test_edit ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_operations.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_document.cpp
-                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_reference.cpp)
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_reference.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_diff.cpp)
 target_include_directories(test_edit PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(test_edit PRIVATE bv3::edit GTest::gtest GTest::gmock GTest::gtest_main)
 target_compile_definitions(test_edit PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
@@ -23,3 +24,12 @@ add_test(NAME edit.bv3_verbs
                  -DWORK=${CMAKE_CURRENT_BINARY_DIR}/bv3_edit_work
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_bv3_edit.cmake)
 set_tests_properties(edit.bv3_verbs PROPERTIES LABELS e2e TIMEOUT 120)
+
+# bv3 send against the simulator: three whole transfers, each up to minutes on a loaded machine.
+bv3_add_test_suite(NAME test_send_e2e LABELS e2e TIMEOUT 1500 SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_send_e2e.cpp)
+add_dependencies(test_send_e2e bv3 stb-sim tqrdll12)
+add_test(NAME edit.bv3_diff
+         COMMAND ${CMAKE_COMMAND} -DBV3=$<TARGET_FILE:bv3> -DSAMPLE=${PROJECT_SOURCE_DIR}/samples/channels.qnf
+                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/bv3_diff_work
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_bv3_diff.cmake)
+set_tests_properties(edit.bv3_diff PROPERTIES LABELS e2e TIMEOUT 120)

@@ -27,6 +27,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Ends the tool with status, after "bv3: <message>" when the message is not empty: for commands
+// whose status says more than success or failure (bv3 diff: 0 same, 1 different, 2 trouble).
+class CommandExit : public std::runtime_error {
+public:
+    CommandExit(int status, const std::string& message) : std::runtime_error(message), status_(status) {}
+    int status() const { return status_; }
+
+private:
+    int status_;
+};
+
 // Numbers on the command line are decimal or 0x-hex. Throws CLI::ValidationError (exit 2)
 // for anything else or a value above max.
 std::uint32_t parseNumber(const std::string& text, const std::string& what, std::uint32_t max = 0xFFFFFFFFu);

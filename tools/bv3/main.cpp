@@ -19,6 +19,11 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return status == 0 ? 0 : 2;
+    } catch (const bv3::cli::CommandExit& ending) {
+        if (*ending.what() != '\0') {
+            std::cerr << "bv3: " << ending.what() << '\n';
+        }
+        return ending.status();
     } catch (const std::exception& failure) {
         std::cerr << "bv3: " << failure.what() << '\n';
         return 1;
