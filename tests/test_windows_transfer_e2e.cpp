@@ -123,7 +123,9 @@ public:
         POINT place;
         int cancelAtPercent = -1;  // press Cancel once the gauge has reached this (0: at once, -1: never)
         bool cancelAfterErrorBox = false;
-        DWORD giveUpAfterMs = 600000;  // press Cancel after this long whatever happens
+        // Press Cancel after this long whatever happens: a whole upload under Wine took more
+        // than 10 minutes on a loaded 2-core machine.
+        DWORD giveUpAfterMs = 1500000;
     };
 
     explicit DialogOperator(Rule rule) : rule_(rule), thread_([this] { run(); }) {}
