@@ -185,7 +185,8 @@ timed linux_upload host upload 0 0 "$work/linux-upload.raw" || fail "the upload 
 if ! cmp -s "$work/linux-upload.raw" "$work/applied-memory.raw"; then
   fail "the memory read back under Linux differs from what the simulator holds after the download"
 fi
-"$linux/bin/bv3" raw2qnf "$work/linux-upload.raw" "$work/read-back.qnf" --variant 3 --model 4 >/dev/null
+"$linux/bin/bv3" raw2qnf "$work/linux-upload.raw" "$work/read-back.qnf" --variant 3 --model 4 >/dev/null ||
+  fail "the memory read back under Linux does not turn into a channel list"
 cmp -s "$work/read-back.qnf" "$source_dir/samples/channels.qnf" ||
   fail "the list read back after the download differs from samples/channels.qnf"
 
