@@ -125,7 +125,7 @@ cmake --install "$build64" --prefix "$build64/stage" --strip >/dev/null
 
 # The 32-bit libraries, the ones hosts load: everything where 32-bit programs run, else the
 # two libraries, whose ABI is checked from their files below.
-configure "$build32" toolchain-i686-w64-mingw32.cmake -DBV3_WIN64_STAGE="$PWD/$build64/stage"
+configure "$build32" toolchain-i686-w64-mingw32.cmake -DBV3_WIN64_STAGE="$(realpath -m "$build64/stage")"
 if [ "$bits" = 32 ]; then
   cmake --build "$build32"
 else
