@@ -22,10 +22,13 @@ done
 
 # Into a file, not a pipe: the Wine server and the helper processes Wine starts with the first
 # program inherit its output and outlive it, and a pipe would stay open for as long as they live.
+# Stopped from outside (CTest's time-out), it still shows what the program said so far.
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
+trap 'cat "$output"; echo "wine-gtest: $program: FAILED: stopped from outside"; exit 1' TERM INT
 status=0
-"$wine" "$@" >"$output" 2>&1 </dev/null || status=$?
+"$wine" "$@" >"$output" 2>&1 </dev/null &
+wait $! || status=$?
 cat "$output"
 
 verdict() {
