@@ -353,7 +353,7 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
 TEST_F(WineTransfer, AReceiverThatFallsSilentAndHangsUpIsReportedAndLeavesNoFile) {
     const fs::path target = folder_ / "hung-up.raw";
     DialogOperator person(
-        {.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 120000});
+        {.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 600000});
     transfer(uploadDataOrdinal, com3, target, person);
     ASSERT_EQ(person.errorBoxes().size(), 1u) << "no error box for the vanished receiver";
     const std::string& told = person.errorBoxes().front();
