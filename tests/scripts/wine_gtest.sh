@@ -25,10 +25,11 @@ done
 # Stopped from outside (CTest's time-out), it still shows what the program said so far.
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-trap 'cat "$output"; echo "wine-gtest: $program: FAILED: stopped from outside"; exit 1' TERM INT
 status=0
 "$wine" "$@" >"$output" 2>&1 </dev/null &
-wait $! || status=$?
+child=$!
+trap 'kill "$child" 2>/dev/null; cat "$output"; echo "wine-gtest: $program: FAILED: stopped from outside"; exit 1' TERM INT
+wait "$child" || status=$?
 cat "$output"
 
 verdict() {
