@@ -125,7 +125,7 @@ cmake --install "$build64" --prefix "$build64/stage" --strip >/dev/null
 
 # The 32-bit libraries, the ones hosts load: everything where 32-bit programs run, else the
 # two libraries, whose ABI is checked from their files below.
-configure "$build32" toolchain-i686-w64-mingw32.cmake -DBV3_WIN64_STAGE="$PWD/$build64/stage"
+configure "$build32" toolchain-i686-w64-mingw32.cmake -DBV3_WIN64_STAGE="$(realpath -m "$build64/stage")"
 if [ "$bits" = 32 ]; then
   cmake --build "$build32"
 else
@@ -143,7 +143,7 @@ ctest --test-dir "$build64" -L abi --output-on-failure
 python3 - "$build32/packages" <<'PYTHON'
 import pathlib, sys, zipfile
 archives = sorted(pathlib.Path(sys.argv[1]).glob("BV3Dll-*-win32.zip"))
-names = sorted(zipfile.ZipFile(archives[-1]).namelist()) if archives else []
+names = sorted(n for n in zipfile.ZipFile(archives[-1]).namelist() if not n.endswith("/")) if archives else []
 expected = ["BV3Dll.dll", "BV3Dll.h", "README.txt", "tqrdll12.dll", "x64/BV3Dll.dll", "x64/tqrdll12.dll"]
 if names != expected:
     sys.exit(f"the Windows zip holds {names}, expected {expected}")
@@ -156,8 +156,9 @@ if [ -z "$wine" ] || ! "$wine" --version >/dev/null 2>&1; then
   echo "test-windows: FAILED: the ${bits}-bit Wine (${wine:-not installed}) cannot start here." >&2
   exit 1
 fi
-echo "test-windows: testing the ${bits}-bit build ($tested) under $("$wine" --version) ($wine, prefix $WINEPREFIX)" \
-  "$([ "$bits" = 64 ] && echo '; this kernel runs no 32-bit programs')"
+why=""
+[ "$bits" = 64 ] && why="; this kernel runs no 32-bit programs"
+echo "test-windows: testing the ${bits}-bit build ($tested) under $("$wine" --version) ($wine, prefix $WINEPREFIX)$why"
 if [ ! -d "$WINEPREFIX" ]; then
   "$wine" wineboot --init >/dev/null 2>&1 || true
 fi

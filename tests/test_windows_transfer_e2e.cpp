@@ -123,7 +123,9 @@ public:
         POINT place;
         int cancelAtPercent = -1;  // press Cancel once the gauge has reached this (0: at once, -1: never)
         bool cancelAfterErrorBox = false;
-        DWORD giveUpAfterMs = 600000;  // press Cancel after this long whatever happens
+        // Press Cancel after this long whatever happens: a whole upload under Wine took more
+        // than 10 minutes on a loaded 2-core machine.
+        DWORD giveUpAfterMs = 1500000;
     };
 
     explicit DialogOperator(Rule rule) : rule_(rule), thread_([this] { run(); }) {}
@@ -351,7 +353,7 @@ TEST_F(WineTransfer, ADownloadCancelledInTheMiddleKeepsItsFileAndTheNextOneCarri
 TEST_F(WineTransfer, AReceiverThatFallsSilentAndHangsUpIsReportedAndLeavesNoFile) {
     const fs::path target = folder_ / "hung-up.raw";
     DialogOperator person(
-        {.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 120000});
+        {.caption = "STB to PC", .place = {0, 400}, .cancelAfterErrorBox = true, .giveUpAfterMs = 600000});
     transfer(uploadDataOrdinal, com3, target, person);
     ASSERT_EQ(person.errorBoxes().size(), 1u) << "no error box for the vanished receiver";
     const std::string& told = person.errorBoxes().front();

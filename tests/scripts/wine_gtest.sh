@@ -7,7 +7,8 @@
 #
 # A GoogleTest program (an argument starting with --gtest) passes only when Wine exits with 0,
 # its summary says how many tests ran, none failed, and every test that ran either passed or
-# was skipped; skipped tests are named and counted apart, never as passed. Any other program
+# was skipped; skipped tests are named and counted apart, never as passed, and a program whose
+# tests were all skipped ends with status 77, which CTest reports as skipped. Any other program
 # passes on exit status 0. The program's output goes through unchanged, followed by one verdict
 # line "wine-gtest: PROGRAM: ...".
 set -uo pipefail
@@ -21,10 +22,14 @@ done
 
 # Into a file, not a pipe: the Wine server and the helper processes Wine starts with the first
 # program inherit its output and outlive it, and a pipe would stay open for as long as they live.
+# Stopped from outside (CTest's time-out), it still shows what the program said so far.
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 status=0
-"$wine" "$@" >"$output" 2>&1 </dev/null || status=$?
+"$wine" "$@" >"$output" 2>&1 </dev/null &
+child=$!
+trap 'kill "$child" 2>/dev/null; cat "$output"; echo "wine-gtest: $program: FAILED: stopped from outside"; exit 1' TERM INT
+wait "$child" || status=$?
 cat "$output"
 
 verdict() {
@@ -56,6 +61,9 @@ if [ "$ran" -eq 0 ]; then
 fi
 if [ $((passed + skipped)) -ne "$ran" ]; then
   verdict "FAILED: $ran tests ran but only $passed passed and $skipped were skipped" 1
+fi
+if [ "$passed" -eq 0 ]; then
+  verdict "all $ran tests skipped (not run)" 77
 fi
 if [ "$skipped" -ne 0 ]; then
   verdict "$passed of $ran tests passed, $skipped skipped (not run, not counted as passed)" 0
