@@ -116,7 +116,9 @@ TEST_F(CompressionExports, TheBv3CommandsWriteTheSameBytesAsTheExports) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnly) {
+// stderr here is a file: running updates only when asked for (--progress), and only for
+// large inputs unless asked for; the closing line on stdout either way.
+TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnlyAndOnlyWhenAsked) {
     writeFile(path("large"), bv3::compress::testdata::channelText(1100000));
     writeFile(path("small"), bv3::compress::testdata::channelText(1000));
     const std::string tool = std::string(BV3_BINARY_DIR) + "/bin/bv3 ";
@@ -124,11 +126,17 @@ TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnly) {
                            " 2>" + path("large.err"))
                               .c_str()),
               0);
+    ASSERT_EQ(std::system((tool + "compress --progress " + path("large") + " " + path("forced.v3") + " >" +
+                           path("forced.out") + " 2>" + path("forced.err"))
+                              .c_str()),
+              0);
     ASSERT_EQ(std::system((tool + "compress --mode fast " + path("small") + " " + path("small.v3") + " >" +
                            path("small.out") + " 2>" + path("small.err"))
                               .c_str()),
               0);
-    const Bytes progress = readFile(path("large.err"));
+    EXPECT_TRUE(readFile(path("large.err")).empty());
+    EXPECT_FALSE(readFile(path("large.out")).empty());
+    const Bytes progress = readFile(path("forced.err"));
     EXPECT_NE(std::string(progress.begin(), progress.end()).find("\r(LZH) Bytes in : 32768 Bytes out : 8"),
               std::string::npos);
     EXPECT_TRUE(readFile(path("small.err")).empty());

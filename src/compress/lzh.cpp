@@ -187,37 +187,64 @@ std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::in
     return bytesRead_;
 }
 
+namespace {
+// The decoder's output goes to the sink in runs rather than byte by byte: one call per byte
+// cost more than the decoding itself. The bytes and their order are the same.
+class PendingOutput {
+public:
+    explicit PendingOutput(TLzhWriteProc sink) : sink_(sink) {}
+    void Put(std::uint8_t byte) {
+        if (used_ == bytes_.size()) {
+            Flush();
+        }
+        bytes_[used_++] = byte;
+    }
+    void Flush() {
+        if (used_ > 0) {
+            sink_(std::span<const std::uint8_t>(bytes_.data(), used_));
+            used_ = 0;
+        }
+    }
+
+private:
+    TLzhWriteProc sink_;
+    std::array<std::uint8_t, 4096> bytes_{};
+    std::size_t used_ = 0;
+};
+}  // namespace
+
 TLZH::DecodeEnd TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzhWriteProc sink) {
     AllocTables();
     TablesGuard guard{tables_};
     auto& window = tables_->tree.window;
     HuffmanModel& model = tables_->model;
     BitReader in(source);
+    PendingOutput out(sink);
     model.Reset();
     PrefillSpaces(tables_->tree);
     int r = spacePrefill;
     std::int64_t produced = 0;
-    std::array<std::uint8_t, 1> one{};
     while (produced < count) {
         const int c = model.DecodeSymbol(in);
         if (c < 256) {
-            one[0] = static_cast<std::uint8_t>(c);
-            sink(one);
-            window[static_cast<std::size_t>(r)] = one[0];
+            const auto byte = static_cast<std::uint8_t>(c);
+            out.Put(byte);
+            window[static_cast<std::size_t>(r)] = byte;
             r = (r + 1) & (windowSize - 1);
             ++produced;
         } else {
             const int p = (r - DecodeDistance(in) - 1) & (windowSize - 1);
             const int length = c - lengthSymbolBase;
             for (int k = 0; k < length; ++k) {
-                one[0] = window[static_cast<std::size_t>((p + k) & (windowSize - 1))];
-                sink(one);
-                window[static_cast<std::size_t>(r)] = one[0];
+                const std::uint8_t byte = window[static_cast<std::size_t>((p + k) & (windowSize - 1))];
+                out.Put(byte);
+                window[static_cast<std::size_t>(r)] = byte;
                 r = (r + 1) & (windowSize - 1);
                 ++produced;
             }
         }
     }
+    out.Flush();
     return DecodeEnd{in.BytesDelivered(), in.BitsUsed(), in.BufferedBitsAreZero()};
 }
 

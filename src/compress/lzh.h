@@ -21,8 +21,9 @@ namespace bv3::compress {
 // input has ended (and keeps meaning it). The engine always asks for exactly one byte.
 using TLzhReadProc = BoundOperation<std::uint16_t(std::span<std::uint8_t> buffer)>;
 
-// Takes the bytes of buffer and returns how many it accepted. The engine always passes one
-// byte and ignores the result: a sink reports a failure by throwing.
+// Takes the bytes of buffer and returns how many it accepted. The encoder passes one byte at a
+// time, the decoder runs of up to 4096; both ignore the result: a sink reports a failure by
+// throwing.
 using TLzhWriteProc = BoundOperation<std::uint16_t(std::span<const std::uint8_t> buffer)>;
 
 namespace lzh_detail {

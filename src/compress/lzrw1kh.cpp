@@ -3,6 +3,7 @@
 #include "compress/compress_error.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -57,18 +58,25 @@ bool TLZR::FindMatch(std::span<const std::uint8_t> source, std::size_t x, std::s
     const auto from = static_cast<std::size_t>(p);
     const std::size_t most = std::min(maxCopy, n - x);
     std::size_t m = 0;
-    // Eight bytes at a time while a whole word fits, then byte by byte: the same length.
+    // Eight bytes at a time while a whole word fits (the first differing byte of a word is
+    // found from the lowest set bit of the difference, with no byte loop), then byte by byte
+    // for the rest: the same length.
+    bool differs = false;
     while (m + 8 <= most) {
         std::uint64_t a = 0;
         std::uint64_t b = 0;
         std::memcpy(&a, source.data() + x + m, sizeof a);
         std::memcpy(&b, source.data() + from + m, sizeof b);
-        if (a != b) {
+        if (const std::uint64_t difference = a ^ b; difference != 0) {
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(difference)
+                                                                       : std::countl_zero(difference);
+            m += static_cast<std::size_t>(bit / 8);
+            differs = true;
             break;
         }
         m += 8;
     }
-    while (m < most && source[x + m] == source[from + m]) {
+    while (!differs && m < most && source[x + m] == source[from + m]) {
         ++m;
     }
     if (m < minCopy) {
