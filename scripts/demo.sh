@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the tools and runs the editor's whole cycle once against the receiver
 # simulator (model 4, configuration variant 3): upload the receiver's memory, turn it into the
-# editable channel list, edit it, build a download image, download it, upload again and check
-# that the receiver now holds exactly the edited list.
+# editable channel list, edit it, show what the edit changes (bv3 diff), then send it with
+# bv3 send: a backup of what the receiver holds, the download image built and sent, and a
+# verification that the receiver now holds exactly the edited list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Only what the build and the cycle need; the test command installs the rest.
@@ -64,8 +65,8 @@ if ! cmp -s samples/channels.qnf "$work/start.qnf"; then
 fi
 echo "the list read back is byte-identical to samples/channels.qnf"
 
-step "2. the receiver simulator (three sessions: upload, download, upload)"
-build/bin/stb-sim --memory "$work/start.raw" --apply --sessions 3 --memory-out "$work/sim-memory.raw" --wait 60 \
+step "2. the receiver simulator (four sessions: upload, then bv3 send's backup, download and verification)"
+build/bin/stb-sim --memory "$work/start.raw" --apply --sessions 4 --memory-out "$work/sim-memory.raw" --wait 60 \
   >"$work/sim.out" 2>"$work/sim.log" &
 sim_pid=$!
 for _ in $(seq 100); do
@@ -87,38 +88,40 @@ echo "renamed \"Lumen Two\" to \"Lumen Zwei\"; \"Orbis Kids\" and \"Polaris 2\" 
 echo "service 7 added to video favourite list 0; menu time value set to 1:30;"
 echo "provider \"Vantage Group\" dropped, its services moved to \"Orbis TV\""
 echo "edited list: $(describe "$work/edited.qnf")"
-changed=$(diff <(tr -d '\r' <"$work/channels.qnf") <(tr -d '\r' <"$work/edited.qnf") | grep -c '^>' || true)
-echo "$changed lines of the list differ (most of them services whose provider row moved up)"
+echo "what the edit changes, as bv3 diff tells it:"
+"$bv3" diff "$work/channels.qnf" "$work/edited.qnf" --model "$model" >"$work/diff.txt" && status=0 || status=$?
+sed 's/^/  /' "$work/diff.txt"
+# Exit status 1: the lists differ, as they should.
+[ "$status" = 1 ] || { echo "bv3 diff: exit status $status, expected 1" >&2; exit 1; }
 
-step "5. QnfToQDF: the download image"
+step "5. QnfToQDF: the download image bv3 send builds (the same encoder call)"
 "$bv3" qnf2qdf "$work/edited.qnf" "$work/edited.qdf" --variant "$variant" --model "$model" --header-id 0xABCDE123
 "$bv3" qdf-info "$work/edited.qdf"
 
-step "6. DownloadData: the image to the receiver"
-"$bv3" download "$work/edited.qdf" --port "$port"
-
-step "7. UploadData again: what the receiver holds now"
-"$bv3" upload "$work/after.raw" --port "$port"
-"$bv3" raw2qnf "$work/after.raw" "$work/after.qnf" --variant "$variant" --model "$model"
-echo "uploaded $(size "$work/after.raw") bytes; RawToQnf: $(describe "$work/after.qnf")"
+step "6. bv3 send: backup, send, verify"
+"$bv3" send "$work/edited.qnf" --port "$port" --model "$model" --variant "$variant" --header-id 0xABCDE123 \
+  --backup "$work/backups" --verify
+backup=$(ls "$work/backups")
+echo "the backup of what the receiver held before: backups/$backup ($(size "$work/backups/$backup") bytes)"
 wait "$sim_pid" || { echo "the simulator failed:" >&2; cat "$work/sim.log" >&2; sim_pid=""; exit 1; }
 sim_pid=""
 echo "the simulator's log:"
 grep -E "applied|refused|saved" "$work/sim.log" | sed 's/^/  /'
 
-step "8. the checks"
+step "7. the checks"
 failed=0
-if cmp -s "$work/edited.qnf" "$work/after.qnf"; then
-  echo "ok: the list uploaded after the download is byte-identical to the edited list"
+if "$bv3" diff "$work/channels.qnf" "$work/backups/$backup" --model "$model" >/dev/null; then
+  echo "ok: the backup holds the list the receiver held before the send"
 else
-  echo "FAILED: the list uploaded after the download differs from the edited list:" >&2
-  diff <(tr -d '\r' <"$work/edited.qnf") <(tr -d '\r' <"$work/after.qnf") >&2 || true
+  echo "FAILED: the backup differs from the list the receiver held" >&2
   failed=1
 fi
-if cmp -s "$work/sim-memory.raw" "$work/after.raw"; then
-  echo "ok: the memory the simulator saved after applying the image is what the second upload read"
+"$bv3" raw2qnf "$work/sim-memory.raw" "$work/after.qnf" --variant "$variant" --model "$model"
+if cmp -s "$work/edited.qnf" "$work/after.qnf"; then
+  echo "ok: the memory the simulator saved after applying the image reads back byte-identical to the edited list"
 else
-  echo "FAILED: the second upload differs from the memory the simulator saved" >&2
+  echo "FAILED: the receiver's memory differs from the edited list:" >&2
+  diff <(tr -d '\r' <"$work/edited.qnf") <(tr -d '\r' <"$work/after.qnf") >&2 || true
   failed=1
 fi
 "$bv3" compress "$work/edited.qnf" "$work/edited.v3qnf" >/dev/null

@@ -98,6 +98,8 @@ protected:
         QApplication::setOrganizationName("BV3-test");
         QApplication::setApplicationName("bv3-editor-test");
         writeText(file("channels.qnf"), sampleText());
+        // The received lists' backups go into the test's folder, not the user's.
+        ::setenv("XDG_DATA_HOME", (directory_ / "data").c_str(), 1);
         window_ = std::make_unique<MainWindow>(std::make_unique<ScriptedPrompts>(script_));
         window_->show();
         QApplication::setActiveWindow(window_.get());

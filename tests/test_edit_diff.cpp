@@ -154,6 +154,8 @@ TEST(ListDiff, ProvidersNetworksAntennasAndTheMenu) {
     EXPECT_FALSE(diff.services.changed.empty());
     const std::string text = diffText(diff);
     EXPECT_THAT(text, HasSubstr("Providers\n  renamed provider \"Lumen Media\" to \"Lumen Medien\"\n  removed provider \"Vantage Group\"\n"));
+    EXPECT_THAT(text, HasSubstr("  changed 10 services: provider \"Vantage Group\" -> \"Orbis TV\" (\"Vantage Travel\", "
+                                "\"Vantage Docs\", \"Meridian World\" and 7 more)\n"));
     EXPECT_THAT(text, HasSubstr("Menu\n  value 5: "));
     EXPECT_THAT(text, HasSubstr(" -> 1:30\n"));
 }
@@ -201,7 +203,7 @@ TEST(ListDiff, LatinNamesComeOutAsUtf8AndLongSectionsAreCut) {
     channeldb::ChannelDatabase b = a;
     b.services[0].svcName = "Caf\xE9";
     for (std::size_t row = 1; row < 30; ++row) {
-        b.services[row].svcNibble = static_cast<std::uint8_t>((b.services[row].svcNibble + 1) % 16);
+        b.services[row].channelNumber = static_cast<std::uint16_t>(500 + row);  // each change its own
     }
     const std::string text = diffText(diffLists(a, b));
     EXPECT_THAT(text, HasSubstr("\"Caf\xC3\xA9\""));

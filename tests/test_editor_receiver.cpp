@@ -5,6 +5,7 @@
 #include "sim_process.h"
 
 #include "edit/service_operations.h"
+#include "list_comparisons.h"
 
 #include <QTimer>
 
@@ -52,13 +53,53 @@ TEST_F(EditorReceiverTest, ReceiveEditSendAndReceiveAgainGivesTheEditedList) {
     const std::string edited = docText();
     ASSERT_NE(edited, sampleText());
 
+    QString preview;
+    window_->comparisons().answerPreview = [&](const QString& headline, const QString&) {
+        preview = headline;
+        return std::optional<bool>(false);  // the third session is the receive below
+    };
     window_->send();
     ASSERT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString() << sim.log();
+    EXPECT_TRUE(preview.contains("against the list received at")) << preview.toStdString();
 
     script_->unsaved = {UnsavedChoice::Discard};
     window_->receive();
     EXPECT_EQ(script_->unsavedQuestions, 1) << "receiving over unsaved changes asks first";
     EXPECT_EQ(docText(), edited);
+    EXPECT_EQ(sim.wait(30s), 0) << sim.log();
+}
+
+// The send preview tells what the send changes against the list received before; the
+// verification receives again and finds the list sent. Both received lists are kept.
+TEST_F(EditorReceiverTest, SendShowsWhatItChangesAndVerifies) {
+    ChildProcess make({binary("bv3"), "make-upload", std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf",
+                       file("start.raw").string(), "--variant", "3", "--model", "4"},
+                      file("make").string());
+    ASSERT_EQ(make.wait(60s), 0) << make.standardError();
+    Simulator sim(file("sim").string(), {"--memory", file("start.raw").string(), "--apply", "--sessions", "3", "--wait", "120"});
+    useSimulator(sim.device());
+
+    window_->receive();
+    ASSERT_NE(window_->document(), nullptr) << script_->errors.join("\n").toStdString() << sim.log();
+    edit::renameService(const_cast<edit::ChannelList&>(*window_->document()), 1, "Lumen Zwei");
+
+    QString headline;
+    QString report;
+    window_->comparisons().answerPreview = [&](const QString& h, const QString& r) {
+        headline = h;
+        report = r;
+        return std::optional<bool>(true);
+    };
+    QStringList shown;
+    window_->comparisons().showComparison = [&](const QString&, const QString& h, const QString& r) { shown << h << r; };
+    window_->send();
+    EXPECT_TRUE(headline.contains("1 service renamed")) << headline.toStdString();
+    EXPECT_TRUE(report.contains("renamed \"Lumen Two\" to \"Lumen Zwei\" (video 2)")) << report.toStdString();
+    ASSERT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString() << sim.log();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join("\n").toStdString();
+    EXPECT_TRUE(script_->informations.contains("The receiver holds exactly this list."))
+        << script_->informations.join("\n").toStdString();
+    EXPECT_EQ(window_->comparisons().backups().entries().size(), 2u);
     EXPECT_EQ(sim.wait(30s), 0) << sim.log();
 }
 

@@ -2,6 +2,7 @@
 
 #include "edit/list_diff_text_support.h"
 
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,37 @@ private:
     std::size_t more_ = 0;
 };
 
+// The same change of many services (a provider dropped, its services given to another) is one
+// line naming the first few, not a line each.
+void writeChanged(const std::vector<ServiceChange>& changed, Section& section) {
+    constexpr std::size_t together = 3;  // from this many services alike, one line
+    constexpr std::size_t named = 3;
+    std::vector<std::string> texts;
+    std::map<std::string, std::vector<std::size_t>> alike;
+    for (std::size_t k = 0; k < changed.size(); ++k) {
+        texts.push_back(fieldsText(changed[k].fields));
+        alike[texts.back()].push_back(k);
+    }
+    for (std::size_t k = 0; k < changed.size(); ++k) {
+        const auto& group = alike[texts[k]];
+        if (group.size() < together) {
+            section.add("changed " + quote(changed[k].service.name) + " (" + place(changed[k].service) + "): " + texts[k]);
+            continue;
+        }
+        if (group.front() != k) {
+            continue;  // said with the first of its kind
+        }
+        std::string names;
+        for (std::size_t n = 0; n < group.size() && n < named; ++n) {
+            names += (n == 0 ? "" : ", ") + quote(changed[group[n]].service.name);
+        }
+        if (group.size() > named) {
+            names += " and " + std::to_string(group.size() - named) + " more";
+        }
+        section.add("changed " + std::to_string(group.size()) + " services: " + texts[k] + " (" + names + ")");
+    }
+}
+
 void writeServices(const ServiceDiff& s, std::size_t limit, std::string& out) {
     Section section("Services", limit);
     for (const ServicePlace& p : s.added) {
@@ -86,9 +118,7 @@ void writeServices(const ServiceDiff& s, std::size_t limit, std::string& out) {
             }
         }
     }
-    for (const ServiceChange& c : s.changed) {
-        section.add("changed " + quote(c.service.name) + " (" + place(c.service) + "): " + fieldsText(c.fields));
-    }
+    writeChanged(s.changed, section);
     section.writeTo(out);
 }
 

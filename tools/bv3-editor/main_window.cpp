@@ -4,6 +4,7 @@
 #include "favourites_view.h"
 #include "list_export.h"
 #include "menu_settings_form.h"
+#include "list_comparisons.h"
 #include "receiver_link.h"
 #include "record_table_model.h"
 #include "settings_dialog.h"
@@ -121,7 +122,8 @@ void assignIfItFits(Field& field, std::uint64_t value) {
 MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts ? std::move(prompts) : std::make_unique<DialogPrompts>(this)),
-      link_(std::make_unique<ReceiverLink>(this)) {
+      link_(std::make_unique<ReceiverLink>(this)),
+      comparisons_(std::make_unique<ListComparisons>(*this)) {
     setObjectName("mainWindow");
     buildTabs();
     buildActions();
@@ -391,6 +393,7 @@ void MainWindow::buildMenus() {
     recentMenu_->setToolTipsVisible(true);
     file->addAction(action("save"));
     file->addAction(action("saveAs"));
+    file->addAction(comparisons_->compareAction());
     file->addSeparator();
     file->addAction(action("exportCsv"));
     file->addAction(action("exportHtml"));
@@ -401,6 +404,7 @@ void MainWindow::buildMenus() {
     QMenu* receiver = menuBar()->addMenu(tr("&Receiver"));
     receiver->addAction(action("receive"));
     receiver->addAction(action("send"));
+    receiver->addAction(comparisons_->backupsAction());
     receiver->addSeparator();
     receiver->addAction(action("settings"));
 
@@ -888,6 +892,7 @@ void MainWindow::receive() {
     try {
         adopt(edit::ChannelList::fromRawImageFile(image.toStdString(), receiver.configVariant, receiver.modelCode),
               QString());
+        comparisons_->received(*doc_);
     } catch (const std::exception& failure) {
         prompts_->showError(tr("Receive"), tr("The received image cannot be read:\n%1").arg(QString::fromLocal8Bit(failure.what())));
         return;
@@ -907,6 +912,11 @@ void MainWindow::send() {
                                                 .arg(qs(channeldb::formatFinding(f.finding))));
             return;
         }
+    }
+    // What the send will change on the receiver, before the port opens.
+    const std::optional<bool> verify = comparisons_->reviewSend(*doc_);
+    if (!verify) {
+        return;
     }
     ReceiverSettings receiver = settings_.receiver();
     receiver.modelCode = doc_->modelCode();
@@ -929,6 +939,9 @@ void MainWindow::send() {
     const TransferOutcome outcome = link_->send(receiver, image);
     if (outcome.completed) {
         statusBar()->showMessage(tr("Sent the list to the receiver"), 5000);
+        if (*verify) {
+            comparisons_->verify(receiver, *doc_);
+        }
     } else if (!outcome.failure.isEmpty()) {
         prompts_->showError(tr("Send"), tr("The list was not sent:\n%1").arg(outcome.failure));
     }

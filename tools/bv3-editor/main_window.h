@@ -27,6 +27,7 @@ class QTableView;
 namespace bv3::editor {
 
 class FavouritesView;
+class ListComparisons;
 class MenuSettingsForm;
 class ReceiverLink;
 class RecordTableModel;
@@ -59,6 +60,7 @@ public:
     QString documentPath() const { return path_; }
     UserPrompts& prompts() { return *prompts_; }
     ReceiverLink& receiverLink() { return *link_; }
+    ListComparisons& comparisons() { return *comparisons_; }
     EditorSettings& settings() { return settings_; }
     FindingsDock* findingsDock() const { return findings_; }
     FavouritesView* favouritesView() const { return favourites_; }
@@ -142,6 +144,7 @@ private:
     EditorSettings settings_;
     std::unique_ptr<UserPrompts> prompts_;
     std::unique_ptr<ReceiverLink> link_;
+    std::unique_ptr<ListComparisons> comparisons_;
     std::optional<edit::ChannelList> doc_;
     std::size_t listener_ = 0;
     QString path_;

@@ -1,10 +1,8 @@
 // bv3 qnf2qdf QNF QDF --variant CV --model MC --header-id ID: the QnfToQDF build from the
-// command line. The build writes its temporary files "Config.raw", "Service.raw" and
-// "qorda.cfg" into the current folder and deletes them afterwards (the encoder reads them by
-// name); here it runs in a private temporary folder of its own, so that no file of the user's
-// with one of those names is ever touched, and two builds started in one folder never meet.
+// command line, in a private temporary folder of its own (private_build_folder.h).
 #include "bv3/check_report.h"
 #include "bv3/command_registry.h"
+#include "bv3/private_build_folder.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/qnf_reader.h"
 #include "qdfbuild/qdf_build.h"
@@ -16,7 +14,6 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <random>
 
 namespace {
 
@@ -27,39 +24,6 @@ struct Qnf2QdfOptions {
     std::uint32_t modelCode = 0;
     std::uint32_t headerId = 0;
     bool allowEmpty = false;
-};
-
-// A folder only this build uses, made the current one for the build's life; the previous
-// current folder is restored and the folder removed with whatever is left in it.
-class PrivateBuildFolder {
-public:
-    PrivateBuildFolder() {
-        namespace fs = std::filesystem;
-        previous_ = fs::current_path();
-        std::random_device random;
-        const fs::path base = fs::temp_directory_path();
-        for (int attempt = 0; folder_.empty(); ++attempt) {
-            const fs::path candidate = base / ("bv3-build-" + std::to_string(random()));
-            if (fs::create_directory(candidate)) {
-                folder_ = candidate;
-            } else if (attempt > 100) {
-                throw bv3::cli::CommandFailure("cannot create a private build folder in " + base.string());
-            }
-        }
-        fs::permissions(folder_, fs::perms::owner_all);
-        fs::current_path(folder_);
-    }
-    ~PrivateBuildFolder() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    PrivateBuildFolder(const PrivateBuildFolder&) = delete;
-    PrivateBuildFolder& operator=(const PrivateBuildFolder&) = delete;
-
-private:
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
 };
 
 void runQnf2Qdf(const Qnf2QdfOptions& options) {
@@ -80,7 +44,7 @@ void runQnf2Qdf(const Qnf2QdfOptions& options) {
     // The output is named from the user's current folder, not the build's.
     const std::string qdfPath = std::filesystem::absolute(options.qdfPath).string();
     try {
-        const PrivateBuildFolder folder;
+        const bv3::cli::PrivateBuildFolder folder;
         bv3::qdfbuild::runQdfBuild(qnf, {.qnfName = options.qnfPath,
                                          .qdfPath = qdfPath,
                                          .configVariant = static_cast<std::uint8_t>(options.configVariant),
