@@ -546,8 +546,10 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
                 return std::nullopt;
             }
             refuseTruncatedImage(path);
-            auto list = edit::ChannelList::fromRawImageFile(file, kind->configVariant, kind->modelCode);
-            settings_.setImageKind(path, *kind);
+            auto list = loadImageAsking(tr("Open"), file, kind->configVariant, kind->modelCode);
+            if (list) {
+                settings_.setImageKind(path, *kind);
+            }
             return list;
         }
         }
@@ -555,6 +557,20 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
         prompts_->showError(tr("Open"), tr("Cannot open \"%1\":\n%2").arg(path, QString::fromLocal8Bit(failure.what())));
     }
     return std::nullopt;
+}
+
+// An image that fails its checks for the model is shown only when the person, told why,
+// still wants it: read as the wrong model it loses or invents services.
+std::optional<edit::ChannelList> MainWindow::loadImageAsking(const QString& title, const std::string& file,
+                                                             std::uint8_t configVariant, std::uint8_t modelCode) {
+    try {
+        return edit::ChannelList::fromRawImageFile(file, configVariant, modelCode);
+    } catch (const channeldb::ImageCheckFailure& failure) {
+        if (!prompts_->confirm(title, QString::fromLocal8Bit(failure.what()) + tr("\n\nOpen it anyway?"))) {
+            return std::nullopt;
+        }
+    }
+    return edit::ChannelList::fromRawImageFile(file, configVariant, modelCode, edit::ImageCheck::Accept);
 }
 
 bool MainWindow::openFile(const QString& path) {
@@ -886,8 +902,11 @@ void MainWindow::receive() {
         return;
     }
     try {
-        adopt(edit::ChannelList::fromRawImageFile(image.toStdString(), receiver.configVariant, receiver.modelCode),
-              QString());
+        auto list = loadImageAsking(tr("Receive"), image.toStdString(), receiver.configVariant, receiver.modelCode);
+        if (!list) {
+            return;
+        }
+        adopt(std::move(*list), QString());
     } catch (const std::exception& failure) {
         prompts_->showError(tr("Receive"), tr("The received image cannot be read:\n%1").arg(QString::fromLocal8Bit(failure.what())));
         return;

@@ -100,6 +100,8 @@ private:
     void updateTitle();
     void updateRecentMenu();
     std::optional<edit::ChannelList> load(const QString& path);
+    std::optional<edit::ChannelList> loadImageAsking(const QString& title, const std::string& file,
+                                                     std::uint8_t configVariant, std::uint8_t modelCode);
 
     // Actions.
     void openDialog();
