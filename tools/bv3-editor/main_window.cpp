@@ -529,7 +529,7 @@ QString MainWindow::documentName() const {
 }
 
 std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
-    const ReceiverSettings receiver = settings_.receiver();
+    const ReceiverSettings receiver = receiverSettings();
     const auto remembered = settings_.imageKind(path);
     const std::uint8_t model = remembered ? remembered->modelCode : receiver.modelCode;
     const std::string file = path.toStdString();
@@ -557,6 +557,19 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
         prompts_->showError(tr("Open"), tr("Cannot open \"%1\":\n%2").arg(path, QString::fromLocal8Bit(failure.what())));
     }
     return std::nullopt;
+}
+
+// The stored receiver settings; values out of range are told once, then replaced by the
+// defaults they fell back to.
+ReceiverSettings MainWindow::receiverSettings() {
+    QStringList corrections;
+    const ReceiverSettings receiver = settings_.receiver(&corrections);
+    if (!corrections.isEmpty()) {
+        settings_.setReceiver(receiver);
+        prompts_->showInformation(tr("Settings"), tr("The stored receiver settings were out of range:\n%1")
+                                                      .arg(corrections.join(QStringLiteral("\n"))));
+    }
+    return receiver;
 }
 
 // An image that fails its checks for the model is shown only when the person, told why,
@@ -866,7 +879,7 @@ void MainWindow::printList() {
 }
 
 void MainWindow::showSettings() {
-    SettingsDialog dialog(settings_.receiver(), availablePorts(), this);
+    SettingsDialog dialog(receiverSettings(), availablePorts(), this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -887,7 +900,7 @@ void MainWindow::receive() {
     if (!maybeKeepChanges()) {
         return;
     }
-    const ReceiverSettings receiver = settings_.receiver();
+    const ReceiverSettings receiver = receiverSettings();
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         prompts_->showError(tr("Receive"), tr("Cannot create a scratch folder: %1").arg(scratch.errorString()));
@@ -927,7 +940,7 @@ void MainWindow::send() {
             return;
         }
     }
-    ReceiverSettings receiver = settings_.receiver();
+    ReceiverSettings receiver = receiverSettings();
     receiver.modelCode = doc_->modelCode();
     receiver.configVariant = doc_->configVariant().value_or(receiver.configVariant);
     QTemporaryDir scratch;
