@@ -10,6 +10,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/layout.h"
+#include "edit/receiver_text.h"
 #include "edit/duplicates.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
@@ -53,7 +54,7 @@ namespace {
 constexpr const char* layoutKey = "window/";
 
 QString qs(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(edit::utf8FromReceiverText(text));
 }
 
 edit::ServiceGroup groupOf(ServiceKind kind) {
@@ -1197,7 +1198,7 @@ void MainWindow::renameService(std::size_t row, const QString& name) {
     if (!doc_ || row >= doc_->database().serviceCount() || qs(doc_->database().services[row].svcName) == name) {
         return;
     }
-    apply([&](edit::ChannelList& list) { edit::renameService(list, row, name.toLatin1().toStdString()); });
+    apply([&](edit::ChannelList& list) { edit::renameService(list, row, edit::receiverTextFromUtf8(name.toStdString())); });
 }
 
 void MainWindow::moveRows(Move move) {
@@ -1321,7 +1322,7 @@ void MainWindow::addProvider() {
     }
     const auto name = prompts_->askText(tr("Add provider"), tr("Name of the new provider:"), QString());
     if (name && !name->trimmed().isEmpty()) {
-        apply([&](edit::ChannelList& list) { edit::addProvider(list, name->toLatin1().toStdString()); }, false);
+        apply([&](edit::ChannelList& list) { edit::addProvider(list, edit::receiverTextFromUtf8(name->toStdString())); }, false);
         showTab(EditorTab::Providers);
     }
 }
@@ -1372,12 +1373,12 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
             switch (tab) {
             case EditorTab::Providers:
                 if (qs(db.providers[r].provName) != value.toString()) {
-                    edit::renameProvider(list, r, value.toString().toLatin1().toStdString());
+                    edit::renameProvider(list, r, edit::receiverTextFromUtf8(value.toString().toStdString()));
                 }
                 break;
             case EditorTab::Networks:
                 if (qs(db.networks[r].netName) != value.toString()) {
-                    edit::renameNetwork(list, r, value.toString().toLatin1().toStdString());
+                    edit::renameNetwork(list, r, edit::receiverTextFromUtf8(value.toString().toStdString()));
                 }
                 break;
             case EditorTab::TransportStreams: {
