@@ -122,8 +122,8 @@ TEST(EditDocument, AnInputIsOpenedOnceAndReadNoFurtherThanAnyListCanBe) {
     // A stream without an end is refused after a bounded read, not read until memory runs out.
     EXPECT_NE(errorOf([&] { ChannelList::fromFile("/dev/zero", 4); }).find("larger than any channel list"),
               std::string::npos);
-    EXPECT_NE(errorOf([&] { ChannelList::fromFile("/dev/zero", 4, 3); }).find("(loaded)"), std::string::npos)
-        << "an uploaded image needs only its first 466 KB";
+    // An uploaded image needs only its first 466 KB; zeros fail its checks.
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile("/dev/zero", 4, 3); }).find("integrity check"), std::string::npos);
     // A FIFO gives its bytes to one reader: a second opening would wait for a writer forever.
     const std::string fifo = folder / "list.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -132,6 +132,24 @@ TEST(EditDocument, AnInputIsOpenedOnceAndReadNoFurtherThanAnyListCanBe) {
     const ChannelList list = ChannelList::fromFile(fifo, 4);
     writer.join();
     EXPECT_EQ(list.qnfText(), sampleList().qnfText());
+}
+
+TEST(EditDocument, AnImageReadAsAnotherModelIsRefusedNamingTheModelItPassesFor) {
+    EditFolder folder;
+    const ChannelList sample = sampleList();
+    const auto& db = sample.database();
+    const auto upload = channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4),
+                                                        channeldb::buildServiceImage(db, 4), 4);
+    const std::string path = folder / "up4.raw";
+    writeText(path, std::string(upload.begin(), upload.end()));
+    const std::string refused = errorOf([&] { ChannelList::fromFile(path, 1, 3); });
+    EXPECT_NE(refused.find(path + ": the image fails "), std::string::npos) << refused;
+    EXPECT_NE(refused.find("integrity checks for model 1 (first: offset 0x"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("it passes them as an image of model 4: is it from that receiver?"), std::string::npos)
+        << refused;
+    // Asked and confirmed, the image is read as it was before.
+    EXPECT_NO_THROW(ChannelList::fromRawImageFile(path, 3, 1, ImageCheck::Accept));
+    EXPECT_EQ(ChannelList::fromFile(path, 4, 3).database().serviceCount(), db.serviceCount());
 }
 
 TEST(EditDocument, NumbersTheLoadedTextGaveButItsFieldsCannotHoldAreErrorsUntilSaved) {

@@ -388,6 +388,20 @@ TEST_F(EditorSettingsTest, RecentFilesPortsHeaderIdsAndImageKindsAreRemembered) 
     settings.setReceiver(receiver);
     EXPECT_EQ(settings.receiver(), receiver);
 
+    // Values out of range fall back to the defaults, each one told, not clamped to the
+    // nearest (model 9 is no receiver; model 5 would be the wrong one).
+    settings.setValue("receiver/model", "9");
+    settings.setValue("receiver/baud", "7");
+    settings.setValue("receiver/variant", "999");
+    QStringList corrections;
+    const ReceiverSettings fallen = settings.receiver(&corrections);
+    EXPECT_EQ(fallen.modelCode, ReceiverSettings{}.modelCode);
+    EXPECT_EQ(fallen.baud, ReceiverSettings{}.baud);
+    EXPECT_EQ(fallen.configVariant, ReceiverSettings{}.configVariant);
+    EXPECT_EQ(corrections, (QStringList{"baud rate 7 is out of range; using 115200", "model 9 is out of range; using 4",
+                                        "variant 999 is out of range; using 3"}));
+    settings.setReceiver(receiver);
+
     fs::create_directories(file("dev"));
     for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "sda", "null"}) {
         writeText(file("dev") / name, "");

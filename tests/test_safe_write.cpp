@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <algorithm>
 #include <filesystem>
@@ -227,6 +234,55 @@ TEST_F(SafeWriteTest, ADeviceWrittenInPlaceIsNotFlushedToADisk) {
     ScopedFileOperations substitute(operations);
     writeFileSafely("/dev/null", std::string_view("discarded"));
     EXPECT_TRUE(operations.calls.empty());
+}
+
+// A disk that fills during a save: the save fails naming the file and the reason, the old
+// file stays whole and no temporary is left. The child process mounts a 64 KiB tmpfs over the
+// folder in a mount namespace of its own (so nothing outside sees it); where the system does
+// not allow that, it limits the size of the files it may write instead (ulimit -f), which
+// fails the same writes with "File too large".
+TEST_F(SafeWriteTest, AFullDiskLeavesTheOldFileWholeAndSaysWhy) {
+    const fs::path folder = directory_ / "small-disk";
+    fs::create_directories(folder);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string expected = "No space left on device";
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64 * 1024, 64 * 1024};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                ::_exit(10);
+            }
+            expected = "File too large";
+        }
+        const fs::path target = folder / "list.qnf";
+        {
+            std::ofstream(target) << "the old list";
+        }
+        try {
+            writeFileSafely(target.string(), std::string(200 * 1024, 'x'));
+            ::_exit(11);
+        } catch (const SafeWriteError& failure) {
+            if (failure.path() != target.string() || failure.reason().find(expected) == std::string::npos) {
+                std::fprintf(stderr, "message: %s\n", failure.what());
+                ::_exit(12);
+            }
+        }
+        std::ifstream in(target);
+        const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
+            ++files;
+        }
+        ::_exit(kept == "the old list" && files == 1 ? 0 : 13);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no way to fill a disk, 11: no failure, 12: wrong message, "
+                                         "13: the old file changed or a temporary stayed";
 }
 
 }  // namespace

@@ -35,6 +35,14 @@ private:
     std::string detail_;
 };
 
+// An uploaded image that fails the integrity checks for the model it is read as: read anyway,
+// an image of another model loses or invents services. The message names the first failure
+// and the models it passes for, if any.
+class ImageCheckFailure : public ConversionError {
+public:
+    using ConversionError::ConversionError;
+};
+
 // A QNF file that ends before its [MENU] line and the menu values after it. Every list the
 // system writes ends with them, so a list without them was cut off (a copy that stopped, a
 // disk that filled); built into an image it would silently drop the rest of the channels.

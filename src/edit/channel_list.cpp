@@ -2,6 +2,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
+#include "channeldb/image_check.h"
 #include "channeldb/layout.h"
 #include "channeldb/qnf_reader.h"
 #include "channeldb/qnf_writer.h"
@@ -104,6 +105,33 @@ std::string containerText(const std::string& file, const std::string& path) {
     return std::string(out.Bytes().begin(), out.Bytes().end());
 }
 
+// An image read under the wrong model loses services or invents them without a word, so an
+// image that fails its integrity checks is refused, naming the models it passes for.
+void refuseDamagedImage(std::span<const std::uint8_t> bytes, const std::string& path, std::uint8_t configVariant,
+                        std::uint8_t modelCode) {
+    const channeldb::CheckReport report = channeldb::checkUploadedImage(bytes, configVariant, modelCode);
+    const channeldb::Finding* first = report.firstError();
+    if (first == nullptr) {
+        return;
+    }
+    std::size_t errors = 0;
+    for (const auto& finding : report.findings) {
+        errors += finding.severity == channeldb::Severity::Error ? 1 : 0;
+    }
+    std::string passing;
+    for (std::uint8_t other = 0; other <= channeldb::highestModelCode; ++other) {
+        if (other != modelCode && !channeldb::checkUploadedImage(bytes, configVariant, other).hasErrors()) {
+            passing += (passing.empty() ? "" : ", ") + std::to_string(other);
+        }
+    }
+    std::string message = path + ": the image fails " + std::to_string(errors) + " integrity check" +
+                          (errors == 1 ? "" : "s") + " for model " + std::to_string(modelCode) + " (first: " +
+                          channeldb::formatFinding(*first) + ")";
+    message += passing.empty() ? "; it is damaged or not an upload of this receiver"
+                               : "; it passes them as an image of model " + passing + ": is it from that receiver?";
+    throw channeldb::ImageCheckFailure(message, path);
+}
+
 bool startsWith(const std::string& bytes, std::string_view prefix) {
     return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
 }
@@ -148,20 +176,24 @@ ChannelList ChannelList::fromQnfFile(const std::string& path, std::uint8_t model
     return fromQnfText(channeldb::readQnfText(path), modelCode, path);
 }
 
-ChannelList ChannelList::fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode) {
+ChannelList ChannelList::fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode,
+                                          ImageCheck check) {
     refuseUnknownModel(modelCode, path);
     // Nothing past the service area is ever read, so a huge file is not loaded whole.
     const std::size_t needed = channeldb::layoutFor(modelCode).uploadedServiceOffset + channeldb::maxServiceAreaSize;
-    return fromRawImageBytes(channeldb::readFileBytes(path, needed), path, configVariant, modelCode);
+    return fromRawImageBytes(channeldb::readFileBytes(path, needed), path, configVariant, modelCode, check);
 }
 
 ChannelList ChannelList::fromRawImageBytes(std::string_view file, const std::string& path, std::uint8_t configVariant,
-                                           std::uint8_t modelCode) {
+                                           std::uint8_t modelCode, ImageCheck check) {
     refuseUnknownModel(modelCode, path);
     const std::size_t needed = channeldb::layoutFor(modelCode).uploadedServiceOffset + channeldb::maxServiceAreaSize;
     file = file.substr(0, needed);
     auto db = std::make_unique<channeldb::ChannelDatabase>();
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+    if (check == ImageCheck::Refuse) {
+        refuseDamagedImage(bytes, path, configVariant, modelCode);
+    }
     channeldb::readRawImage(bytes, configVariant, modelCode, *db);
     ChannelList list(stateOver(std::move(db)), modelCode);
     list.configVariant_ = configVariant;

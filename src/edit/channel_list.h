@@ -42,6 +42,9 @@ struct ListPlace {
     std::uint8_t list = 0;           // Favourites: 0 .. 3
 };
 
+// Whether loading an uploaded image refuses one that fails its integrity checks.
+enum class ImageCheck { Refuse, Accept };
+
 struct ListFinding {
     channeldb::Finding finding;  // where is "line N" of the QNF text the list saves as
     ListPlace place;
@@ -64,11 +67,15 @@ public:
     // a modelCode above 5; there is then no document.
     static ChannelList fromQnfFile(const std::string& path, std::uint8_t modelCode);
     static ChannelList fromQnfText(std::string_view text, std::uint8_t modelCode, const std::string& name);
-    static ChannelList fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode);
+    // An uploaded image is checked for the model first (image_check.h): one that fails the
+    // checks is refused (channeldb::ImageCheckFailure, naming the models it passes for),
+    // unless check is ImageCheck::Accept, for a person who was asked and wants it anyway.
+    static ChannelList fromRawImageFile(const std::string& path, std::uint8_t configVariant, std::uint8_t modelCode,
+                                        ImageCheck check = ImageCheck::Refuse);
     static ChannelList fromContainerFile(const std::string& path, std::uint8_t modelCode);
     // The same over a file's bytes already read; path names it in messages.
     static ChannelList fromRawImageBytes(std::string_view file, const std::string& path, std::uint8_t configVariant,
-                                         std::uint8_t modelCode);
+                                         std::uint8_t modelCode, ImageCheck check = ImageCheck::Refuse);
     static ChannelList fromContainerBytes(const std::string& file, const std::string& path, std::uint8_t modelCode);
     // Tells the kind by content: a container by its identification, a QNF text by its header,
     // anything else an uploaded image (which needs configVariant; without it the text reader's

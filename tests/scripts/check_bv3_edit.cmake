@@ -35,6 +35,17 @@ run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --delete-provider 1)
 expect("${last_error}" "provider 1 has 7 services; name the provider that takes them over")
 run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --menu 1=256)
 expect("${last_error}" "menu value 1 takes 0 to 255, not 256")
+# Names typed in UTF-8 are written in the receiver's character set (Windows-1252), one byte a
+# character; what it cannot hold is refused by name.
+run(0 edit ${SAMPLE} ${WORK}/soren.qnf --model 4 "--rename=0=Søren €")
+file(READ ${WORK}/soren.qnf soren HEX)
+string(HEX "\tS" tab_s)
+string(FIND "${soren}" "${tab_s}f872656e2080" at)
+if(at LESS 0)
+  message(FATAL_ERROR "the renamed service is not written as Windows-1252 bytes")
+endif()
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 "--rename=0=Snow ☃")
+expect("${last_error}" "\\(U\\+2603\\), which the receiver's character set \\(Windows-1252\\) cannot hold")
 run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 "--rename=0=A[TS]B")
 expect("${last_error}" "holds the section tag \\[TS\\]")
 # A list the model cannot represent (a service naming provider 9 of 8) is not written after an

@@ -24,17 +24,37 @@ EditorSettings::~EditorSettings() {
     delete settings_;
 }
 
-ReceiverSettings EditorSettings::receiver() const {
+ReceiverSettings EditorSettings::receiver(QStringList* corrections) const {
     ReceiverSettings defaults;
     ReceiverSettings s;
+    // A stored value out of range (a hand-edited or foreign settings file) falls back to the
+    // default, never to the nearest value: model 9 is no receiver, and model 5 would be the
+    // wrong one. Each such fallback is told, so the person can check the settings.
+    const auto fallBack = [&](const char* what, const QString& stored, const QString& used) {
+        if (corrections != nullptr) {
+            corrections->append(QStringLiteral("%1 %2 is out of range; using %3").arg(what, stored, used));
+        }
+    };
     s.port = settings_->value("receiver/port", defaults.port).toString();
-    s.baud = settings_->value("receiver/baud", defaults.baud).toUInt();
+    const QVariant baud = settings_->value("receiver/baud", defaults.baud);
+    s.baud = baud.toUInt();
     if (!supportedBaudRates().contains(s.baud)) {
+        fallBack("baud rate", baud.toString(), QString::number(defaults.baud));
         s.baud = defaults.baud;
     }
-    s.modelCode = static_cast<std::uint8_t>(std::min(5u, settings_->value("receiver/model", defaults.modelCode).toUInt()));
-    s.configVariant = static_cast<std::uint8_t>(
-        std::min(255u, settings_->value("receiver/variant", defaults.configVariant).toUInt()));
+    const QVariant model = settings_->value("receiver/model", defaults.modelCode);
+    bool ok = false;
+    const unsigned modelCode = model.toUInt(&ok);
+    s.modelCode = ok && modelCode <= 5 ? static_cast<std::uint8_t>(modelCode) : defaults.modelCode;
+    if (s.modelCode != modelCode || !ok) {
+        fallBack("model", model.toString(), QString::number(defaults.modelCode));
+    }
+    const QVariant variant = settings_->value("receiver/variant", defaults.configVariant);
+    const unsigned configVariant = variant.toUInt(&ok);
+    s.configVariant = ok && configVariant <= 255 ? static_cast<std::uint8_t>(configVariant) : defaults.configVariant;
+    if (s.configVariant != configVariant || !ok) {
+        fallBack("variant", variant.toString(), QString::number(defaults.configVariant));
+    }
     s.headerId = settings_->value("receiver/headerId", defaults.headerId).toUInt();
     s.encoder = settings_->value("receiver/encoder", defaults.encoder).toString();
     return s;

@@ -41,7 +41,9 @@ public:
     EditorSettings(const EditorSettings&) = delete;
     EditorSettings& operator=(const EditorSettings&) = delete;
 
-    ReceiverSettings receiver() const;
+    // A stored model, variant or baud rate out of range reads as its default; each such
+    // fallback adds a sentence to corrections when it is given.
+    ReceiverSettings receiver(QStringList* corrections = nullptr) const;
     void setReceiver(const ReceiverSettings& settings);
 
     std::optional<ImageKind> imageKind(const QString& path) const;

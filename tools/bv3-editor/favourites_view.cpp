@@ -1,6 +1,7 @@
 #include "favourites_view.h"
 
 #include "channeldb/channel_database.h"
+#include "edit/receiver_text.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -53,7 +54,7 @@ QVariant FavouriteTableModel::data(const QModelIndex& index, int role) const {
                                            : tr("(no such service)");
         }
         const auto& s = database()->services[*row];
-        const QString name = QString::fromLatin1(s.svcName.data(), static_cast<qsizetype>(s.svcName.size()));
+        const QString name = QString::fromStdString(edit::utf8FromReceiverText(s.svcName));
         return role == Qt::ToolTipRole ? tr("Row %1 of the service list").arg(*row) : name;
     }
     default:

@@ -3,6 +3,8 @@
 #include "channeldb/channel_database.h"
 #include "service_table_model.h"
 
+#include "edit/receiver_text.h"
+
 #include <QStringList>
 
 namespace bv3::editor {
@@ -19,7 +21,7 @@ QString csvField(const QString& text) {
 }
 
 QString name(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(edit::utf8FromReceiverText(text));
 }
 
 QString flags(const channeldb::ServiceRecord& s) {

@@ -11,6 +11,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/layout.h"
+#include "edit/receiver_text.h"
 #include "edit/duplicates.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
@@ -54,7 +55,7 @@ namespace {
 constexpr const char* layoutKey = "window/";
 
 QString qs(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(edit::utf8FromReceiverText(text));
 }
 
 edit::ServiceGroup groupOf(ServiceKind kind) {
@@ -533,7 +534,7 @@ QString MainWindow::documentName() const {
 }
 
 std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
-    const ReceiverSettings receiver = settings_.receiver();
+    const ReceiverSettings receiver = receiverSettings();
     const auto remembered = settings_.imageKind(path);
     const std::uint8_t model = remembered ? remembered->modelCode : receiver.modelCode;
     const std::string file = path.toStdString();
@@ -550,8 +551,10 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
                 return std::nullopt;
             }
             refuseTruncatedImage(path);
-            auto list = edit::ChannelList::fromRawImageFile(file, kind->configVariant, kind->modelCode);
-            settings_.setImageKind(path, *kind);
+            auto list = loadImageAsking(tr("Open"), file, kind->configVariant, kind->modelCode);
+            if (list) {
+                settings_.setImageKind(path, *kind);
+            }
             return list;
         }
         }
@@ -559,6 +562,33 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
         prompts_->showError(tr("Open"), tr("Cannot open \"%1\":\n%2").arg(path, QString::fromLocal8Bit(failure.what())));
     }
     return std::nullopt;
+}
+
+// The stored receiver settings; values out of range are told once, then replaced by the
+// defaults they fell back to.
+ReceiverSettings MainWindow::receiverSettings() {
+    QStringList corrections;
+    const ReceiverSettings receiver = settings_.receiver(&corrections);
+    if (!corrections.isEmpty()) {
+        settings_.setReceiver(receiver);
+        prompts_->showInformation(tr("Settings"), tr("The stored receiver settings were out of range:\n%1")
+                                                      .arg(corrections.join(QStringLiteral("\n"))));
+    }
+    return receiver;
+}
+
+// An image that fails its checks for the model is shown only when the person, told why,
+// still wants it: read as the wrong model it loses or invents services.
+std::optional<edit::ChannelList> MainWindow::loadImageAsking(const QString& title, const std::string& file,
+                                                             std::uint8_t configVariant, std::uint8_t modelCode) {
+    try {
+        return edit::ChannelList::fromRawImageFile(file, configVariant, modelCode);
+    } catch (const channeldb::ImageCheckFailure& failure) {
+        if (!prompts_->confirm(title, QString::fromLocal8Bit(failure.what()) + tr("\n\nOpen it anyway?"))) {
+            return std::nullopt;
+        }
+    }
+    return edit::ChannelList::fromRawImageFile(file, configVariant, modelCode, edit::ImageCheck::Accept);
 }
 
 bool MainWindow::openFile(const QString& path) {
@@ -854,7 +884,7 @@ void MainWindow::printList() {
 }
 
 void MainWindow::showSettings() {
-    SettingsDialog dialog(settings_.receiver(), availablePorts(), this);
+    SettingsDialog dialog(receiverSettings(), availablePorts(), this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -875,7 +905,7 @@ void MainWindow::receive() {
     if (!maybeKeepChanges()) {
         return;
     }
-    const ReceiverSettings receiver = settings_.receiver();
+    const ReceiverSettings receiver = receiverSettings();
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         prompts_->showError(tr("Receive"), tr("Cannot create a scratch folder: %1").arg(scratch.errorString()));
@@ -890,8 +920,11 @@ void MainWindow::receive() {
         return;
     }
     try {
-        adopt(edit::ChannelList::fromRawImageFile(image.toStdString(), receiver.configVariant, receiver.modelCode),
-              QString());
+        auto list = loadImageAsking(tr("Receive"), image.toStdString(), receiver.configVariant, receiver.modelCode);
+        if (!list) {
+            return;
+        }
+        adopt(std::move(*list), QString());
         comparisons_->received(*doc_);
     } catch (const std::exception& failure) {
         prompts_->showError(tr("Receive"), tr("The received image cannot be read:\n%1").arg(QString::fromLocal8Bit(failure.what())));
@@ -918,7 +951,7 @@ void MainWindow::send() {
     if (!verify) {
         return;
     }
-    ReceiverSettings receiver = settings_.receiver();
+    ReceiverSettings receiver = receiverSettings();
     receiver.modelCode = doc_->modelCode();
     receiver.configVariant = doc_->configVariant().value_or(receiver.configVariant);
     QTemporaryDir scratch;
@@ -1178,7 +1211,7 @@ void MainWindow::renameService(std::size_t row, const QString& name) {
     if (!doc_ || row >= doc_->database().serviceCount() || qs(doc_->database().services[row].svcName) == name) {
         return;
     }
-    apply([&](edit::ChannelList& list) { edit::renameService(list, row, name.toLatin1().toStdString()); });
+    apply([&](edit::ChannelList& list) { edit::renameService(list, row, edit::receiverTextFromUtf8(name.toStdString())); });
 }
 
 void MainWindow::moveRows(Move move) {
@@ -1302,7 +1335,7 @@ void MainWindow::addProvider() {
     }
     const auto name = prompts_->askText(tr("Add provider"), tr("Name of the new provider:"), QString());
     if (name && !name->trimmed().isEmpty()) {
-        apply([&](edit::ChannelList& list) { edit::addProvider(list, name->toLatin1().toStdString()); }, false);
+        apply([&](edit::ChannelList& list) { edit::addProvider(list, edit::receiverTextFromUtf8(name->toStdString())); }, false);
         showTab(EditorTab::Providers);
     }
 }
@@ -1353,12 +1386,12 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
             switch (tab) {
             case EditorTab::Providers:
                 if (qs(db.providers[r].provName) != value.toString()) {
-                    edit::renameProvider(list, r, value.toString().toLatin1().toStdString());
+                    edit::renameProvider(list, r, edit::receiverTextFromUtf8(value.toString().toStdString()));
                 }
                 break;
             case EditorTab::Networks:
                 if (qs(db.networks[r].netName) != value.toString()) {
-                    edit::renameNetwork(list, r, value.toString().toLatin1().toStdString());
+                    edit::renameNetwork(list, r, edit::receiverTextFromUtf8(value.toString().toStdString()));
                 }
                 break;
             case EditorTab::TransportStreams: {

@@ -102,6 +102,9 @@ private:
     void updateTitle();
     void updateRecentMenu();
     std::optional<edit::ChannelList> load(const QString& path);
+    ReceiverSettings receiverSettings();
+    std::optional<edit::ChannelList> loadImageAsking(const QString& title, const std::string& file,
+                                                     std::uint8_t configVariant, std::uint8_t modelCode);
 
     // Actions.
     void openDialog();

@@ -1,6 +1,7 @@
 #include "record_table_model.h"
 
 #include "channeldb/channel_database.h"
+#include "edit/receiver_text.h"
 
 #include <cstring>
 
@@ -9,7 +10,7 @@ namespace bv3::editor {
 namespace {
 
 QString latin(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(edit::utf8FromReceiverText(text));
 }
 
 using Db = channeldb::ChannelDatabase;
@@ -144,7 +145,7 @@ RecordTableModel* makeAntennaModel(QObject* parent) {
          {QObject::tr("Name"), QObject::tr("The antenna's name (at most 16 characters)"),
           [](const Db& db, int row) {
               const auto& name = db.antennas[row].antName;
-              return QVariant(QString::fromLatin1(name.data(), static_cast<qsizetype>(strnlen(name.data(), name.size()))));
+              return QVariant(QString::fromStdString(edit::utf8FromReceiverText(std::string_view(name.data(), strnlen(name.data(), name.size())))));
           }},
          {QObject::tr("Long"), QObject::tr("Antenna number (4294967295: not set)"), number(&A::antLong), true},
          {QObject::tr("Word A"), QObject::tr("Antenna word A"), number(&A::antWordA), true},

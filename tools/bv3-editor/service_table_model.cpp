@@ -1,6 +1,7 @@
 #include "service_table_model.h"
 
 #include "channeldb/channel_database.h"
+#include "edit/receiver_text.h"
 
 #include <QColor>
 #include <QDataStream>
@@ -14,7 +15,7 @@ namespace {
 QString latin(const std::string& text) {
     // Names are the receiver's 8-bit characters (ANSI code page); Latin-1 shows them and
     // gives the same bytes back.
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(edit::utf8FromReceiverText(text));
 }
 
 }  // namespace

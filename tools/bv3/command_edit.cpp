@@ -8,6 +8,7 @@
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
 #include "edit/menu_operations.h"
+#include "edit/receiver_text.h"
 #include "edit/service_operations.h"
 #include "edit/table_operations.h"
 
@@ -149,7 +150,7 @@ std::vector<OperationOption> operations() {
         {"--rename", "ROW=NAME", "rename a service",
          [](ChannelList& l, const OptionText& g) {
              const auto [row, name] = cli::splitOperand(g, g.text, '=');
-             edit::renameService(l, cli::operandRow(g, row, l, RowTable::Services), name);
+             edit::renameService(l, cli::operandRow(g, row, l, RowTable::Services), edit::receiverTextFromUtf8(name));
          }},
         {"--move", "ROWS:POS", "move services together to a position of their list (from 0)",
          [](ChannelList& l, const OptionText& g) {
@@ -213,11 +214,11 @@ std::vector<OperationOption> operations() {
              edit::renumberServices(l, cli::operandGroup(g, f[0]), static_cast<std::uint16_t>(first));
          }},
         {"--add-provider", "NAME", "add a provider at the end",
-         [](ChannelList& l, const OptionText& g) { edit::addProvider(l, g.text); }},
+         [](ChannelList& l, const OptionText& g) { edit::addProvider(l, edit::receiverTextFromUtf8(g.text)); }},
         {"--rename-provider", "ROW=NAME", "rename a provider",
          [](ChannelList& l, const OptionText& g) {
              const auto [row, name] = cli::splitOperand(g, g.text, '=');
-             edit::renameProvider(l, cli::operandRow(g, row, l, RowTable::Providers), name);
+             edit::renameProvider(l, cli::operandRow(g, row, l, RowTable::Providers), edit::receiverTextFromUtf8(name));
          }},
         {"--delete-provider", "ROW[:TAKER]", "delete a provider; TAKER takes over its services",
          [](ChannelList& l, const OptionText& g) {
@@ -226,11 +227,11 @@ std::vector<OperationOption> operations() {
              edit::deleteProvider(l, row, taker);
          }},
         {"--add-network", "NAME", "add a network at the end",
-         [](ChannelList& l, const OptionText& g) { edit::addNetwork(l, g.text); }},
+         [](ChannelList& l, const OptionText& g) { edit::addNetwork(l, edit::receiverTextFromUtf8(g.text)); }},
         {"--rename-network", "ROW=NAME", "rename a network",
          [](ChannelList& l, const OptionText& g) {
              const auto [row, name] = cli::splitOperand(g, g.text, '=');
-             edit::renameNetwork(l, cli::operandRow(g, row, l, RowTable::Networks), name);
+             edit::renameNetwork(l, cli::operandRow(g, row, l, RowTable::Networks), edit::receiverTextFromUtf8(name));
          }},
         {"--delete-network", "ROW[:TAKER]", "delete a network; TAKER takes over its TS",
          [](ChannelList& l, const OptionText& g) {

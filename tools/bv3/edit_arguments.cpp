@@ -1,6 +1,8 @@
 #include "bv3/edit_arguments.h"
 
 #include "bv3/command_registry.h"
+#include "edit/edit_error.h"
+#include "edit/receiver_text.h"
 #include "edit/service_operations.h"
 
 #include <algorithm>
@@ -55,7 +57,13 @@ std::size_t operandRow(const OptionText& given, const std::string& text, const e
     if (!text.starts_with("@")) {
         return operandNumber(given, text, 0xFFFF);
     }
-    const std::string name = text.substr(1);
+    // Names are typed in UTF-8 and held in the receiver's character set.
+    std::string name;
+    try {
+        name = edit::receiverTextFromUtf8(text.substr(1));
+    } catch (const edit::EditError& refused) {
+        refuseOperand(given, refused.what());
+    }
     auto find = [&](std::size_t count, auto&& nameOf, const char* what) -> std::size_t {
         for (std::size_t row = 0; row < count; ++row) {
             if (nameOf(row) == name) {
