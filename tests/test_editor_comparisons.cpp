@@ -95,6 +95,21 @@ TEST_F(EditorComparisonTest, WithNothingKnownThePreviewSaysSo) {
     EXPECT_TRUE(headline.contains("is not known")) << headline.toStdString();
 }
 
+TEST_F(EditorComparisonTest, AListSentWithoutVerifyingIsWhatTheNextPreviewComparesWith) {
+    openSample();
+    comparisons().received(doc());
+    edit::renameService(editable(), 0, "Lumen Eins");
+    comparisons().sent(false, window_->settings().receiver(), doc());
+    QString headline;
+    comparisons().answerPreview = [&](const QString& h, const QString&) {
+        headline = h;
+        return std::optional<bool>();
+    };
+    window_->send();
+    EXPECT_TRUE(headline.contains("already holds this list, as far as the list sent at")) << headline.toStdString();
+    EXPECT_EQ(comparisons().backups().entries().size(), 1u) << "only what the receiver sent is a backup";
+}
+
 TEST_F(EditorComparisonTest, BackupsListOpensAndComparesWithTheOpenList) {
     openSample();
     comparisons().received(doc());

@@ -91,6 +91,14 @@ std::optional<bool> ListComparisons::reviewSend(const edit::ChannelList& toSend)
     return dialog.verifyAfterSending();
 }
 
+void ListComparisons::sent(bool verify, const ReceiverSettings& receiver, const edit::ChannelList& list) {
+    if (verify) {
+        this->verify(receiver, list);
+    } else {
+        backups_.rememberSent(list);
+    }
+}
+
 void ListComparisons::verify(const ReceiverSettings& receiver, const edit::ChannelList& sent) {
     const QString title = QObject::tr("Verify");
     QTemporaryDir scratch;

@@ -34,7 +34,9 @@ public:
     // Before the port opens: the preview of what the send changes. The person's choice: no value
     // when cancelled, else whether to verify after sending.
     std::optional<bool> reviewSend(const edit::ChannelList& toSend);
-    // After a completed send: receives again and shows whether the receiver holds the list.
+    // After a completed send: with verify, receives again and shows whether the receiver holds
+    // the list; without, takes the receiver to hold it for the next preview.
+    void sent(bool verify, const ReceiverSettings& receiver, const edit::ChannelList& list);
     void verify(const ReceiverSettings& receiver, const edit::ChannelList& sent);
 
     void showBackups();

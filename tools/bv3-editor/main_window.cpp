@@ -972,9 +972,7 @@ void MainWindow::send() {
     const TransferOutcome outcome = link_->send(receiver, image);
     if (outcome.completed) {
         statusBar()->showMessage(tr("Sent the list to the receiver"), 5000);
-        if (*verify) {
-            comparisons_->verify(receiver, *doc_);
-        }
+        comparisons_->sent(*verify, receiver, *doc_);
     } else if (!outcome.failure.isEmpty()) {
         prompts_->showError(tr("Send"), tr("The list was not sent:\n%1").arg(outcome.failure));
     }

@@ -21,14 +21,28 @@ std::string ReceiverBackups::defaultFolder() {
     return (base / "bv3-editor" / "backups").string();
 }
 
-std::string ReceiverBackups::keep(const edit::ChannelList& received) {
+namespace {
+
+std::string clockNow() {
     const std::time_t now = std::time(nullptr);
     char clock[16] = "";
     if (const std::tm* t = std::localtime(&now)) {
         std::strftime(clock, sizeof clock, "%H:%M:%S", t);
     }
+    return clock;
+}
+
+}  // namespace
+
+void ReceiverBackups::rememberSent(const edit::ChannelList& sent) {
+    session_ = KnownReceiverList{std::make_shared<const channeldb::ChannelDatabase>(sent.database()),
+                                 "the list sent at " + clockNow()};
+    sessionModel_ = sent.modelCode();
+}
+
+std::string ReceiverBackups::keep(const edit::ChannelList& received) {
     session_ = KnownReceiverList{std::make_shared<const channeldb::ChannelDatabase>(received.database()),
-                                 std::string("the list received at ") + clock};
+                                 "the list received at " + clockNow()};
     sessionModel_ = received.modelCode();
     // The backup is a copy: saving makes a document clean and changes its origin.
     auto copy = edit::ChannelList::fromDatabase(received.database(), received.modelCode());

@@ -47,6 +47,10 @@ public:
     // naming the folder when it cannot be written (the list is remembered all the same).
     std::string keep(const edit::ChannelList& received);
 
+    // A list was sent and not received back: the receiver is taken to hold it from now on
+    // (nothing is written; a backup is only made of what the receiver itself sent).
+    void rememberSent(const edit::ChannelList& sent);
+
     // The backups, newest first.
     std::vector<edit::BackupEntry> entries() const { return edit::listBackups(folder_); }
 
