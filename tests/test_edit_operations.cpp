@@ -337,8 +337,9 @@ TEST(EditFindings, FollowEveryOperationAndPointAtTheRow) {
     EXPECT_TRUE(list.findings().empty());
 }
 
-TEST(EditFavourites, EntriesAreNeverRewrittenButAChangedMeaningIsReported) {
+TEST(EditFavourites, KeptRawEntriesAreNotRewrittenButAChangedMeaningIsReported) {
     ChannelList list = sampleList();
+    list.setFavouritesFollowServices(false);
     // Video list 0 holds 1, 2, 5, 12, 20: channel numbers of "Lumen One", "Lumen Two", ...
     EXPECT_EQ(resolveEntry(list.database(), 0, 5), rowNamed(list, "Orbis Kids"));
     const auto entriesBefore = list.database().favEntry;

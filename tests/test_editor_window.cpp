@@ -9,6 +9,8 @@
 #include "settings_dialog.h"
 #include "sim_process.h"
 
+#include "channeldb/raw_writer.h"
+#include "channeldb/uploaded_image.h"
 #include "edit/favourite_operations.h"
 #include "edit/service_operations.h"
 
@@ -289,6 +291,66 @@ TEST_F(EditorDocumentTest, BadFilesShowTheReadersMessageAndKeepTheOpenList) {
         EXPECT_TRUE(script_->errors[0].contains(c.mentions)) << script_->errors[0].toStdString();
         EXPECT_EQ(docText(), edited) << c.name;
         EXPECT_EQ(window_->documentPath(), path("channels.qnf"));
+    }
+}
+
+TEST_F(EditorDocumentTest, AReceiverImageOpensAndAShortOneIsRefusedWithItsSize) {
+    const edit::ChannelList sample = sampleList();
+    const auto& db = sample.database();
+    const auto upload =
+        channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4), channeldb::buildServiceImage(db, 4), 4);
+    // An upload begins ff fe a8 bd: bytes a text test must not take for text.
+    writeText(file("upload.raw"), std::string(upload.begin(), upload.end()));
+    writeText(file("short.raw"), std::string(upload.begin(), upload.begin() + 1000));
+
+    script_->imageKinds = {ImageKind{4, 3}};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"))) << script_->errors.join("\n").toStdString();
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_TRUE(script_->imageKinds.empty()) << "the model and variant were asked for";
+
+    // Given by the caller (bv3-editor FILE --model N --variant N), nothing is asked.
+    script_->imageKinds = {std::nullopt};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"), ImageKind{4, 3}));
+    EXPECT_EQ(script_->imageKinds.size(), 1u);
+
+    // A short image is refused for its size before anything is asked.
+    EXPECT_FALSE(window_->openFile(path("short.raw")));
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("holds 1000 bytes, but an upload from the receiver holds 401408"))
+        << script_->errors[0].toStdString();
+    EXPECT_EQ(script_->imageKinds.size(), 1u);
+
+    // A text's reason is the one bv3 check gives, not only the reader's bare words.
+    script_->errors.clear();
+    writeText(file("lf.qnf"), "[BREVORA V3 FILE]\n[MENU]\n0\n");
+    EXPECT_FALSE(window_->openFile(path("lf.qnf")));
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("the lines end in LF where CR LF is required"))
+        << script_->errors[0].toStdString();
+}
+
+TEST_F(EditorDocumentTest, FavouritesFollowTheirServicesUnlessTheSettingKeepsThemRaw) {
+    auto lumenOneEntry = [this] {
+        const auto entries = edit::favouriteEntries(doc(), 0, 0);
+        return doc().database().services[entries.at(0).row.value()].svcName;
+    };
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "raw entries" : "entries follow");
+        ReceiverSettings receiver = EditorSettings().receiver();
+        EXPECT_FALSE(receiver.keepFavouriteEntries) << "off by default";
+        receiver.keepFavouriteEntries = keep;
+        EditorSettings().setReceiver(receiver);
+        script_->unsaved = {UnsavedChoice::Discard};
+        openSample();
+        window_->showTab(EditorTab::Video);
+        window_->selectServices(ServiceKind::Video, {0});
+        window_->action("moveBottom")->trigger();
+        window_->action("renumber")->trigger();
+        EXPECT_EQ(lumenOneEntry(), keep ? "Lumen Two" : "Lumen One");
+        window_->action("undo")->trigger();
+        EXPECT_EQ(lumenOneEntry(), "Lumen One");
+        receiver.keepFavouriteEntries = false;
+        EditorSettings().setReceiver(receiver);
     }
 }
 

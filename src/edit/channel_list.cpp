@@ -9,6 +9,7 @@
 #include "compress/stream.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_reading.h"
+#include "edit/list_file_kind.h"
 #include "edit/list_findings.h"
 #include "safe_write/safe_write.h"
 
@@ -86,9 +87,6 @@ std::string containerText(const std::string& path) {
     return std::string(out.Bytes().begin(), out.Bytes().end());
 }
 
-bool startsWith(const std::string& bytes, std::string_view prefix) {
-    return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
-}
 
 }  // namespace
 
@@ -111,7 +109,10 @@ ChannelList ChannelList::fromQnfText(std::string_view text, std::uint8_t modelCo
     try {
         channeldb::readQnf(in, *db, name);
     } catch (const channeldb::CorruptQnfHeader& corrupt) {
-        throw ConversionError(name + ": " + corrupt.what(), name);
+        // The reason the checks give too (LF line ends, a wrong first line), not only the
+        // reader's bare words.
+        const std::string detail = corrupt.detail();
+        throw ConversionError(name + ": " + corrupt.what() + (detail.empty() ? "" : " (" + detail + ")"), name);
     }
     ChannelList list(stateOver(std::move(db)), modelCode);
     list.adoptLoaded(ListOrigin::QnfText, name);
@@ -147,12 +148,19 @@ ChannelList ChannelList::fromContainerFile(const std::string& path, std::uint8_t
 ChannelList ChannelList::fromFile(const std::string& path, std::uint8_t modelCode,
                                   std::optional<std::uint8_t> configVariant) {
     refuseUnknownModel(modelCode, path);
-    const std::string head = channeldb::readFileBytes(path, 32);
-    if (startsWith(head, "!HZL") || startsWith(head, "WRZL")) {
+    switch (listFileKind(path)) {
+    case ListFileKind::Container:
         return fromContainerFile(path, modelCode);
-    }
-    if (!startsWith(head, "[BREVORA V3 FILE]") && configVariant) {
-        return fromRawImageFile(path, *configVariant, modelCode);
+    case ListFileKind::RawImage:
+        if (configVariant) {
+            if (const auto refusal = shortImageMessage(path)) {
+                throw ConversionError(*refusal, path);
+            }
+            return fromRawImageFile(path, *configVariant, modelCode);
+        }
+        throw ConversionError("'" + path + "' is a receiver image: give its model and configuration variant", path);
+    case ListFileKind::QnfText:
+        break;
     }
     return fromQnfFile(path, modelCode);
 }

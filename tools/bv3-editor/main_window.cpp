@@ -528,7 +528,7 @@ QString MainWindow::documentName() const {
     return path_.isEmpty() ? tr("(received list)") : QFileInfo(path_).fileName();
 }
 
-std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
+std::optional<edit::ChannelList> MainWindow::load(const QString& path, std::optional<ImageKind> given) {
     const ReceiverSettings receiver = settings_.receiver();
     const auto remembered = settings_.imageKind(path);
     const std::uint8_t model = remembered ? remembered->modelCode : receiver.modelCode;
@@ -540,12 +540,14 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
         case ListFileKind::Container:
             return edit::ChannelList::fromContainerFile(file, model);
         case ListFileKind::RawImage: {
-            const auto kind = prompts_->askImageKind(
-                path, remembered.value_or(ImageKind{receiver.modelCode, receiver.configVariant}));
+            // A short image is refused before anything is asked about it.
+            refuseTruncatedImage(path);
+            const auto kind = given ? given
+                                    : prompts_->askImageKind(path, remembered.value_or(ImageKind{
+                                                                       receiver.modelCode, receiver.configVariant}));
             if (!kind) {
                 return std::nullopt;
             }
-            refuseTruncatedImage(path);
             auto list = edit::ChannelList::fromRawImageFile(file, kind->configVariant, kind->modelCode);
             settings_.setImageKind(path, *kind);
             return list;
@@ -557,11 +559,11 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
     return std::nullopt;
 }
 
-bool MainWindow::openFile(const QString& path) {
+bool MainWindow::openFile(const QString& path, std::optional<ImageKind> imageKind) {
     if (!maybeKeepChanges()) {
         return false;
     }
-    auto list = load(path);
+    auto list = load(path, imageKind);
     if (!list) {
         if (!QFileInfo::exists(path)) {
             settings_.removeRecentFile(path);
@@ -583,6 +585,7 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     }
     cut_.clear();
     doc_.emplace(std::move(list));
+    doc_->setFavouritesFollowServices(!settings_.receiver().keepFavouriteEntries);
     path_ = path;
     listener_ = doc_->subscribe([this](const edit::ListChange& change) { onListChanged(change); });
     const auto* db = &doc_->database();
@@ -857,6 +860,9 @@ void MainWindow::showSettings() {
     settings_.setReceiver(dialog.settings());
     // The checks follow the model the list is for.
     setModelCode(dialog.settings().modelCode);
+    if (doc_) {
+        doc_->setFavouritesFollowServices(!dialog.settings().keepFavouriteEntries);
+    }
 }
 
 void MainWindow::setModelCode(std::uint8_t modelCode) {
@@ -1260,7 +1266,7 @@ void MainWindow::reorderLikeReference() {
     if (path.isEmpty()) {
         return;
     }
-    auto reference = load(path);
+    auto reference = load(path, std::nullopt);
     if (!reference) {
         return;
     }

@@ -42,7 +42,9 @@ public:
 
     // Opens a file (QNF, compressed QNF or a raw image), asking first about unsaved changes.
     // False when it was not opened: the current document then stays as it was.
-    bool openFile(const QString& path);
+    // imageKind: the model and variant of a receiver image, given by the caller; without it the
+    // editor asks when the file is an image.
+    bool openFile(const QString& path, std::optional<ImageKind> imageKind = std::nullopt);
     // Saves to the document's own file (Save As when it has none that can be written back).
     bool save();
     bool saveAs(const QString& path);
@@ -99,7 +101,7 @@ private:
     void updateActions();
     void updateTitle();
     void updateRecentMenu();
-    std::optional<edit::ChannelList> load(const QString& path);
+    std::optional<edit::ChannelList> load(const QString& path, std::optional<ImageKind> imageKind);
 
     // Actions.
     void openDialog();
