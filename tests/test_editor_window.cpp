@@ -14,7 +14,13 @@
 #include "edit/favourite_operations.h"
 #include "edit/service_operations.h"
 
+#include "record_table_model.h"
+
 #include <QAction>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +121,85 @@ TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
                                     file("bv3").string());
     ASSERT_EQ(tool.wait(std::chrono::seconds(60)), 0) << tool.standardError();
     EXPECT_EQ(readText(file("by-bv3.qnf")), readText(file("channels.qnf")));
+}
+
+// The mnemonic letter of a text ("&File" -> 'f'), or 0.
+QChar mnemonicOf(const QString& text) {
+    const auto at = text.indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+}
+
+TEST_F(EditorKeysTest, KeysAndMessagesDoWhatAPersonExpects) {
+    openSample();
+    // Alt+letter opens one thing only: the menus and the tabs share no mnemonic.
+    QList<QChar> letters;
+    for (QAction* menu : window_->menuBar()->actions()) {
+        letters << mnemonicOf(menu->text());
+    }
+    auto* tabs = window_->findChild<QTabWidget*>("tabs");
+    for (int i = 0; i < tabs->count(); ++i) {
+        letters << mnemonicOf(tabs->tabText(i));
+    }
+    for (const QChar letter : letters) {
+        EXPECT_FALSE(letter.isNull());
+        EXPECT_EQ(letters.count(letter), 1) << "Alt+" << QString(letter).toStdString() << " is taken twice";
+    }
+    EXPECT_TRUE(window_->action("saveAs")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+
+    // Ctrl+Tab and Ctrl+PgDn switch tabs while the table has the focus.
+    select({0});
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(EditorTab::Audio));
+    window_->serviceView(ServiceKind::Audio)->setFocus();
+    QTest::keyClick(window_->serviceView(ServiceKind::Audio), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(EditorTab::Favourites));
+
+    // Ctrl+Z in the find box takes back the list's last edit; Esc clears the find.
+    select({1});
+    key(Qt::Key_Delete);
+    const std::string deleted = docText();
+    QLineEdit* find = window_->filterField();
+    const int findWidth = find->width();
+    find->setFocus();
+    QTest::keyClicks(find, "lumen");
+    QTest::keyClick(find, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_EQ(find->text(), "lumen");
+    EXPECT_EQ(find->width(), findWidth) << "the find box keeps its width whatever the undo text";
+    QTest::keyClick(find, Qt::Key_Escape);
+    EXPECT_TRUE(find->text().isEmpty());
+    EXPECT_EQ(window_->serviceProxy(ServiceKind::Video)->rowCount(), 42);
+
+    // A list read from an image is saved under a new name, never an earlier file's.
+    const edit::ChannelList sample = sampleList();
+    const auto upload = channeldb::composeUploadedImage(channeldb::buildConfigImage(sample.database(), 3, 4),
+                                                        channeldb::buildServiceImage(sample.database(), 4), 4);
+    writeText(file("upload.raw"), std::string(upload.begin(), upload.end()));
+    script_->unsaved = {UnsavedChoice::Discard};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"), ImageKind{4, 3}));
+    EXPECT_TRUE(QFileInfo(window_->proposedName()).fileName().startsWith("received-"))
+        << window_->proposedName().toStdString();
+
+    // Antennas never set show an empty number, not 4294967295.
+    RecordTableModel* antennas = nullptr;
+    for (auto* model : window_->findChildren<RecordTableModel*>()) {
+        if (model->rowCount() == 16) {
+            antennas = model;
+        }
+    }
+    ASSERT_NE(antennas, nullptr);
+    for (int row = 0; row < 16; ++row) {
+        EXPECT_NE(antennas->index(row, 2).data().toString(), "4294967295") << row;
+    }
+}
+
+TEST_F(EditorKeysTest, SettingsLabelsShowNoAmpersand) {
+    SettingsDialog dialog(ReceiverSettings{}, {"Com1"});
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->text().contains('&')) {
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString() << " shows its \"&\"";
+        }
+    }
 }
 
 TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
@@ -376,6 +461,22 @@ TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
     EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{0})) << "the window shows the row at fault";
 }
 
+TEST_F(EditorDocumentTest, SendAsksOnceWhileAWarningStands) {
+    openSample();
+    window_->setModelCode(0);  // model 0 keeps only favourite list 0: two warnings
+    ASSERT_FALSE(doc().findings().empty());
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
+    script_->confirmations = {false};
+    window_->send();
+    EXPECT_EQ(dialogs, 0) << "the person said no: the port is not opened";
+    EXPECT_TRUE(script_->confirmations.empty()) << "asked once";
+    EXPECT_TRUE(window_->statusBar()->currentMessage().contains("Not sent"));
+}
+
 TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheModel) {
     std::string text = sampleText();
     const auto at = text.find("Polaris Weather");
@@ -384,7 +485,8 @@ TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheM
     ASSERT_TRUE(window_->openFile(path("long.qnf")));
     QTreeWidget* tree = window_->findingsDock()->tree();
     ASSERT_GE(tree->topLevelItemCount(), 1);
-    EXPECT_TRUE(window_->countsLabel()->text().contains("video 42, audio 18, 60 of 4000 services"))
+    EXPECT_TRUE(window_->countsLabel()->text().contains(
+        "video 42 of 2000, audio 18 of 2000, 60 of 4000 services; 0 errors, 1 warning"))
         << window_->countsLabel()->text().toStdString();
     ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
     EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";

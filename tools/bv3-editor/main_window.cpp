@@ -22,10 +22,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +97,10 @@ FindingTarget targetOf(const edit::ListPlace& place) {
 // The services one model's receiver holds: its banks, and never more than a list holds.
 std::size_t serviceCapacityOf(std::uint8_t modelCode) {
     return std::min<std::size_t>(channeldb::layoutFor(modelCode).serviceCapacity(), channeldb::serviceCapacity);
+}
+
+QString counted(int count, const QString& one, const QString& many) {
+    return QString::number(count) + ' ' + (count == 1 ? one : many);
 }
 
 // A name typed without a suffix gets the one of the format chosen in the dialog.
@@ -209,7 +215,7 @@ void MainWindow::buildTabs() {
     tabs_ = new QTabWidget;
     tabs_->setObjectName("tabs");
     tabs_->setDocumentMode(true);
-    tabs_->addTab(makeServiceView(ServiceKind::Video), tr("&Video"));
+    tabs_->addTab(makeServiceView(ServiceKind::Video), tr("Vi&deo"));
     tabs_->addTab(makeServiceView(ServiceKind::Audio), tr("&Audio"));
     favourites_ = new FavouritesView;
     favourites_->model()->setResolver([this](int group, int list, int position) -> std::optional<std::size_t> {
@@ -224,7 +230,7 @@ void MainWindow::buildTabs() {
     connect(favourites_, &FavouritesView::addRequested, this, &MainWindow::addFavourites);
     connect(favourites_, &FavouritesView::removeRequested, this, &MainWindow::removeFavourites);
     connect(favourites_, &FavouritesView::moveRequested, this, &MainWindow::moveFavourites);
-    tabs_->addTab(favourites_, tr("&Favourites"));
+    tabs_->addTab(favourites_, tr("Favo&urites"));
     providers_ = makeProviderModel(this);
     networks_ = makeNetworkModel(this);
     transportStreams_ = makeTransportStreamModel(this);
@@ -232,7 +238,7 @@ void MainWindow::buildTabs() {
     tabs_->addTab(makeRecordView(providers_, "providerTable"), tr("&Providers"));
     tabs_->addTab(makeRecordView(networks_, "networkTable"), tr("&Networks"));
     tabs_->addTab(makeRecordView(transportStreams_, "tsTable"), tr("&TS"));
-    tabs_->addTab(makeRecordView(antennas_, "antennaTable"), tr("A&ntennas"));
+    tabs_->addTab(makeRecordView(antennas_, "antennaTable"), tr("Antenna&s"));
     connect(providers_, &RecordTableModel::editRequested, this,
             [this](int row, int column, const QVariant& v) { editRecord(EditorTab::Providers, row, column, v); });
     connect(networks_, &RecordTableModel::editRequested, this,
@@ -243,7 +249,7 @@ void MainWindow::buildTabs() {
             [this](int row, int column, const QVariant& v) { editRecord(EditorTab::Antennas, row, column, v); });
     menuForm_ = new MenuSettingsForm;
     connect(menuForm_, &MenuSettingsForm::valueEdited, this, &MainWindow::setMenuValue);
-    tabs_->addTab(menuForm_, tr("Receiver &settings"));
+    tabs_->addTab(menuForm_, tr("Receiver sett&ings"));
     for (int i = 0; i < tabs_->count(); ++i) {
         static const char* const tips[] = {"Video services",      "Audio services", "Favourite lists",
                                            "Providers",           "Networks",       "Transport streams",
@@ -348,6 +354,26 @@ void MainWindow::buildActions() {
     }
     // Both redo keys people know, whatever the desktop's own convention.
     action("redo")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // Some desktops give Save As no key at all; Ctrl+Shift+S is what people press.
+    action("saveAs")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    // The toolbar keeps short words, so the find box beside it keeps its width whatever the
+    // step to undo is called.
+    action("undo")->setIconText(tr("Undo"));
+    action("redo")->setIconText(tr("Redo"));
+    // Tabs by keyboard from anywhere in the window, the table included.
+    auto* nextTab = new QAction(tr("Next tab"), this);
+    nextTab->setObjectName("nextTab");
+    nextTab->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    connect(nextTab, &QAction::triggered, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
+    auto* previousTab = new QAction(tr("Previous tab"), this);
+    previousTab->setObjectName("previousTab");
+    previousTab->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    connect(previousTab, &QAction::triggered, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
+    addAction(nextTab);
+    addAction(previousTab);
     connect(action("save"), &QAction::triggered, this, [this] { save(); });
     connect(action("quit"), &QAction::triggered, this, &QWidget::close);
     connect(action("moveUp"), &QAction::triggered, this, [this] { moveRows(Move::Up); });
@@ -377,7 +403,9 @@ void MainWindow::buildActions() {
     filter_->setPlaceholderText(tr("Find: name, provider or TS"));
     filter_->setClearButtonEnabled(true);
     filter_->setToolTip(tr("Shows only the services that hold this text; the order stays the receiver's (Ctrl+F)"));
-    filter_->setMaximumWidth(260);
+    filter_->setFixedWidth(240);
+    // Esc clears the find; undo and redo stay the list's, not the find box's own.
+    filter_->installEventFilter(this);
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         videoProxy_->setFilterFixedString(text);
         audioProxy_->setFilterFixedString(text);
@@ -667,14 +695,18 @@ void MainWindow::updateStatus() {
         return;
     }
     const auto& db = doc_->database();
-    counts_->setText(tr("model %1: video %2, audio %3, %4 of %5 services; %6 errors, %7 warnings")
+    // Each list has its own slots on the receiver: one total would hide a full video list.
+    const auto perList = std::min<std::size_t>(channeldb::layoutFor(doc_->modelCode()).listSlots,
+                                             channeldb::serviceCapacity);
+    counts_->setText(tr("model %1: video %2 of %3, audio %4 of %3, %5 of %6 services; %7, %8")
                          .arg(doc_->modelCode())
                          .arg(db.videoCount)
+                         .arg(perList)
                          .arg(db.audioCount)
                          .arg(db.serviceCount())
                          .arg(serviceCapacityOf(doc_->modelCode()))
-                         .arg(findings_->errorCount())
-                         .arg(findings_->warningCount()));
+                         .arg(counted(findings_->errorCount(), tr("error"), tr("errors")),
+                              counted(findings_->warningCount(), tr("warning"), tr("warnings"))));
 }
 
 void MainWindow::updateActions() {
@@ -719,6 +751,25 @@ void MainWindow::updateRecentMenu() {
     recentMenu_->setEnabled(!files.isEmpty());
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == filter_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            // Not taken by the line edit: the window's undo and redo get the key.
+            return event->type() == QEvent::ShortcutOverride;
+        }
+        if (key->key() == Qt::Key_Escape && event->type() == QEvent::KeyPress) {
+            filter_->clear();
+            if (const auto kind = currentKind()) {
+                serviceView(*kind)->setFocus();
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool MainWindow::maybeKeepChanges() {
     if (!doc_ || !doc_->isDirty()) {
         return true;
@@ -741,7 +792,7 @@ bool MainWindow::save() {
     // A received list, or a raw image, has no text file to go back to.
     if (path_.isEmpty() || doc_->origin() == edit::ListOrigin::RawImage || doc_->origin() == edit::ListOrigin::New) {
         QString filter;
-        const QString target = prompts_->saveFileName(tr("Save As"), QStringLiteral("channels.qnf"),
+        const QString target = prompts_->saveFileName(tr("Save As"), proposedName(),
                                                       tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
         return !target.isEmpty() && saveAs(withFormatSuffix(target, filter));
     }
@@ -794,12 +845,23 @@ void MainWindow::openDialog() {
     }
 }
 
+QString MainWindow::proposedName() const {
+    if (!path_.isEmpty()) {
+        return path_;
+    }
+    // A received list, or one read from an image, is new: never the name of a file opened before.
+    const QString stem = doc_ && doc_->origin() == edit::ListOrigin::RawImage ? QStringLiteral("received")
+                                                                              : QStringLiteral("channels");
+    return QDir(QFileInfo(settings_.recentFiles().value(0)).absolutePath())
+        .filePath(stem + QDate::currentDate().toString(QStringLiteral("-yyyy-MM-dd")) + ".qnf");
+}
+
 void MainWindow::saveAsDialog() {
     if (!doc_) {
         return;
     }
     QString filter;
-    const QString target = prompts_->saveFileName(tr("Save As"), path_.isEmpty() ? QStringLiteral("channels.qnf") : path_,
+    const QString target = prompts_->saveFileName(tr("Save As"), proposedName(),
                                                   tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
     if (!target.isEmpty()) {
         saveAs(withFormatSuffix(target, filter));
@@ -911,6 +973,24 @@ void MainWindow::send() {
             jumpTo(targetOf(f.place));
             prompts_->showError(tr("Send"), tr("The list cannot be sent while an error stands:\n%1")
                                                 .arg(qs(channeldb::formatFinding(f.finding))));
+            return;
+        }
+    }
+    // A warning (a favourite that now names another service, a name the receiver cuts) is
+    // asked about once, listing them, before anything goes to the receiver.
+    QStringList warnings;
+    for (const edit::ListFinding& f : doc_->findings()) {
+        warnings << qs(channeldb::formatFinding(f.finding));
+    }
+    if (!warnings.isEmpty()) {
+        const qsizetype shown = std::min<qsizetype>(warnings.size(), 10);
+        QString text = tr("The list holds %1:\n\n%2").arg(counted(static_cast<int>(warnings.size()), tr("warning"), tr("warnings")),
+                                                          QStringList(warnings.mid(0, shown)).join('\n'));
+        if (shown < warnings.size()) {
+            text += tr("\n... and %1 more (see the Findings panel)").arg(warnings.size() - shown);
+        }
+        if (!prompts_->confirm(tr("Send"), text + tr("\n\nSend it to the receiver as it is?"))) {
+            statusBar()->showMessage(tr("Not sent"), 5000);
             return;
         }
     }
@@ -1340,7 +1420,11 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
     const auto r = static_cast<std::size_t>(row);
     const auto& db = doc_->database();
     bool ok = true;
-    const qlonglong number = value.toLongLong(&ok);
+    qlonglong number = value.toLongLong(&ok);
+    if (tab == EditorTab::Antennas && column == 2 && value.toString().trimmed().isEmpty()) {
+        number = 0xFFFFFFFFll;  // an emptied antenna number is "not set", as the table shows it
+        ok = true;
+    }
     apply(
         [&](edit::ChannelList& list) {
             switch (tab) {

@@ -51,6 +51,9 @@ public:
     // True when the document may be replaced: nothing unsaved, or the person saved or
     // discarded it.
     bool maybeKeepChanges();
+    // The name Save As proposes: the list's own file, or a new dated name for a list that has
+    // none (received, or read from an image).
+    QString proposedName() const;
 
     void receive();
     void send();
@@ -82,6 +85,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();

@@ -146,7 +146,13 @@ RecordTableModel* makeAntennaModel(QObject* parent) {
               const auto& name = db.antennas[row].antName;
               return QVariant(QString::fromLatin1(name.data(), static_cast<qsizetype>(strnlen(name.data(), name.size()))));
           }},
-         {QObject::tr("Long"), QObject::tr("Antenna number (4294967295: not set)"), number(&A::antLong), true},
+         {QObject::tr("Long"), QObject::tr("Antenna number (empty: not set)"),
+          [](const Db& db, int row) {
+              // An antenna position never set holds all ones; the user sees an empty cell.
+              const auto value = db.antennas[row].antLong;
+              return value == 0xFFFFFFFFu ? QVariant(QString()) : QVariant(static_cast<qlonglong>(value));
+          },
+          true},
          {QObject::tr("Word A"), QObject::tr("Antenna word A"), number(&A::antWordA), true},
          {QObject::tr("Word B"), QObject::tr("Antenna word B"), number(&A::antWordB), true},
          {QObject::tr("Byte A"), QObject::tr("Antenna byte A"), number(&A::antByteA), true},

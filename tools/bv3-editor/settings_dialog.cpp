@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -70,7 +71,10 @@ SettingsDialog::SettingsDialog(const ReceiverSettings& settings, const QStringLi
     form->addRow(tr("&Model:"), model_);
     form->addRow(tr("&Variant:"), variant_);
     form->addRow(tr("&Header ID:"), headerId_);
-    form->addRow(tr("&Encoder:"), encoderRow);
+    // A label beside a layout needs its buddy named, or it shows the "&" itself.
+    auto* encoderLabel = new QLabel(tr("&Encoder:"));
+    encoderLabel->setBuddy(encoder_);
+    form->addRow(encoderLabel, encoderRow);
     form->addRow(tr("Favourites:"), keepFavourites_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
