@@ -50,6 +50,15 @@ protected:
         window_->selectServices(ServiceKind::Video, rows);
         videoView()->setFocus();
     }
+    std::size_t videoPositionOf(const std::string& name) const {
+        const auto& db = doc().database();
+        for (std::size_t row = 0; row < db.videoCount; ++row) {
+            if (db.services[row].svcName == name) {
+                return row;
+            }
+        }
+        return 0;
+    }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(videoView(), static_cast<Qt::Key>(key), modifiers);
     }
@@ -221,6 +230,60 @@ TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
     const std::string name = doc().database().services[row].svcName;
     key(Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(doc().database().services[doc().database().videoCount - 1u].svcName, name);
+}
+
+TEST_F(EditorKeysTest, WithFindActiveAMoveAndItsUndoKeepTheFilterAndTheSelection) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    auto shownNames = [&] {
+        QStringList names;
+        for (int r = 0; r < proxy->rowCount(); ++r) {
+            names << proxy->index(r, ServiceTableModel::Name).data().toString();
+        }
+        return names;
+    };
+    auto selectedNames = [&] {
+        QStringList names;
+        for (const std::size_t row : window_->selectedServiceRows()) {
+            names << QString::fromStdString(doc().database().services[row].svcName);
+        }
+        return names;
+    };
+    QTest::keyClicks(window_->filterField(), "lumen");
+    const QStringList lumen = shownNames();
+    ASSERT_GT(lumen.size(), 2);
+    for (const QString& name : lumen) {
+        ASSERT_TRUE(name.contains("Lumen") || proxy->index(lumen.indexOf(name), ServiceTableModel::Provider)
+                                                  .data().toString().contains("Lumen"));
+    }
+    // "Lumen News" to the bottom: the same services stay shown, the moved one selected.
+    select({static_cast<int>(videoPositionOf("Lumen News"))});
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(shownNames().size(), lumen.size());
+    EXPECT_EQ(shownNames().last(), "Lumen News");
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen News"});
+    // Undo puts it back and selects what it moved.
+    window_->serviceView(ServiceKind::Video)->clearSelection();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownNames(), lumen);
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen News"});
+    // A delete and its undo, still filtered.
+    select({static_cast<int>(videoPositionOf("Lumen Two"))});
+    key(Qt::Key_Delete);
+    EXPECT_FALSE(shownNames().contains("Lumen Two"));
+    EXPECT_EQ(shownNames().size(), lumen.size() - 1);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownNames(), lumen);
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen Two"});
+
+    // Another list opens at its top, with nothing selected.
+    window_->filterField()->clear();
+    select({40});
+    window_->serviceView(ServiceKind::Video)->scrollToBottom();
+    script_->unsaved = {UnsavedChoice::Discard};
+    openSample();
+    EXPECT_EQ(window_->serviceView(ServiceKind::Video)->rowAt(0), 0);
+    EXPECT_TRUE(window_->selectedServiceRows().empty());
 }
 
 TEST_F(EditorKeysTest, DragAndDropMovesANonContiguousSelectionInOneStep) {

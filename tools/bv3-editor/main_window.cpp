@@ -10,6 +10,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/layout.h"
+#include "edit/changed_services.h"
 #include "edit/duplicates.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
@@ -151,8 +152,10 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     proxy->setSourceModel(model);
     proxy->setFilterRole(ServiceTableModel::filterRole);
     proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    // The proxy only filters: the rows stay in the receiver's order.
-    proxy->setDynamicSortFilter(false);
+    // The proxy only filters (it never sorts: the rows stay in the receiver's order), and it
+    // filters again on every change, so that with Find active the rows shown after a move,
+    // delete or undo are the services that hold the text.
+    proxy->setDynamicSortFilter(true);
     auto* view = new QTableView;
     view->setObjectName(kind == ServiceKind::Video ? "videoTable" : "audioTable");
     view->setModel(proxy);
@@ -625,6 +628,11 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     antennas_->setDatabase(db);
     favourites_->model()->setDatabase(db);
     menuForm_->setDatabase(db);
+    // A newly opened list starts at its top, whatever the last one showed.
+    for (QTableView* view : tables_) {
+        view->clearSelection();
+        view->scrollToTop();
+    }
     updateFindings();
     updateStatus();
     updateActions();
@@ -1143,15 +1151,46 @@ void MainWindow::jumpTo(const FindingTarget& target) {
 // ---------------------------------------------------------------- edit actions
 
 void MainWindow::undo() {
-    if (doc_) {
-        apply([](edit::ChannelList& list) { list.undo(); }, false);
-    }
+    stepThroughHistory(true);
 }
 
 void MainWindow::redo() {
-    if (doc_) {
-        apply([](edit::ChannelList& list) { list.redo(); }, false);
+    stepThroughHistory(false);
+}
+
+void MainWindow::stepThroughHistory(bool back) {
+    if (!doc_) {
+        return;
     }
+    const edit::ServiceSnapshot before = edit::snapshotServices(*doc_);
+    if (!apply([back](edit::ChannelList& list) { back ? list.undo() : list.redo(); })) {
+        return;
+    }
+    // Show what the step changed: the services it moved, changed or brought back.
+    const auto changed = edit::changedServiceRows(before, *doc_);
+    if (changed.empty()) {
+        return;
+    }
+    const auto kind = currentKind();
+    if (!kind) {
+        return;  // the step of another table: its own tab shows it
+    }
+    const std::size_t videoCount = doc_->database().videoCount;
+    const bool anyVideo = changed.front() < videoCount;
+    const bool anyAudio = changed.back() >= videoCount;
+    ServiceKind shown = *kind;
+    if ((shown == ServiceKind::Video && !anyVideo) || (shown == ServiceKind::Audio && !anyAudio)) {
+        shown = anyVideo ? ServiceKind::Video : ServiceKind::Audio;
+    }
+    showTab(shown == ServiceKind::Video ? EditorTab::Video : EditorTab::Audio);
+    QList<int> positions;
+    const std::size_t first = serviceModel(shown)->firstRow();
+    for (const std::size_t row : changed) {
+        if ((row < videoCount) == (shown == ServiceKind::Video)) {
+            positions.append(static_cast<int>(row - first));
+        }
+    }
+    selectServices(shown, positions);
 }
 
 void MainWindow::cutRows() {

@@ -109,6 +109,8 @@ private:
 
     // Actions.
     void openDialog();
+    // Undo (back) or redo, then select and show the services the step changed.
+    void stepThroughHistory(bool back);
     void saveAsDialog();
     void exportCsv();
     void exportHtml();
