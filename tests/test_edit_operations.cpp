@@ -392,6 +392,17 @@ TEST(EditMenu, TheTimeValueIsHoursAndMinutes) {
 namespace bv3::edit {
 namespace {
 
+TEST(EditServices, SortByNameReadsNumbersAsAPersonDoes) {
+    ChannelList list = testing::sampleList();
+    for (const auto& [row, name] : {std::pair{0, "Ch 10"}, {1, "ch 2"}, {2, "Ch 1"}, {3, "Ch 02b"}}) {
+        renameService(list, row, name);
+    }
+    sortServices(list, ServiceGroup::Video, 0, 4, ServiceSortKey::Name);
+    auto names = testing::namesOf(list, ServiceGroup::Video);
+    names.resize(4);
+    EXPECT_THAT(names, ::testing::ElementsAre("Ch 1", "ch 2", "Ch 02b", "Ch 10"));
+}
+
 TEST(EditChangedServices, AStepShowsTheServicesItMovedChangedOrBroughtBack) {
     ChannelList list = testing::sampleList();
     auto changedBy = [&](const std::function<void(ChannelList&)>& step) {

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -33,6 +34,7 @@
 #include <QTreeWidget>
 
 #include <sys/resource.h>
+#include <algorithm>
 #include <csignal>
 
 namespace bv3::editor::testing {
@@ -41,6 +43,18 @@ namespace {
 edit::ChannelList sampleList() {
     return edit::ChannelList::fromQnfText(sampleText(), 4, "channels.qnf");
 }
+
+}  // namespace
+
+std::vector<std::string> namesOfVideo(const edit::ChannelList& list) {
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < list.database().videoCount; ++row) {
+        names.push_back(list.database().services[row].svcName);
+    }
+    return names;
+}
+
+namespace {
 
 class EditorKeysTest : public EditorWindowTest {
 protected:
@@ -284,6 +298,28 @@ TEST_F(EditorKeysTest, WithFindActiveAMoveAndItsUndoKeepTheFilterAndTheSelection
     openSample();
     EXPECT_EQ(window_->serviceView(ServiceKind::Video)->rowAt(0), 0);
     EXPECT_TRUE(window_->selectedServiceRows().empty());
+}
+
+TEST_F(EditorKeysTest, AHeaderClickSortsTheListAsOneUndoableEdit) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    QHeaderView* header = videoView()->horizontalHeader();
+    auto clickName = [&] {
+        const int x = header->sectionViewportPosition(ServiceTableModel::Name) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+    };
+    auto byName = testing::namesOfVideo(sampleList());
+    std::sort(byName.begin(), byName.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
+    });
+    clickName();
+    EXPECT_EQ(testing::namesOfVideo(doc()), byName);
+    clickName();
+    std::reverse(byName.begin(), byName.end());
+    EXPECT_EQ(testing::namesOfVideo(doc()), byName) << "a second click sorts the other way";
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleText()) << "each click is one step";
 }
 
 TEST_F(EditorKeysTest, DragAndDropMovesANonContiguousSelectionInOneStep) {

@@ -193,6 +193,12 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     connect(model, &ServiceTableModel::moveRequested, this,
             [this, kind](const QList<std::size_t>& rows, int position) { moveDropped(kind, rows, position); });
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::updateActions);
+    // A click on a column's header sorts the list by it (again: the other way round), as one
+    // undoable edit of the receiver's order.
+    view->horizontalHeader()->setSectionsClickable(true);
+    view->horizontalHeader()->setSortIndicatorShown(false);
+    connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, kind](int column) { sortByColumn(kind, column); });
     (kind == ServiceKind::Video ? video_ : audio_) = model;
     (kind == ServiceKind::Video ? videoProxy_ : audioProxy_) = proxy;
     (kind == ServiceKind::Video ? videoView_ : audioView_) = view;
@@ -641,6 +647,13 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
 
 void MainWindow::onListChanged(const edit::ListChange& change) {
     const edit::TableSet t = change.tables;
+    if (t.contains(edit::ListTable::Services)) {
+        // The order the header showed may no longer hold; the next sort click starts ascending.
+        for (QTableView* view : {videoView_, audioView_}) {
+            view->horizontalHeader()->setSortIndicatorShown(false);
+            view->horizontalHeader()->setProperty("sortedColumn", 0);
+        }
+    }
     if (t.contains(edit::ListTable::Services) || t.contains(edit::ListTable::Providers) ||
         t.contains(edit::ListTable::TransportStreams)) {
         video_->refresh();
@@ -1336,6 +1349,41 @@ void MainWindow::sortRows(int key) {
     apply([&](edit::ChannelList& list) {
         edit::sortServices(list, groupOf(*kind), first, count, static_cast<edit::ServiceSortKey>(key));
     });
+}
+
+void MainWindow::sortByColumn(ServiceKind kind, int column) {
+    std::optional<edit::ServiceSortKey> key;
+    switch (column) {
+    case ServiceTableModel::Name:
+        key = edit::ServiceSortKey::Name;
+        break;
+    case ServiceTableModel::Provider:
+        key = edit::ServiceSortKey::Provider;
+        break;
+    case ServiceTableModel::TransportStream:
+        key = edit::ServiceSortKey::Ts;
+        break;
+    case ServiceTableModel::ChannelNumber:
+        key = edit::ServiceSortKey::ChannelNumber;
+        break;
+    default:
+        statusBar()->showMessage(tr("This column does not sort the list; name, provider, TS and number do"), 5000);
+        return;
+    }
+    if (!doc_) {
+        return;
+    }
+    // The header turns its own indicator on a click; what counts is the sort this window made.
+    QHeaderView* header = serviceView(kind)->horizontalHeader();
+    const bool descending = header->property("sortedColumn").toInt() == column + 1 &&
+                            !header->property("sortedDescending").toBool();
+    const auto count = static_cast<std::size_t>(serviceModel(kind)->rowCount());
+    if (apply([&](edit::ChannelList& list) { edit::sortServices(list, groupOf(kind), 0, count, *key, descending); })) {
+        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        header->setSortIndicatorShown(true);
+        header->setProperty("sortedColumn", column + 1);
+        header->setProperty("sortedDescending", descending);
+    }
 }
 
 void MainWindow::renumber() {

@@ -111,6 +111,8 @@ private:
     void openDialog();
     // Undo (back) or redo, then select and show the services the step changed.
     void stepThroughHistory(bool back);
+    // A click on a service column's header: sorts the list by it, the other way on a second click.
+    void sortByColumn(ServiceKind kind, int column);
     void saveAsDialog();
     void exportCsv();
     void exportHtml();
