@@ -134,8 +134,13 @@ RecordTableModel* makeTransportStreamModel(QObject* parent) {
 
 RecordTableModel* makeAntennaModel(QObject* parent) {
     using A = channeldb::AntennaRecord;
+    // A position never set (its number all ones) shows as an empty row, not as zeros.
     auto number = [](auto A::*field) {
-        return [field](const Db& db, int row) { return QVariant(static_cast<qlonglong>(db.antennas[row].*field)); };
+        return [field](const Db& db, int row) {
+            const A& a = db.antennas[row];
+            const auto value = static_cast<qlonglong>(a.*field);
+            return a.antLong == 0xFFFFFFFFu && value == 0 ? QVariant(QString()) : QVariant(value);
+        };
     };
     return new RecordTableModel(
         [](const Db&) { return int{channeldb::antennaCount}; },
