@@ -163,6 +163,10 @@ TEST_F(EditorKeysTest, KeysAndMessagesDoWhatAPersonExpects) {
     for (int i = 0; i < tabs->count(); ++i) {
         letters << mnemonicOf(tabs->tabText(i));
     }
+    // The buttons of the favourites tab, shown beside the tabs, too.
+    for (auto* button : window_->favouritesView()->findChildren<QPushButton*>()) {
+        letters << mnemonicOf(button->text());
+    }
     for (const QChar letter : letters) {
         EXPECT_FALSE(letter.isNull());
         EXPECT_EQ(letters.count(letter), 1) << "Alt+" << QString(letter).toStdString() << " is taken twice";
@@ -590,6 +594,8 @@ TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheM
     ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
     EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";
     EXPECT_FALSE(video->index(11, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid());
+    // Where it is, as the window numbers it: the tab and the # shown there (row 12 is #13).
+    EXPECT_TRUE(tree->topLevelItem(0)->text(1).startsWith("Video #13 (line ")) << tree->topLevelItem(0)->text(1).toStdString();
     window_->showTab(EditorTab::Antennas);
     QTreeWidgetItem* item = tree->topLevelItem(0);
     emit tree->itemActivated(item, 0);

@@ -697,7 +697,7 @@ void MainWindow::updateFindings() {
     if (doc_) {
         for (const edit::ListFinding& f : doc_->findings()) {
             const bool error = f.finding.severity == channeldb::Severity::Error;
-            rows.append({error, qs(f.finding.where), qs(f.finding.message), targetOf(f.place)});
+            rows.append({error, placeText(f.place, qs(f.finding.where)), qs(f.finding.message), targetOf(f.place)});
             if (f.place.table == edit::ListTable::Services) {
                 auto& mark = marks[f.place.row];
                 mark.error = mark.error || error;
@@ -708,6 +708,39 @@ void MainWindow::updateFindings() {
     findings_->setFindings(rows);
     video_->setMarks(marks);
     audio_->setMarks(std::move(marks));
+}
+
+// Where a finding is, in the window's own terms: the tab and the # the person sees there, with
+// the line of the QNF text after it.
+QString MainWindow::placeText(const edit::ListPlace& place, const QString& line) const {
+    const QString suffix = line.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(line);
+    if (!place.table || !doc_) {
+        return line;
+    }
+    const auto row = static_cast<qsizetype>(place.row);
+    switch (*place.table) {
+    case edit::ListTable::Services: {
+        const qsizetype videoCount = doc_->database().videoCount;
+        return (row < videoCount ? tr("Video #%1").arg(row + 1) : tr("Audio #%1").arg(row - videoCount + 1)) + suffix;
+    }
+    case edit::ListTable::Favourites:
+        return tr("%1, List %2, #%3")
+                   .arg(place.group == 0 ? tr("Video favourites") : tr("Audio favourites"))
+                   .arg(place.list)
+                   .arg(row + 1) +
+               suffix;
+    case edit::ListTable::Providers:
+        return tr("Providers, row %1").arg(row) + suffix;
+    case edit::ListTable::Networks:
+        return tr("Networks, row %1").arg(row) + suffix;
+    case edit::ListTable::TransportStreams:
+        return tr("TS, row %1").arg(row) + suffix;
+    case edit::ListTable::Antennas:
+        return tr("Antennas, position %1").arg(row) + suffix;
+    case edit::ListTable::Menu:
+        return tr("Receiver settings") + suffix;
+    }
+    return line;
 }
 
 void MainWindow::updateStatus() {

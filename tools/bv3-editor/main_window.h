@@ -101,6 +101,7 @@ private:
     void onListChanged(const edit::ListChange& change);
     void refreshAll();
     void updateFindings();
+    QString placeText(const edit::ListPlace& place, const QString& line) const;
     void updateStatus();
     void updateActions();
     void updateTitle();
