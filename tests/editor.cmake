@@ -33,3 +33,13 @@ if(BV3_XVFB_RUN)
            COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_window> --gtest_brief=1)
   set_tests_properties(test_editor_window.xvfb PROPERTIES LABELS gui TIMEOUT 300)
 endif()
+
+# --help and --version answer on a machine without a display.
+foreach(option help version)
+  add_test(NAME bv3_editor.${option}_without_display
+           COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $<TARGET_FILE:bv3-editor> --${option})
+endforeach()
+set_tests_properties(bv3_editor.help_without_display PROPERTIES LABELS gui TIMEOUT 60
+                     PASS_REGULAR_EXPRESSION "--variant")
+set_tests_properties(bv3_editor.version_without_display PROPERTIES LABELS gui TIMEOUT 60
+                     PASS_REGULAR_EXPRESSION "bv3-editor [0-9]")

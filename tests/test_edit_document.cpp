@@ -7,6 +7,7 @@
 #include "channeldb/uploaded_image.h"
 #include "edit/channel_list.h"
 #include "edit/edit_error.h"
+#include "edit/list_file_kind.h"
 #include "edit/service_operations.h"
 #include "edit_test_support.h"
 #include "safe_write/safe_write.h"
@@ -74,6 +75,34 @@ TEST(EditDocument, LoadsEachKindOfFileAndSavesTheSameList) {
     EXPECT_EQ(fromRaw.qnfText(), sample);
 }
 
+TEST(EditDocument, AFileIsToldByItsSizeAndContent) {
+    EditFolder folder;
+    const ChannelList sample = sampleList();
+    const auto& db = sample.database();
+    const auto upload =
+        channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4), channeldb::buildServiceImage(db, 4), 4);
+    // An upload begins with bytes above 0x7F (ff fe a8 bd); they are no text.
+    ASSERT_EQ(static_cast<unsigned char>(upload[0]), 0xFF);
+    writeText(folder / "upload.raw", std::string(upload.begin(), upload.end()));
+    writeText(folder / "short.raw", std::string(upload.begin(), upload.begin() + 1000));
+    writeText(folder / "wrong header.qnf", "[SOMETHING]\r\n");
+    writeText(folder / "empty.qnf", "");
+    EXPECT_EQ(listFileKind(folder / "upload.raw"), ListFileKind::RawImage);
+    EXPECT_EQ(listFileKind(folder / "short.raw"), ListFileKind::RawImage);
+    EXPECT_EQ(listFileKind(folder / "wrong header.qnf"), ListFileKind::QnfText);
+    EXPECT_EQ(listFileKind(folder / "empty.qnf"), ListFileKind::QnfText);
+    EXPECT_EQ(listFileKind(folder / "none.qnf"), ListFileKind::QnfText);
+    EXPECT_EQ(listFileKind(testing::samplePath()), ListFileKind::QnfText);
+
+    EXPECT_EQ(errorOf([&] { ChannelList::fromFile(folder / "short.raw", 4, 3); }),
+              "\"" + folder / "short.raw" +
+                  "\" holds 1000 bytes, but an upload from the receiver holds 401408: the image is cut short and "
+                  "is not opened");
+    EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "upload.raw", 4); }).find("is a receiver image"),
+              std::string::npos);
+    EXPECT_EQ(ChannelList::fromFile(folder / "upload.raw", 4, 3).database().serviceCount(), 60u);
+}
+
 TEST(EditDocument, SavingMakesTheListCleanAndUndoPastTheSaveMakesItDirty) {
     EditFolder folder;
     ChannelList list = sampleList();
@@ -106,7 +135,7 @@ TEST(EditDocument, RefusesWhatTheReadersRefuseWithTheirMessages) {
     writeText(folder / "huge.v3qnf", std::string("!HZL\xff\xff\xff\x7f", 8));
     writeText(folder / "broken.v3qnf", std::string("WRZL\x10\x00\x00\x00\x05", 9));
     EXPECT_EQ(errorOf([&] { ChannelList::fromQnfFile(folder / "plain.txt", 4); }),
-              folder / "plain.txt" + ": Corrupt data table..");
+              folder / "plain.txt" + ": Corrupt data table.. (the first line is not \"[BREVORA V3 FILE]\")");
     EXPECT_NE(errorOf([&] { ChannelList::fromQnfFile(folder / "bad.qnf", 4); }).find("line 3"), std::string::npos);
     EXPECT_NE(errorOf([&] { ChannelList::fromFile(folder / "huge.v3qnf", 4); }).find("more than any channel list"),
               std::string::npos);

@@ -2,6 +2,7 @@
 // redo the exact edit, and that a refused operation changes nothing.
 
 #include "channeldb/conversion_error.h"
+#include "edit/changed_services.h"
 #include "edit/duplicates.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
@@ -337,8 +338,9 @@ TEST(EditFindings, FollowEveryOperationAndPointAtTheRow) {
     EXPECT_TRUE(list.findings().empty());
 }
 
-TEST(EditFavourites, EntriesAreNeverRewrittenButAChangedMeaningIsReported) {
+TEST(EditFavourites, KeptRawEntriesAreNotRewrittenButAChangedMeaningIsReported) {
     ChannelList list = sampleList();
+    list.setFavouritesFollowServices(false);
     // Video list 0 holds 1, 2, 5, 12, 20: channel numbers of "Lumen One", "Lumen Two", ...
     EXPECT_EQ(resolveEntry(list.database(), 0, 5), rowNamed(list, "Orbis Kids"));
     const auto entriesBefore = list.database().favEntry;
@@ -382,6 +384,44 @@ TEST(EditMenu, TheTimeValueIsHoursAndMinutes) {
     EXPECT_EQ(time.minutes, 30);
     EXPECT_EQ(menuValueRange(25).min, -32768);
     EXPECT_EQ(menuValueRange(44).max, 65535);
+}
+
+}  // namespace
+}  // namespace bv3::edit
+
+namespace bv3::edit {
+namespace {
+
+TEST(EditServices, SortByNameReadsNumbersAsAPersonDoes) {
+    ChannelList list = testing::sampleList();
+    for (const auto& [row, name] : {std::pair{0, "Ch 10"}, {1, "ch 2"}, {2, "Ch 1"}, {3, "Ch 02b"}}) {
+        renameService(list, row, name);
+    }
+    sortServices(list, ServiceGroup::Video, 0, 4, ServiceSortKey::Name);
+    auto names = testing::namesOf(list, ServiceGroup::Video);
+    names.resize(4);
+    EXPECT_THAT(names, ::testing::ElementsAre("Ch 1", "ch 2", "Ch 02b", "Ch 10"));
+}
+
+TEST(EditChangedServices, AStepShowsTheServicesItMovedChangedOrBroughtBack) {
+    ChannelList list = testing::sampleList();
+    auto changedBy = [&](const std::function<void(ChannelList&)>& step) {
+        const ServiceSnapshot before = snapshotServices(list);
+        step(list);
+        std::vector<std::string> names;
+        for (const std::size_t row : changedServiceRows(before, list)) {
+            names.push_back(list.database().services[row].svcName);
+        }
+        return names;
+    };
+    const std::size_t lumenOne = testing::rowNamed(list, "Lumen One");
+    EXPECT_THAT(changedBy([&](ChannelList& l) { moveServicesToBottom(l, {lumenOne}); }),
+                ::testing::ElementsAre("Lumen One"));
+    EXPECT_THAT(changedBy([](ChannelList& l) { l.undo(); }), ::testing::ElementsAre("Lumen One"));
+    EXPECT_THAT(changedBy([&](ChannelList& l) { renameService(l, 3, "Orbis Famille"); }),
+                ::testing::ElementsAre("Orbis Famille"));
+    deleteServices(list, {testing::rowNamed(list, "Orbis Kids"), testing::rowNamed(list, "Kestrel FM")});
+    EXPECT_THAT(changedBy([](ChannelList& l) { l.undo(); }), ::testing::ElementsAre("Orbis Kids", "Kestrel FM"));
 }
 
 }  // namespace

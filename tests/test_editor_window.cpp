@@ -9,10 +9,19 @@
 #include "settings_dialog.h"
 #include "sim_process.h"
 
+#include "channeldb/raw_writer.h"
+#include "channeldb/uploaded_image.h"
 #include "edit/favourite_operations.h"
 #include "edit/service_operations.h"
 
+#include "record_table_model.h"
+
 #include <QAction>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +34,7 @@
 #include <QTreeWidget>
 
 #include <sys/resource.h>
+#include <algorithm>
 #include <csignal>
 
 namespace bv3::editor::testing {
@@ -34,6 +44,18 @@ edit::ChannelList sampleList() {
     return edit::ChannelList::fromQnfText(sampleText(), 4, "channels.qnf");
 }
 
+}  // namespace
+
+std::vector<std::string> namesOfVideo(const edit::ChannelList& list) {
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < list.database().videoCount; ++row) {
+        names.push_back(list.database().services[row].svcName);
+    }
+    return names;
+}
+
+namespace {
+
 class EditorKeysTest : public EditorWindowTest {
 protected:
     QTableView* videoView() const { return window_->serviceView(ServiceKind::Video); }
@@ -41,6 +63,15 @@ protected:
         window_->showTab(EditorTab::Video);
         window_->selectServices(ServiceKind::Video, rows);
         videoView()->setFocus();
+    }
+    std::size_t videoPositionOf(const std::string& name) const {
+        const auto& db = doc().database();
+        for (std::size_t row = 0; row < db.videoCount; ++row) {
+            if (db.services[row].svcName == name) {
+                return row;
+            }
+        }
+        return 0;
     }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(videoView(), static_cast<Qt::Key>(key), modifiers);
@@ -115,6 +146,89 @@ TEST_F(EditorKeysTest, KeyboardEditsGiveTheCoresListAndUndoRedoAndSaveKeepIt) {
     EXPECT_EQ(readText(file("by-bv3.qnf")), readText(file("channels.qnf")));
 }
 
+// The mnemonic letter of a text ("&File" -> 'f'), or 0.
+QChar mnemonicOf(const QString& text) {
+    const auto at = text.indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+}
+
+TEST_F(EditorKeysTest, KeysAndMessagesDoWhatAPersonExpects) {
+    openSample();
+    // Alt+letter opens one thing only: the menus and the tabs share no mnemonic.
+    QList<QChar> letters;
+    for (QAction* menu : window_->menuBar()->actions()) {
+        letters << mnemonicOf(menu->text());
+    }
+    auto* tabs = window_->findChild<QTabWidget*>("tabs");
+    for (int i = 0; i < tabs->count(); ++i) {
+        letters << mnemonicOf(tabs->tabText(i));
+    }
+    // The buttons of the favourites tab, shown beside the tabs, too.
+    for (auto* button : window_->favouritesView()->findChildren<QPushButton*>()) {
+        letters << mnemonicOf(button->text());
+    }
+    for (const QChar letter : letters) {
+        EXPECT_FALSE(letter.isNull());
+        EXPECT_EQ(letters.count(letter), 1) << "Alt+" << QString(letter).toStdString() << " is taken twice";
+    }
+    EXPECT_TRUE(window_->action("saveAs")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+
+    // Ctrl+Tab and Ctrl+PgDn switch tabs while the table has the focus.
+    select({0});
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(EditorTab::Audio));
+    window_->serviceView(ServiceKind::Audio)->setFocus();
+    QTest::keyClick(window_->serviceView(ServiceKind::Audio), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(EditorTab::Favourites));
+
+    // Ctrl+Z in the find box takes back the list's last edit; Esc clears the find.
+    select({1});
+    key(Qt::Key_Delete);
+    const std::string deleted = docText();
+    QLineEdit* find = window_->filterField();
+    const int findWidth = find->width();
+    find->setFocus();
+    QTest::keyClicks(find, "lumen");
+    QTest::keyClick(find, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_EQ(find->text(), "lumen");
+    EXPECT_EQ(find->width(), findWidth) << "the find box keeps its width whatever the undo text";
+    QTest::keyClick(find, Qt::Key_Escape);
+    EXPECT_TRUE(find->text().isEmpty());
+    EXPECT_EQ(window_->serviceProxy(ServiceKind::Video)->rowCount(), 42);
+
+    // A list read from an image is saved under a new name, never an earlier file's.
+    const edit::ChannelList sample = sampleList();
+    const auto upload = channeldb::composeUploadedImage(channeldb::buildConfigImage(sample.database(), 3, 4),
+                                                        channeldb::buildServiceImage(sample.database(), 4), 4);
+    writeText(file("upload.raw"), std::string(upload.begin(), upload.end()));
+    script_->unsaved = {UnsavedChoice::Discard};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"), ImageKind{4, 3}));
+    EXPECT_TRUE(QFileInfo(window_->proposedName()).fileName().startsWith("received-"))
+        << window_->proposedName().toStdString();
+
+    // Antennas never set show an empty number, not 4294967295.
+    RecordTableModel* antennas = nullptr;
+    for (auto* model : window_->findChildren<RecordTableModel*>()) {
+        if (model->rowCount() == 16) {
+            antennas = model;
+        }
+    }
+    ASSERT_NE(antennas, nullptr);
+    for (int row = 0; row < 16; ++row) {
+        EXPECT_NE(antennas->index(row, 2).data().toString(), "4294967295") << row;
+    }
+}
+
+TEST_F(EditorKeysTest, SettingsLabelsShowNoAmpersand) {
+    SettingsDialog dialog(ReceiverSettings{}, {"Com1"});
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->text().contains('&')) {
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString() << " shows its \"&\"";
+        }
+    }
+}
+
 TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
     openSample();
     QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
@@ -134,6 +248,82 @@ TEST_F(EditorKeysTest, TheFilterNarrowsTheRowsButKeepsTheirOrder) {
     const std::string name = doc().database().services[row].svcName;
     key(Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(doc().database().services[doc().database().videoCount - 1u].svcName, name);
+}
+
+TEST_F(EditorKeysTest, WithFindActiveAMoveAndItsUndoKeepTheFilterAndTheSelection) {
+    openSample();
+    QSortFilterProxyModel* proxy = window_->serviceProxy(ServiceKind::Video);
+    auto shownNames = [&] {
+        QStringList names;
+        for (int r = 0; r < proxy->rowCount(); ++r) {
+            names << proxy->index(r, ServiceTableModel::Name).data().toString();
+        }
+        return names;
+    };
+    auto selectedNames = [&] {
+        QStringList names;
+        for (const std::size_t row : window_->selectedServiceRows()) {
+            names << QString::fromStdString(doc().database().services[row].svcName);
+        }
+        return names;
+    };
+    QTest::keyClicks(window_->filterField(), "lumen");
+    const QStringList lumen = shownNames();
+    ASSERT_GT(lumen.size(), 2);
+    for (const QString& name : lumen) {
+        ASSERT_TRUE(name.contains("Lumen") || proxy->index(lumen.indexOf(name), ServiceTableModel::Provider)
+                                                  .data().toString().contains("Lumen"));
+    }
+    // "Lumen News" to the bottom: the same services stay shown, the moved one selected.
+    select({static_cast<int>(videoPositionOf("Lumen News"))});
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(shownNames().size(), lumen.size());
+    EXPECT_EQ(shownNames().last(), "Lumen News");
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen News"});
+    // Undo puts it back and selects what it moved.
+    window_->serviceView(ServiceKind::Video)->clearSelection();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownNames(), lumen);
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen News"});
+    // A delete and its undo, still filtered.
+    select({static_cast<int>(videoPositionOf("Lumen Two"))});
+    key(Qt::Key_Delete);
+    EXPECT_FALSE(shownNames().contains("Lumen Two"));
+    EXPECT_EQ(shownNames().size(), lumen.size() - 1);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownNames(), lumen);
+    EXPECT_EQ(selectedNames(), QStringList{"Lumen Two"});
+
+    // Another list opens at its top, with nothing selected.
+    window_->filterField()->clear();
+    select({40});
+    window_->serviceView(ServiceKind::Video)->scrollToBottom();
+    script_->unsaved = {UnsavedChoice::Discard};
+    openSample();
+    EXPECT_EQ(window_->serviceView(ServiceKind::Video)->rowAt(0), 0);
+    EXPECT_TRUE(window_->selectedServiceRows().empty());
+}
+
+TEST_F(EditorKeysTest, AHeaderClickSortsTheListAsOneUndoableEdit) {
+    openSample();
+    window_->showTab(EditorTab::Video);
+    QHeaderView* header = videoView()->horizontalHeader();
+    auto clickName = [&] {
+        const int x = header->sectionViewportPosition(ServiceTableModel::Name) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+    };
+    auto byName = testing::namesOfVideo(sampleList());
+    std::sort(byName.begin(), byName.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
+    });
+    clickName();
+    EXPECT_EQ(testing::namesOfVideo(doc()), byName);
+    clickName();
+    std::reverse(byName.begin(), byName.end());
+    EXPECT_EQ(testing::namesOfVideo(doc()), byName) << "a second click sorts the other way";
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(docText(), sampleText()) << "each click is one step";
 }
 
 TEST_F(EditorKeysTest, DragAndDropMovesANonContiguousSelectionInOneStep) {
@@ -292,6 +482,66 @@ TEST_F(EditorDocumentTest, BadFilesShowTheReadersMessageAndKeepTheOpenList) {
     }
 }
 
+TEST_F(EditorDocumentTest, AReceiverImageOpensAndAShortOneIsRefusedWithItsSize) {
+    const edit::ChannelList sample = sampleList();
+    const auto& db = sample.database();
+    const auto upload =
+        channeldb::composeUploadedImage(channeldb::buildConfigImage(db, 3, 4), channeldb::buildServiceImage(db, 4), 4);
+    // An upload begins ff fe a8 bd: bytes a text test must not take for text.
+    writeText(file("upload.raw"), std::string(upload.begin(), upload.end()));
+    writeText(file("short.raw"), std::string(upload.begin(), upload.begin() + 1000));
+
+    script_->imageKinds = {ImageKind{4, 3}};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"))) << script_->errors.join("\n").toStdString();
+    EXPECT_EQ(docText(), sampleText());
+    EXPECT_TRUE(script_->imageKinds.empty()) << "the model and variant were asked for";
+
+    // Given by the caller (bv3-editor FILE --model N --variant N), nothing is asked.
+    script_->imageKinds = {std::nullopt};
+    ASSERT_TRUE(window_->openFile(path("upload.raw"), ImageKind{4, 3}));
+    EXPECT_EQ(script_->imageKinds.size(), 1u);
+
+    // A short image is refused for its size before anything is asked.
+    EXPECT_FALSE(window_->openFile(path("short.raw")));
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("holds 1000 bytes, but an upload from the receiver holds 401408"))
+        << script_->errors[0].toStdString();
+    EXPECT_EQ(script_->imageKinds.size(), 1u);
+
+    // A text's reason is the one bv3 check gives, not only the reader's bare words.
+    script_->errors.clear();
+    writeText(file("lf.qnf"), "[BREVORA V3 FILE]\n[MENU]\n0\n");
+    EXPECT_FALSE(window_->openFile(path("lf.qnf")));
+    ASSERT_EQ(script_->errors.size(), 1);
+    EXPECT_TRUE(script_->errors[0].contains("the lines end in LF where CR LF is required"))
+        << script_->errors[0].toStdString();
+}
+
+TEST_F(EditorDocumentTest, FavouritesFollowTheirServicesUnlessTheSettingKeepsThemRaw) {
+    auto lumenOneEntry = [this] {
+        const auto entries = edit::favouriteEntries(doc(), 0, 0);
+        return doc().database().services[entries.at(0).row.value()].svcName;
+    };
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "raw entries" : "entries follow");
+        ReceiverSettings receiver = EditorSettings().receiver();
+        EXPECT_FALSE(receiver.keepFavouriteEntries) << "off by default";
+        receiver.keepFavouriteEntries = keep;
+        EditorSettings().setReceiver(receiver);
+        script_->unsaved = {UnsavedChoice::Discard};
+        openSample();
+        window_->showTab(EditorTab::Video);
+        window_->selectServices(ServiceKind::Video, {0});
+        window_->action("moveBottom")->trigger();
+        window_->action("renumber")->trigger();
+        EXPECT_EQ(lumenOneEntry(), keep ? "Lumen Two" : "Lumen One");
+        window_->action("undo")->trigger();
+        EXPECT_EQ(lumenOneEntry(), "Lumen One");
+        receiver.keepFavouriteEntries = false;
+        EditorSettings().setReceiver(receiver);
+    }
+}
+
 TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
     std::string text = sampleText();
     // The first service names provider row 90, which the list does not have.
@@ -314,6 +564,22 @@ TEST_F(EditorDocumentTest, SendRefusesAListWithAnErrorBeforeItOpensThePort) {
     EXPECT_EQ(window_->selectedServiceRows(), (std::vector<std::size_t>{0})) << "the window shows the row at fault";
 }
 
+TEST_F(EditorDocumentTest, SendAsksOnceWhileAWarningStands) {
+    openSample();
+    window_->setModelCode(0);  // model 0 keeps only favourite list 0: two warnings
+    ASSERT_FALSE(doc().findings().empty());
+    int dialogs = 0;
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        ++dialogs;
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.close(); });
+    };
+    script_->confirmations = {false};
+    window_->send();
+    EXPECT_EQ(dialogs, 0) << "the person said no: the port is not opened";
+    EXPECT_TRUE(script_->confirmations.empty()) << "asked once";
+    EXPECT_TRUE(window_->statusBar()->currentMessage().contains("Not sent"));
+}
+
 TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheModel) {
     std::string text = sampleText();
     const auto at = text.find("Polaris Weather");
@@ -322,11 +588,14 @@ TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheM
     ASSERT_TRUE(window_->openFile(path("long.qnf")));
     QTreeWidget* tree = window_->findingsDock()->tree();
     ASSERT_GE(tree->topLevelItemCount(), 1);
-    EXPECT_TRUE(window_->countsLabel()->text().contains("video 42, audio 18, 60 of 4000 services"))
+    EXPECT_TRUE(window_->countsLabel()->text().contains(
+        "video 42 of 2000, audio 18 of 2000, 60 of 4000 services; 0 errors, 1 warning"))
         << window_->countsLabel()->text().toStdString();
     ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
     EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";
     EXPECT_FALSE(video->index(11, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid());
+    // Where it is, as the window numbers it: the tab and the # shown there (row 12 is #13).
+    EXPECT_TRUE(tree->topLevelItem(0)->text(1).startsWith("Video #13 (line ")) << tree->topLevelItem(0)->text(1).toStdString();
     window_->showTab(EditorTab::Antennas);
     QTreeWidgetItem* item = tree->topLevelItem(0);
     emit tree->itemActivated(item, 0);

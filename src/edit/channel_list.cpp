@@ -10,6 +10,7 @@
 #include "compress/stream.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_reading.h"
+#include "edit/list_file_kind.h"
 #include "edit/list_findings.h"
 #include "safe_write/safe_write.h"
 
@@ -132,10 +133,6 @@ void refuseDamagedImage(std::span<const std::uint8_t> bytes, const std::string& 
     throw channeldb::ImageCheckFailure(message, path);
 }
 
-bool startsWith(const std::string& bytes, std::string_view prefix) {
-    return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
-}
-
 }  // namespace
 
 ChannelList::ChannelList(std::uint8_t modelCode)
@@ -158,7 +155,10 @@ ChannelList ChannelList::fromQnfText(std::string_view text, std::uint8_t modelCo
     try {
         channeldb::readQnf(in, *db, name, channeldb::MenuLine::required, &outOfRange);
     } catch (const channeldb::CorruptQnfHeader& corrupt) {
-        throw ConversionError(name + ": " + corrupt.what(), name);
+        // The reason the checks give too (LF line ends, a wrong first line), not only the
+        // reader's bare words.
+        const std::string detail = corrupt.detail();
+        throw ConversionError(name + ": " + corrupt.what() + (detail.empty() ? "" : " (" + detail + ")"), name);
     }
     ChannelList list(stateOver(std::move(db)), modelCode);
     for (const auto& number : outOfRange) {
@@ -215,12 +215,21 @@ ChannelList ChannelList::fromContainerBytes(const std::string& file, const std::
 ChannelList ChannelList::fromFile(const std::string& path, std::uint8_t modelCode,
                                   std::optional<std::uint8_t> configVariant) {
     refuseUnknownModel(modelCode, path);
+    // The file is opened once (a FIFO can be read only once) and its kind told from the bytes read.
     const std::string file = readInputOnce(path);
-    if (startsWith(file, "!HZL") || startsWith(file, "WRZL")) {
+    switch (listFileKind(file, file.size())) {
+    case ListFileKind::Container:
         return fromContainerBytes(file, path, modelCode);
-    }
-    if (!startsWith(file, "[BREVORA V3 FILE]") && configVariant) {
-        return fromRawImageBytes(file, path, *configVariant, modelCode);
+    case ListFileKind::RawImage:
+        if (configVariant) {
+            if (const auto refusal = shortImageMessage(path, file.size())) {
+                throw ConversionError(*refusal, path);
+            }
+            return fromRawImageBytes(file, path, *configVariant, modelCode);
+        }
+        throw ConversionError("'" + path + "' is a receiver image: give its model and configuration variant", path);
+    case ListFileKind::QnfText:
+        break;
     }
     if (file.size() > channeldb::maxQnfFileSize) {
         refuseTooLarge(path, channeldb::maxQnfFileSize);

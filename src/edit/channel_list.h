@@ -77,10 +77,10 @@ public:
     static ChannelList fromRawImageBytes(std::string_view file, const std::string& path, std::uint8_t configVariant,
                                          std::uint8_t modelCode, ImageCheck check = ImageCheck::Refuse);
     static ChannelList fromContainerBytes(const std::string& file, const std::string& path, std::uint8_t modelCode);
-    // Tells the kind by content: a container by its identification, a QNF text by its header,
-    // anything else an uploaded image (which needs configVariant; without it the text reader's
-    // refusal is given). The file is opened once (a FIFO can be read only once) and at most
-    // 16 MiB of it read, so a stream without an end (/dev/zero) is refused, not read forever.
+    // Tells the kind by size and content (list_file_kind.h). An uploaded image needs
+    // configVariant; without it, or when it is shorter than an upload, it is refused with a
+    // message that says so. The file is opened once (a FIFO can be read only once) and at
+    // most 16 MiB of it read, so a stream without an end (/dev/zero) is refused, not read forever.
     static ChannelList fromFile(const std::string& path, std::uint8_t modelCode,
                                 std::optional<std::uint8_t> configVariant = std::nullopt);
     // A document over a database made elsewhere (tests, benchmarks).
@@ -114,6 +114,13 @@ public:
     const std::vector<ServiceId>& favouriteTargets(std::uint8_t group, std::uint8_t list) const {
         return state_.favouriteTargets.at(group).at(list);
     }
+
+    // Whether an operation that changes which service a favourite entry names rewrites the
+    // entry so that it keeps naming its service (on by default), or leaves the raw entries as
+    // they are (the findings then report each entry that turned to another service). Not an
+    // edit: it is not undone and does not make the list dirty.
+    bool favouritesFollowServices() const { return favouritesFollow_; }
+    void setFavouritesFollowServices(bool follow) { favouritesFollow_ = follow; }
 
     // Findings of the channel-list checks for the model, and of the favourite entries that no
     // longer name the service they named. Current after every change; computed from the
@@ -164,6 +171,7 @@ private:
     ListOrigin origin_ = ListOrigin::New;
     History history_;
     std::uint64_t savedSerial_ = 0;
+    bool favouritesFollow_ = true;
 
     int groupDepth_ = 0;
     EditStep openGroup_;

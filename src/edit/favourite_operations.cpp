@@ -43,6 +43,20 @@ void checkIndex(std::size_t index, std::size_t count, std::uint8_t group, std::u
     }
 }
 
+// The receiver would show a service twice in one favourite list.
+void refuseTwice(const ChannelDatabase& db, const FavouriteResolver& resolver, std::uint8_t group, std::uint8_t list,
+                 std::uint16_t entry, std::optional<std::size_t> row) {
+    for (std::size_t i = 0; i < db.favCount[group][list]; ++i) {
+        const std::uint16_t existing = db.favEntry[group][list][i];
+        if (existing == entry || (row && resolver.resolve(group, existing) == row)) {
+            const std::string what =
+                row ? support::quoted(db.services[*row].svcName) : "entry " + std::to_string(entry);
+            throw EditError(what + " is in " + listName(group, list) + " already (entry " + std::to_string(i) +
+                            "); the receiver would show it twice");
+        }
+    }
+}
+
 void replaceList(ChannelList& list, std::uint8_t group, std::uint8_t list_, action::FavouriteListContent before,
                  action::FavouriteListContent after, std::string description) {
     if (before == after) {
@@ -90,7 +104,9 @@ void addFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std
                         "; a new one can go at 0 to " + std::to_string(count));
     }
     // The entry remembers the service it names now, so a later edit that changes that shows.
-    const auto row = FavouriteResolver(list.database()).resolve(group, entry);
+    const FavouriteResolver resolver(list.database());
+    const auto row = resolver.resolve(group, entry);
+    refuseTwice(list.database(), resolver, group, list_, entry, row);
     auto after = before;
     after.entries.insert(after.entries.begin() + static_cast<std::ptrdiff_t>(at), entry);
     after.targets.insert(after.targets.begin() + static_cast<std::ptrdiff_t>(at), row ? list.serviceId(*row) : 0);

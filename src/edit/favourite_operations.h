@@ -1,7 +1,8 @@
 #pragma once
 // Favourite lists. An entry holds the receiver's own number of a service, which no format
-// translates: these operations store exactly the numbers they are given and never rewrite an
-// entry on their own. Where an entry can be resolved to a service of its group, resolveEntry
+// translates: these operations store exactly the numbers they are given. (An operation on the
+// services that changes those numbers rewrites the entries to follow, favourite_following.h.)
+// Where an entry can be resolved to a service of its group, resolveEntry
 // says which (the reading is described in docs/editing.md): the service of the group whose
 // channel number is the entry; in a group where no service has a channel number, the service
 // at list position entry - 1 (the receiver numbers such a list from 1 in its order).
@@ -28,7 +29,9 @@ struct FavouriteEntryView {
 };
 std::vector<FavouriteEntryView> favouriteEntries(const ChannelList& list, std::uint8_t group, std::uint8_t list_);
 
-// Inserts entry at index (default: the end) of list [group][list_]; at most 100 entries.
+// Inserts entry at index (default: the end) of list [group][list_]; at most 100 entries. An
+// entry that names a service the list names already, or that the list holds already, is
+// refused: the receiver would show it twice.
 void addFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::uint16_t entry,
                   std::optional<std::size_t> index = std::nullopt);
 // Removes the entries at the given indices.

@@ -154,6 +154,7 @@ ReorderReport reorderByReference(ChannelList& list, const ChannelDatabase& refer
     }
 
     if (options.carryFavourites) {
+        tx.leaveFavouritesAsSet();
         const FavouriteResolver theirs(reference);
         const FavouriteResolver ours(db);
         std::unordered_map<ServiceId, std::size_t> rowOfId;

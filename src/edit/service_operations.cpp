@@ -123,6 +123,45 @@ void stepSelection(ChannelList& list, const std::vector<std::size_t>& selection,
     tx.commit();
 }
 
+// Natural order of two lowered names: runs of digits compare by their value, so "Channel 2"
+// comes before "Channel 10", as a person reads them.
+bool naturalLess(const std::string& a, const std::string& b) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei])) {
+                ++ei;
+            }
+            while (ej < b.size() && digit(b[ej])) {
+                ++ej;
+            }
+            std::size_t si = i, sj = j;  // leading zeros do not count
+            while (si + 1 < ei && a[si] == '0') {
+                ++si;
+            }
+            while (sj + 1 < ej && b[sj] == '0') {
+                ++sj;
+            }
+            if (ei - si != ej - sj) {
+                return ei - si < ej - sj;
+            }
+            const int order = a.compare(si, ei - si, b, sj, ej - sj);
+            if (order != 0) {
+                return order < 0;
+            }
+            i = ei, j = ej;
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        }
+        ++i, ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
 std::string lowered(const std::string& text) {
     std::string result(text);
     std::transform(result.begin(), result.end(), result.begin(),
@@ -215,7 +254,7 @@ void sortServices(ChannelList& list, ServiceGroup group, std::size_t first, std:
                                                                  : std::string());
         }
         std::stable_sort(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
-            return descending ? texts[b] < texts[a] : texts[a] < texts[b];
+            return descending ? naturalLess(texts[b], texts[a]) : naturalLess(texts[a], texts[b]);
         });
     } else {
         numbers.reserve(count);

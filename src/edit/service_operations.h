@@ -3,8 +3,10 @@
 // QNF text; a group is the video (0) or the audio (1) services, told by `serviceKind`, and a
 // position is a place within one group's list, counted from 0. Every operation is one step of
 // the history and is refused as a whole (EditError, the list unchanged) when any row, position
-// or value is out of range. Favourite entries are never rewritten by these operations; an
-// entry that stops naming its service shows up in the findings.
+// or value is out of range. Where the list's favourites follow their services (the
+// default), an entry these operations would turn to another service is rewritten in the same
+// step and an entry of a deleted service goes (favourite_following.h); otherwise the entry stays
+// and shows up in the findings.
 
 #include "edit/channel_list.h"
 

@@ -5,7 +5,9 @@
 
 #include "edit/channel_list.h"
 #include "edit/edit_action.h"
+#include "edit/favourite_following.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,12 +30,22 @@ public:
     void commit();
     void setDescription(std::string description) { description_ = std::move(description); }
     bool empty() const { return actions_.empty(); }
+    // The operation sets the favourite entries as it means them (reference order carrying
+    // favourites over): they do not follow their services on commit.
+    void leaveFavouritesAsSet() { favouritesAsSet_ = true; }
 
 private:
+    void followFavourites();
+
     ChannelList& list_;
     std::string description_;
     std::vector<EditAction> actions_;
     bool committed_ = false;
+    bool favouritesAsSet_ = false;
+    // What every favourite entry named before the first action that moved or renumbered a
+    // service (none: no such action, or the list keeps its entries as they are).
+    std::optional<FavouriteNaming> namedBefore_;
+    FavouriteListSet listsSet_{};
 };
 
 }  // namespace bv3::edit

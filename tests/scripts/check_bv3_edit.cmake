@@ -12,7 +12,9 @@ expect("${last_output}" "wrote [^\n]*edited.qnf: 6 operations")
 file(READ ${WORK}/edited.qnf edited)
 expect("${edited}" "\tLumen Zwei\t2\n")
 expect("${edited}" "\tLumen News\t3\nV\t10140\t[^\r]*\tOrbis Retro\t4\nV\t10141\t[^\r]*\tVantage Auto\t5\n")
-expect("${edited}" "0\t0\t20\n0\t0\t7\n")
+# The favourites follow their services: "Orbis Kids" (5) is 7 now that two services stand
+# before it, and the added 7 follows its service to 8.
+expect("${edited}" "0\t0\t1\n0\t0\t2\n0\t0\t7\n0\t0\t13\n0\t0\t21\n0\t0\t8\n")
 # After the move, row 7 is "Orbis Sport"; after the delete, row 9 is "Vantage Docs".
 if(edited MATCHES "Orbis Sport")
   message(FATAL_ERROR "row 7 was not deleted")
@@ -22,8 +24,21 @@ expect("${edited}" "\t8\t2\tVantage Docs\t")
 # The dry run writes nothing and shows the findings and the changed lines.
 run(0 edit ${SAMPLE} ${WORK}/dry.qnf --model 4 --delete @Orbis\ Kids --dry-run)
 expect_missing(${WORK}/dry.qnf)
-expect("${last_output}" "warning: favourite list 0/0 entry 2 \\(5\\) names no video service; the service it named was deleted")
+# The favourite entry of the deleted service goes with it.
+expect("${last_output}" "- line 49: 0\t0\t5\n")
 expect("${last_output}" "- line 64: V\t10104\t")
+
+# Sorted by name and renumbered, every favourite keeps naming its service; raw entries on
+# request, with a warning for each one that now names another service.
+run(0 edit ${SAMPLE} ${WORK}/sorted.qnf --model 4 --sort video:name --renumber video)
+expect("${last_output}" ", 0 warnings")
+file(READ ${WORK}/sorted.qnf sorted)
+expect("${sorted}" "\\[FAVORITE\\]\n0\t0\t16\n")
+expect("${sorted}" "\tLumen One\t16\n")
+run(0 edit ${SAMPLE} ${WORK}/raw.qnf --model 4 --sort video:name --renumber video --keep-favourite-entries)
+expect("${last_error}" "favourite list 0/0 entry 0 \\(1\\) now names \"Astrea Info\"; it named \"Lumen One\"")
+run(1 edit ${SAMPLE} ${WORK}/refused.qnf --model 4 --fav-add 0:0:1)
+expect("${last_error}" "\"Lumen One\" is in favourite list 0/0 already \\(entry 0\\); the receiver would show it twice")
 
 # Refusals: a value out of range, a taken channel number, a provider with services and no
 # taker; the message names the option, and nothing is written.

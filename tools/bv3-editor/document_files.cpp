@@ -1,6 +1,5 @@
 #include "document_files.h"
 
-#include "channeldb/uploaded_image.h"
 #include "safe_write/safe_write.h"
 
 #include <QFile>
@@ -12,33 +11,12 @@
 namespace bv3::editor {
 
 ListFileKind sniffListFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        // Unreadable: the text reader gives the message that names the file and the reason.
-        return ListFileKind::QnfText;
-    }
-    const QByteArray head = file.read(32);
-    if (head.startsWith("!HZL") || head.startsWith("WRZL")) {
-        return ListFileKind::Container;
-    }
-    // A text file of any kind (even one whose header is wrong) goes to the text reader, whose
-    // message says what is wrong with it; only binary content is taken for an image.
-    const bool text = !head.isEmpty() &&
-                      std::all_of(head.begin(), head.end(), [](char c) {
-                          const auto b = static_cast<unsigned char>(c);
-                          return b >= 0x20 || b == '\t' || b == '\r' || b == '\n';
-                      });
-    return (text || head.startsWith("[BREVORA V3 FILE]") || head.isEmpty()) ? ListFileKind::QnfText
-                                                                            : ListFileKind::RawImage;
+    return edit::listFileKind(path.toStdString());
 }
 
 void refuseTruncatedImage(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists() && info.size() < static_cast<qint64>(channeldb::uploadedImageSize)) {
-        throw std::runtime_error("\"" + path.toStdString() + "\" holds " + std::to_string(info.size()) +
-                                 " bytes, but an upload from the receiver holds " +
-                                 std::to_string(channeldb::uploadedImageSize) +
-                                 ": the image is cut short and is not opened");
+    if (const auto refusal = edit::shortImageMessage(path.toStdString())) {
+        throw std::runtime_error(*refusal);
     }
 }
 

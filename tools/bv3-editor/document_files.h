@@ -2,14 +2,16 @@
 // How the editor reads and writes the files of a list: what kind a file is, the backup of the
 // previous version, and text exports written whole or not at all.
 
+#include "edit/list_file_kind.h"
+
 #include <QString>
 
 namespace bv3::editor {
 
-enum class ListFileKind { QnfText, Container, RawImage };
+using edit::ListFileKind;
 
-// Tells by content: the QNF header line, a container's identification, or else a receiver
-// image (which then needs its model and variant).
+// Tells by size and content (edit/list_file_kind.h); a receiver image then needs its model and
+// variant.
 ListFileKind sniffListFile(const QString& path);
 
 // Refuses (std::runtime_error naming the file) a receiver image shorter than an upload leaves

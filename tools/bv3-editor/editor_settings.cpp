@@ -57,6 +57,7 @@ ReceiverSettings EditorSettings::receiver(QStringList* corrections) const {
     }
     s.headerId = settings_->value("receiver/headerId", defaults.headerId).toUInt();
     s.encoder = settings_->value("receiver/encoder", defaults.encoder).toString();
+    s.keepFavouriteEntries = settings_->value("editing/keepFavouriteEntries", false).toBool();
     return s;
 }
 
@@ -67,6 +68,7 @@ void EditorSettings::setReceiver(const ReceiverSettings& s) {
     settings_->setValue("receiver/variant", s.configVariant);
     settings_->setValue("receiver/headerId", s.headerId);
     settings_->setValue("receiver/encoder", s.encoder);
+    settings_->setValue("editing/keepFavouriteEntries", s.keepFavouriteEntries);
 }
 
 std::optional<ImageKind> EditorSettings::imageKind(const QString& path) const {

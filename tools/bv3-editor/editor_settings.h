@@ -21,6 +21,9 @@ struct ReceiverSettings {
     std::uint32_t headerId = 0x12345678;
     // The encoder library: a bare name is found beside the program, a path is taken as it is.
     QString encoder = QStringLiteral("tqrdll12.dll");
+    // Leave favourite entries as they are when an edit would have them name other services
+    // (by default they follow their services).
+    bool keepFavouriteEntries = false;
 
     bool operator==(const ReceiverSettings&) const = default;
 };

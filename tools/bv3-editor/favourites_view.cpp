@@ -87,10 +87,11 @@ FavouritesView::FavouritesView(QWidget* parent)
       group_(new QComboBox),
       list_(new QComboBox),
       table_(new QTableView),
-      add_(new QPushButton(tr("&Add selected services"))),
-      remove_(new QPushButton(tr("&Remove"))),
-      up_(new QPushButton(tr("Move &up"))),
-      down_(new QPushButton(tr("Move &down"))) {
+      // Letters the menus (F, R, E, V) and the tabs do not use.
+      add_(new QPushButton(tr("Add selected servi&ces"))),
+      remove_(new QPushButton(tr("Re&move"))),
+      up_(new QPushButton(tr("M&ove up"))),
+      down_(new QPushButton(tr("Move do&wn"))) {
     group_->addItems({tr("Video favourites"), tr("Audio favourites")});
     group_->setToolTip(tr("Group 0 holds video services, group 1 audio services"));
     for (int i = 0; i < static_cast<int>(channeldb::favouriteListsPerGroup); ++i) {

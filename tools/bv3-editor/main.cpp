@@ -1,4 +1,4 @@
-// bv3-editor [FILE]: the desktop channel-list editor. --screenshot FILE grabs the window as it
+// bv3-editor [FILE] [--model N [--variant N]]: the desktop channel-list editor. --screenshot FILE grabs the window as it
 // first appears (with --tab and --finding to choose what it shows) and exits, for the pictures
 // in the documentation.
 #include "favourites_view.h"
@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -29,46 +31,103 @@ std::optional<bv3::editor::EditorTab> tabNamed(const QString& name) {
     return std::nullopt;
 }
 
+// The program's options; --help and --version are answered before any window system is
+// needed, so they work on a machine without a display.
+struct Options {
+    QCommandLineOption screenshot{"screenshot", "save a picture of the window to FILE (PNG) and exit", "FILE"};
+    QCommandLineOption tab{"tab",
+                           "with --screenshot: the tab to show (video, audio, favourites, providers, networks, ts, "
+                           "antennas, settings)",
+                           "TAB", "video"};
+    QCommandLineOption finding{"finding", "with --screenshot: go to finding N (from 1) of the findings panel", "N"};
+    QCommandLineOption select{"select", "with --screenshot: select rows FIRST-LAST of the tab", "FIRST-LAST"};
+    QCommandLineOption model{"model", "check the list against receiver model N (0..5); with --variant, the model of "
+                                      "a receiver image FILE",
+                             "N"};
+    QCommandLineOption variant{"variant",
+                               "the configuration variant (0..255) of a receiver image FILE: with --model, the "
+                               "image opens without asking",
+                               "N"};
+
+    void describe(QCommandLineParser& parser) const {
+        parser.setApplicationDescription("The BV3 receiver's channel-list editor");
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addPositionalArgument("FILE", "a channel list (QNF), a compressed list or a receiver image to open");
+        for (const auto* option : {&model, &variant, &screenshot, &tab, &finding, &select}) {
+            parser.addOption(*option);
+        }
+    }
+};
+
+void nameApplication() {
+    QCoreApplication::setOrganizationName("BV3");
+    QCoreApplication::setApplicationName("bv3-editor");
+    QCoreApplication::setApplicationVersion(QStringLiteral(BV3_EDITOR_VERSION));
+}
+
+bool asksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String arg(argv[i]);
+        if (arg == QLatin1String("--")) {
+            break;
+        }
+        for (const char* word : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (arg == QLatin1String(word)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<uint> numberOption(const QCommandLineParser& parser, const QCommandLineOption& option, uint max) {
+    if (!parser.isSet(option)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const uint value = parser.value(option).toUInt(&ok);
+    if (!ok || value > max) {
+        std::fprintf(stderr, "bv3-editor: --%s takes 0 to %u\n", qPrintable(option.names().first()), max);
+        std::exit(2);
+    }
+    return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const Options options;
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        options.describe(parser);
+        parser.process(core);  // prints the help or the version and exits
+        return 0;
+    }
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("BV3");
-    QApplication::setApplicationName("bv3-editor");
-    QApplication::setApplicationVersion(QStringLiteral(BV3_EDITOR_VERSION));
-
+    nameApplication();
     QCommandLineParser parser;
-    parser.setApplicationDescription("The BV3 receiver's channel-list editor");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument("FILE", "a channel list (QNF), a compressed list or a receiver image to open");
-    const QCommandLineOption screenshot("screenshot", "save a picture of the window to FILE (PNG) and exit", "FILE");
-    const QCommandLineOption tab("tab", "with --screenshot: the tab to show (video, audio, favourites, providers, "
-                                        "networks, ts, antennas, settings)", "TAB", "video");
-    const QCommandLineOption finding("finding", "with --screenshot: go to finding N (from 1) of the findings panel", "N");
-    const QCommandLineOption select("select", "with --screenshot: select rows FIRST-LAST of the tab", "FIRST-LAST");
-    const QCommandLineOption model("model", "check the list against receiver model N (0..5)", "N");
-    parser.addOption(model);
-    parser.addOption(screenshot);
-    parser.addOption(tab);
-    parser.addOption(finding);
-    parser.addOption(select);
+    options.describe(parser);
     parser.process(app);
+    const auto& [screenshot, tab, finding, select, model, variant] =
+        std::tie(options.screenshot, options.tab, options.finding, options.select, options.model, options.variant);
+    const auto modelCode = numberOption(parser, model, 5);
+    const auto configVariant = numberOption(parser, variant, 255);
+    std::optional<bv3::editor::ImageKind> imageKind;
+    if (modelCode && configVariant) {
+        imageKind = bv3::editor::ImageKind{static_cast<std::uint8_t>(*modelCode), static_cast<std::uint8_t>(*configVariant)};
+    }
 
     bv3::editor::MainWindow window;
     window.show();
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty() && !window.openFile(files.first()) && parser.isSet(screenshot)) {
+    if (!files.isEmpty() && !window.openFile(files.first(), imageKind) && parser.isSet(screenshot)) {
         return 1;
     }
-    if (parser.isSet(model)) {
-        bool ok = false;
-        const uint code = parser.value(model).toUInt(&ok);
-        if (!ok || code > 5) {
-            std::fprintf(stderr, "bv3-editor: --model takes 0 to 5\n");
-            return 2;
-        }
-        window.setModelCode(static_cast<std::uint8_t>(code));
+    if (modelCode) {
+        window.setModelCode(static_cast<std::uint8_t>(*modelCode));
     }
     if (!parser.isSet(screenshot)) {
         return QApplication::exec();

@@ -12,6 +12,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/layout.h"
 #include "edit/receiver_text.h"
+#include "edit/changed_services.h"
 #include "edit/duplicates.h"
 #include "edit/edit_error.h"
 #include "edit/favourite_operations.h"
@@ -24,10 +25,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +102,10 @@ std::size_t serviceCapacityOf(std::uint8_t modelCode) {
     return std::min<std::size_t>(channeldb::layoutFor(modelCode).serviceCapacity(), channeldb::serviceCapacity);
 }
 
+QString counted(int count, const QString& one, const QString& many) {
+    return QString::number(count) + ' ' + (count == 1 ? one : many);
+}
+
 // A name typed without a suffix gets the one of the format chosen in the dialog.
 QString withFormatSuffix(const QString& path, const QString& filter) {
     if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) {
@@ -148,8 +155,10 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     proxy->setSourceModel(model);
     proxy->setFilterRole(ServiceTableModel::filterRole);
     proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    // The proxy only filters: the rows stay in the receiver's order.
-    proxy->setDynamicSortFilter(false);
+    // The proxy only filters (it never sorts: the rows stay in the receiver's order), and it
+    // filters again on every change, so that with Find active the rows shown after a move,
+    // delete or undo are the services that hold the text.
+    proxy->setDynamicSortFilter(true);
     auto* view = new QTableView;
     view->setObjectName(kind == ServiceKind::Video ? "videoTable" : "audioTable");
     view->setModel(proxy);
@@ -187,6 +196,12 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     connect(model, &ServiceTableModel::moveRequested, this,
             [this, kind](const QList<std::size_t>& rows, int position) { moveDropped(kind, rows, position); });
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::updateActions);
+    // A click on a column's header sorts the list by it (again: the other way round), as one
+    // undoable edit of the receiver's order.
+    view->horizontalHeader()->setSectionsClickable(true);
+    view->horizontalHeader()->setSortIndicatorShown(false);
+    connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, kind](int column) { sortByColumn(kind, column); });
     (kind == ServiceKind::Video ? video_ : audio_) = model;
     (kind == ServiceKind::Video ? videoProxy_ : audioProxy_) = proxy;
     (kind == ServiceKind::Video ? videoView_ : audioView_) = view;
@@ -212,7 +227,7 @@ void MainWindow::buildTabs() {
     tabs_ = new QTabWidget;
     tabs_->setObjectName("tabs");
     tabs_->setDocumentMode(true);
-    tabs_->addTab(makeServiceView(ServiceKind::Video), tr("&Video"));
+    tabs_->addTab(makeServiceView(ServiceKind::Video), tr("Vi&deo"));
     tabs_->addTab(makeServiceView(ServiceKind::Audio), tr("&Audio"));
     favourites_ = new FavouritesView;
     favourites_->model()->setResolver([this](int group, int list, int position) -> std::optional<std::size_t> {
@@ -227,7 +242,7 @@ void MainWindow::buildTabs() {
     connect(favourites_, &FavouritesView::addRequested, this, &MainWindow::addFavourites);
     connect(favourites_, &FavouritesView::removeRequested, this, &MainWindow::removeFavourites);
     connect(favourites_, &FavouritesView::moveRequested, this, &MainWindow::moveFavourites);
-    tabs_->addTab(favourites_, tr("&Favourites"));
+    tabs_->addTab(favourites_, tr("Favo&urites"));
     providers_ = makeProviderModel(this);
     networks_ = makeNetworkModel(this);
     transportStreams_ = makeTransportStreamModel(this);
@@ -235,7 +250,7 @@ void MainWindow::buildTabs() {
     tabs_->addTab(makeRecordView(providers_, "providerTable"), tr("&Providers"));
     tabs_->addTab(makeRecordView(networks_, "networkTable"), tr("&Networks"));
     tabs_->addTab(makeRecordView(transportStreams_, "tsTable"), tr("&TS"));
-    tabs_->addTab(makeRecordView(antennas_, "antennaTable"), tr("A&ntennas"));
+    tabs_->addTab(makeRecordView(antennas_, "antennaTable"), tr("Antenna&s"));
     connect(providers_, &RecordTableModel::editRequested, this,
             [this](int row, int column, const QVariant& v) { editRecord(EditorTab::Providers, row, column, v); });
     connect(networks_, &RecordTableModel::editRequested, this,
@@ -246,7 +261,7 @@ void MainWindow::buildTabs() {
             [this](int row, int column, const QVariant& v) { editRecord(EditorTab::Antennas, row, column, v); });
     menuForm_ = new MenuSettingsForm;
     connect(menuForm_, &MenuSettingsForm::valueEdited, this, &MainWindow::setMenuValue);
-    tabs_->addTab(menuForm_, tr("Receiver &settings"));
+    tabs_->addTab(menuForm_, tr("Receiver sett&ings"));
     for (int i = 0; i < tabs_->count(); ++i) {
         static const char* const tips[] = {"Video services",      "Audio services", "Favourite lists",
                                            "Providers",           "Networks",       "Transport streams",
@@ -351,6 +366,26 @@ void MainWindow::buildActions() {
     }
     // Both redo keys people know, whatever the desktop's own convention.
     action("redo")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // Some desktops give Save As no key at all; Ctrl+Shift+S is what people press.
+    action("saveAs")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    // The toolbar keeps short words, so the find box beside it keeps its width whatever the
+    // step to undo is called.
+    action("undo")->setIconText(tr("Undo"));
+    action("redo")->setIconText(tr("Redo"));
+    // Tabs by keyboard from anywhere in the window, the table included.
+    auto* nextTab = new QAction(tr("Next tab"), this);
+    nextTab->setObjectName("nextTab");
+    nextTab->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    connect(nextTab, &QAction::triggered, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
+    auto* previousTab = new QAction(tr("Previous tab"), this);
+    previousTab->setObjectName("previousTab");
+    previousTab->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    connect(previousTab, &QAction::triggered, this,
+            [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + tabs_->count() - 1) % tabs_->count()); });
+    addAction(nextTab);
+    addAction(previousTab);
     connect(action("save"), &QAction::triggered, this, [this] { save(); });
     connect(action("quit"), &QAction::triggered, this, &QWidget::close);
     connect(action("moveUp"), &QAction::triggered, this, [this] { moveRows(Move::Up); });
@@ -380,7 +415,9 @@ void MainWindow::buildActions() {
     filter_->setPlaceholderText(tr("Find: name, provider or TS"));
     filter_->setClearButtonEnabled(true);
     filter_->setToolTip(tr("Shows only the services that hold this text; the order stays the receiver's (Ctrl+F)"));
-    filter_->setMaximumWidth(260);
+    filter_->setFixedWidth(240);
+    // Esc clears the find; undo and redo stay the list's, not the find box's own.
+    filter_->installEventFilter(this);
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         videoProxy_->setFilterFixedString(text);
         audioProxy_->setFilterFixedString(text);
@@ -533,7 +570,7 @@ QString MainWindow::documentName() const {
     return path_.isEmpty() ? tr("(received list)") : QFileInfo(path_).fileName();
 }
 
-std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
+std::optional<edit::ChannelList> MainWindow::load(const QString& path, std::optional<ImageKind> given) {
     const ReceiverSettings receiver = receiverSettings();
     const auto remembered = settings_.imageKind(path);
     const std::uint8_t model = remembered ? remembered->modelCode : receiver.modelCode;
@@ -545,12 +582,14 @@ std::optional<edit::ChannelList> MainWindow::load(const QString& path) {
         case ListFileKind::Container:
             return edit::ChannelList::fromContainerFile(file, model);
         case ListFileKind::RawImage: {
-            const auto kind = prompts_->askImageKind(
-                path, remembered.value_or(ImageKind{receiver.modelCode, receiver.configVariant}));
+            // A short image is refused before anything is asked about it.
+            refuseTruncatedImage(path);
+            const auto kind = given ? given
+                                    : prompts_->askImageKind(path, remembered.value_or(ImageKind{
+                                                                       receiver.modelCode, receiver.configVariant}));
             if (!kind) {
                 return std::nullopt;
             }
-            refuseTruncatedImage(path);
             auto list = loadImageAsking(tr("Open"), file, kind->configVariant, kind->modelCode);
             if (list) {
                 settings_.setImageKind(path, *kind);
@@ -591,11 +630,11 @@ std::optional<edit::ChannelList> MainWindow::loadImageAsking(const QString& titl
     return edit::ChannelList::fromRawImageFile(file, configVariant, modelCode, edit::ImageCheck::Accept);
 }
 
-bool MainWindow::openFile(const QString& path) {
+bool MainWindow::openFile(const QString& path, std::optional<ImageKind> imageKind) {
     if (!maybeKeepChanges()) {
         return false;
     }
-    auto list = load(path);
+    auto list = load(path, imageKind);
     if (!list) {
         if (!QFileInfo::exists(path)) {
             settings_.removeRecentFile(path);
@@ -617,6 +656,7 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     }
     cut_.clear();
     doc_.emplace(std::move(list));
+    doc_->setFavouritesFollowServices(!settings_.receiver().keepFavouriteEntries);
     path_ = path;
     listener_ = doc_->subscribe([this](const edit::ListChange& change) { onListChanged(change); });
     const auto* db = &doc_->database();
@@ -628,6 +668,11 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     antennas_->setDatabase(db);
     favourites_->model()->setDatabase(db);
     menuForm_->setDatabase(db);
+    // A newly opened list starts at its top, whatever the last one showed.
+    for (QTableView* view : tables_) {
+        view->clearSelection();
+        view->scrollToTop();
+    }
     updateFindings();
     updateStatus();
     updateActions();
@@ -636,6 +681,13 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
 
 void MainWindow::onListChanged(const edit::ListChange& change) {
     const edit::TableSet t = change.tables;
+    if (t.contains(edit::ListTable::Services)) {
+        // The order the header showed may no longer hold; the next sort click starts ascending.
+        for (QTableView* view : {videoView_, audioView_}) {
+            view->horizontalHeader()->setSortIndicatorShown(false);
+            view->horizontalHeader()->setProperty("sortedColumn", 0);
+        }
+    }
     if (t.contains(edit::ListTable::Services) || t.contains(edit::ListTable::Providers) ||
         t.contains(edit::ListTable::TransportStreams)) {
         video_->refresh();
@@ -679,7 +731,7 @@ void MainWindow::updateFindings() {
     if (doc_) {
         for (const edit::ListFinding& f : doc_->findings()) {
             const bool error = f.finding.severity == channeldb::Severity::Error;
-            rows.append({error, qs(f.finding.where), qs(f.finding.message), targetOf(f.place)});
+            rows.append({error, placeText(f.place, qs(f.finding.where)), qs(f.finding.message), targetOf(f.place)});
             if (f.place.table == edit::ListTable::Services) {
                 auto& mark = marks[f.place.row];
                 mark.error = mark.error || error;
@@ -692,20 +744,57 @@ void MainWindow::updateFindings() {
     audio_->setMarks(std::move(marks));
 }
 
+// Where a finding is, in the window's own terms: the tab and the # the person sees there, with
+// the line of the QNF text after it.
+QString MainWindow::placeText(const edit::ListPlace& place, const QString& line) const {
+    const QString suffix = line.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(line);
+    if (!place.table || !doc_) {
+        return line;
+    }
+    const auto row = static_cast<qsizetype>(place.row);
+    switch (*place.table) {
+    case edit::ListTable::Services: {
+        const qsizetype videoCount = doc_->database().videoCount;
+        return (row < videoCount ? tr("Video #%1").arg(row + 1) : tr("Audio #%1").arg(row - videoCount + 1)) + suffix;
+    }
+    case edit::ListTable::Favourites:
+        return tr("%1, List %2, #%3")
+                   .arg(place.group == 0 ? tr("Video favourites") : tr("Audio favourites"))
+                   .arg(place.list)
+                   .arg(row + 1) +
+               suffix;
+    case edit::ListTable::Providers:
+        return tr("Providers, row %1").arg(row) + suffix;
+    case edit::ListTable::Networks:
+        return tr("Networks, row %1").arg(row) + suffix;
+    case edit::ListTable::TransportStreams:
+        return tr("TS, row %1").arg(row) + suffix;
+    case edit::ListTable::Antennas:
+        return tr("Antennas, position %1").arg(row) + suffix;
+    case edit::ListTable::Menu:
+        return tr("Receiver settings") + suffix;
+    }
+    return line;
+}
+
 void MainWindow::updateStatus() {
     if (!doc_) {
         counts_->setText(tr("No list open"));
         return;
     }
     const auto& db = doc_->database();
-    counts_->setText(tr("model %1: video %2, audio %3, %4 of %5 services; %6 errors, %7 warnings")
+    // Each list has its own slots on the receiver: one total would hide a full video list.
+    const auto perList = std::min<std::size_t>(channeldb::layoutFor(doc_->modelCode()).listSlots,
+                                             channeldb::serviceCapacity);
+    counts_->setText(tr("model %1: video %2 of %3, audio %4 of %3, %5 of %6 services; %7, %8")
                          .arg(doc_->modelCode())
                          .arg(db.videoCount)
+                         .arg(perList)
                          .arg(db.audioCount)
                          .arg(db.serviceCount())
                          .arg(serviceCapacityOf(doc_->modelCode()))
-                         .arg(findings_->errorCount())
-                         .arg(findings_->warningCount()));
+                         .arg(counted(findings_->errorCount(), tr("error"), tr("errors")),
+                              counted(findings_->warningCount(), tr("warning"), tr("warnings"))));
 }
 
 void MainWindow::updateActions() {
@@ -750,6 +839,25 @@ void MainWindow::updateRecentMenu() {
     recentMenu_->setEnabled(!files.isEmpty());
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == filter_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            // Not taken by the line edit: the window's undo and redo get the key.
+            return event->type() == QEvent::ShortcutOverride;
+        }
+        if (key->key() == Qt::Key_Escape && event->type() == QEvent::KeyPress) {
+            filter_->clear();
+            if (const auto kind = currentKind()) {
+                serviceView(*kind)->setFocus();
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool MainWindow::maybeKeepChanges() {
     if (!doc_ || !doc_->isDirty()) {
         return true;
@@ -772,7 +880,7 @@ bool MainWindow::save() {
     // A received list, or a raw image, has no text file to go back to.
     if (path_.isEmpty() || doc_->origin() == edit::ListOrigin::RawImage || doc_->origin() == edit::ListOrigin::New) {
         QString filter;
-        const QString target = prompts_->saveFileName(tr("Save As"), QStringLiteral("channels.qnf"),
+        const QString target = prompts_->saveFileName(tr("Save As"), proposedName(),
                                                       tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
         return !target.isEmpty() && saveAs(withFormatSuffix(target, filter));
     }
@@ -825,12 +933,23 @@ void MainWindow::openDialog() {
     }
 }
 
+QString MainWindow::proposedName() const {
+    if (!path_.isEmpty()) {
+        return path_;
+    }
+    // A received list, or one read from an image, is new: never the name of a file opened before.
+    const QString stem = doc_ && doc_->origin() == edit::ListOrigin::RawImage ? QStringLiteral("received")
+                                                                              : QStringLiteral("channels");
+    return QDir(QFileInfo(settings_.recentFiles().value(0)).absolutePath())
+        .filePath(stem + QDate::currentDate().toString(QStringLiteral("-yyyy-MM-dd")) + ".qnf");
+}
+
 void MainWindow::saveAsDialog() {
     if (!doc_) {
         return;
     }
     QString filter;
-    const QString target = prompts_->saveFileName(tr("Save As"), path_.isEmpty() ? QStringLiteral("channels.qnf") : path_,
+    const QString target = prompts_->saveFileName(tr("Save As"), proposedName(),
                                                   tr("Channel list (*.qnf);;Compressed channel list (*.v3q)"), &filter);
     if (!target.isEmpty()) {
         saveAs(withFormatSuffix(target, filter));
@@ -891,6 +1010,9 @@ void MainWindow::showSettings() {
     settings_.setReceiver(dialog.settings());
     // The checks follow the model the list is for.
     setModelCode(dialog.settings().modelCode);
+    if (doc_) {
+        doc_->setFavouritesFollowServices(!dialog.settings().keepFavouriteEntries);
+    }
 }
 
 void MainWindow::setModelCode(std::uint8_t modelCode) {
@@ -943,6 +1065,24 @@ void MainWindow::send() {
             jumpTo(targetOf(f.place));
             prompts_->showError(tr("Send"), tr("The list cannot be sent while an error stands:\n%1")
                                                 .arg(qs(channeldb::formatFinding(f.finding))));
+            return;
+        }
+    }
+    // A warning (a favourite that now names another service, a name the receiver cuts) is
+    // asked about once, listing them, before anything goes to the receiver.
+    QStringList warnings;
+    for (const edit::ListFinding& f : doc_->findings()) {
+        warnings << qs(channeldb::formatFinding(f.finding));
+    }
+    if (!warnings.isEmpty()) {
+        const qsizetype shown = std::min<qsizetype>(warnings.size(), 10);
+        QString text = tr("The list holds %1:\n\n%2").arg(counted(static_cast<int>(warnings.size()), tr("warning"), tr("warnings")),
+                                                          QStringList(warnings.mid(0, shown)).join('\n'));
+        if (shown < warnings.size()) {
+            text += tr("\n... and %1 more (see the Findings panel)").arg(warnings.size() - shown);
+        }
+        if (!prompts_->confirm(tr("Send"), text + tr("\n\nSend it to the receiver as it is?"))) {
+            statusBar()->showMessage(tr("Not sent"), 5000);
             return;
         }
     }
@@ -1101,15 +1241,46 @@ void MainWindow::jumpTo(const FindingTarget& target) {
 // ---------------------------------------------------------------- edit actions
 
 void MainWindow::undo() {
-    if (doc_) {
-        apply([](edit::ChannelList& list) { list.undo(); }, false);
-    }
+    stepThroughHistory(true);
 }
 
 void MainWindow::redo() {
-    if (doc_) {
-        apply([](edit::ChannelList& list) { list.redo(); }, false);
+    stepThroughHistory(false);
+}
+
+void MainWindow::stepThroughHistory(bool back) {
+    if (!doc_) {
+        return;
     }
+    const edit::ServiceSnapshot before = edit::snapshotServices(*doc_);
+    if (!apply([back](edit::ChannelList& list) { back ? list.undo() : list.redo(); })) {
+        return;
+    }
+    // Show what the step changed: the services it moved, changed or brought back.
+    const auto changed = edit::changedServiceRows(before, *doc_);
+    if (changed.empty()) {
+        return;
+    }
+    const auto kind = currentKind();
+    if (!kind) {
+        return;  // the step of another table: its own tab shows it
+    }
+    const std::size_t videoCount = doc_->database().videoCount;
+    const bool anyVideo = changed.front() < videoCount;
+    const bool anyAudio = changed.back() >= videoCount;
+    ServiceKind shown = *kind;
+    if ((shown == ServiceKind::Video && !anyVideo) || (shown == ServiceKind::Audio && !anyAudio)) {
+        shown = anyVideo ? ServiceKind::Video : ServiceKind::Audio;
+    }
+    showTab(shown == ServiceKind::Video ? EditorTab::Video : EditorTab::Audio);
+    QList<int> positions;
+    const std::size_t first = serviceModel(shown)->firstRow();
+    for (const std::size_t row : changed) {
+        if ((row < videoCount) == (shown == ServiceKind::Video)) {
+            positions.append(static_cast<int>(row - first));
+        }
+    }
+    selectServices(shown, positions);
 }
 
 void MainWindow::cutRows() {
@@ -1257,6 +1428,41 @@ void MainWindow::sortRows(int key) {
     });
 }
 
+void MainWindow::sortByColumn(ServiceKind kind, int column) {
+    std::optional<edit::ServiceSortKey> key;
+    switch (column) {
+    case ServiceTableModel::Name:
+        key = edit::ServiceSortKey::Name;
+        break;
+    case ServiceTableModel::Provider:
+        key = edit::ServiceSortKey::Provider;
+        break;
+    case ServiceTableModel::TransportStream:
+        key = edit::ServiceSortKey::Ts;
+        break;
+    case ServiceTableModel::ChannelNumber:
+        key = edit::ServiceSortKey::ChannelNumber;
+        break;
+    default:
+        statusBar()->showMessage(tr("This column does not sort the list; name, provider, TS and number do"), 5000);
+        return;
+    }
+    if (!doc_) {
+        return;
+    }
+    // The header turns its own indicator on a click; what counts is the sort this window made.
+    QHeaderView* header = serviceView(kind)->horizontalHeader();
+    const bool descending = header->property("sortedColumn").toInt() == column + 1 &&
+                            !header->property("sortedDescending").toBool();
+    const auto count = static_cast<std::size_t>(serviceModel(kind)->rowCount());
+    if (apply([&](edit::ChannelList& list) { edit::sortServices(list, groupOf(kind), 0, count, *key, descending); })) {
+        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        header->setSortIndicatorShown(true);
+        header->setProperty("sortedColumn", column + 1);
+        header->setProperty("sortedDescending", descending);
+    }
+}
+
 void MainWindow::renumber() {
     if (const auto kind = currentKind()) {
         apply([&](edit::ChannelList& list) { edit::renumberServices(list, groupOf(*kind)); });
@@ -1304,7 +1510,7 @@ void MainWindow::reorderLikeReference() {
     if (path.isEmpty()) {
         return;
     }
-    auto reference = load(path);
+    auto reference = load(path, std::nullopt);
     if (!reference) {
         return;
     }
@@ -1378,7 +1584,11 @@ void MainWindow::editRecord(EditorTab tab, int row, int column, const QVariant& 
     const auto r = static_cast<std::size_t>(row);
     const auto& db = doc_->database();
     bool ok = true;
-    const qlonglong number = value.toLongLong(&ok);
+    qlonglong number = value.toLongLong(&ok);
+    if (tab == EditorTab::Antennas && column == 2 && value.toString().trimmed().isEmpty()) {
+        number = 0xFFFFFFFFll;  // an emptied antenna number is "not set", as the table shows it
+        ok = true;
+    }
     apply(
         [&](edit::ChannelList& list) {
             switch (tab) {

@@ -43,13 +43,18 @@ public:
 
     // Opens a file (QNF, compressed QNF or a raw image), asking first about unsaved changes.
     // False when it was not opened: the current document then stays as it was.
-    bool openFile(const QString& path);
+    // imageKind: the model and variant of a receiver image, given by the caller; without it the
+    // editor asks when the file is an image.
+    bool openFile(const QString& path, std::optional<ImageKind> imageKind = std::nullopt);
     // Saves to the document's own file (Save As when it has none that can be written back).
     bool save();
     bool saveAs(const QString& path);
     // True when the document may be replaced: nothing unsaved, or the person saved or
     // discarded it.
     bool maybeKeepChanges();
+    // The name Save As proposes: the list's own file, or a new dated name for a list that has
+    // none (received, or read from an image).
+    QString proposedName() const;
 
     void receive();
     void send();
@@ -82,6 +87,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();
@@ -97,17 +103,22 @@ private:
     void onListChanged(const edit::ListChange& change);
     void refreshAll();
     void updateFindings();
+    QString placeText(const edit::ListPlace& place, const QString& line) const;
     void updateStatus();
     void updateActions();
     void updateTitle();
     void updateRecentMenu();
-    std::optional<edit::ChannelList> load(const QString& path);
+    std::optional<edit::ChannelList> load(const QString& path, std::optional<ImageKind> imageKind);
     ReceiverSettings receiverSettings();
     std::optional<edit::ChannelList> loadImageAsking(const QString& title, const std::string& file,
                                                      std::uint8_t configVariant, std::uint8_t modelCode);
 
     // Actions.
     void openDialog();
+    // Undo (back) or redo, then select and show the services the step changed.
+    void stepThroughHistory(bool back);
+    // A click on a service column's header: sorts the list by it, the other way on a second click.
+    void sortByColumn(ServiceKind kind, int column);
     void saveAsDialog();
     void exportCsv();
     void exportHtml();

@@ -135,8 +135,13 @@ RecordTableModel* makeTransportStreamModel(QObject* parent) {
 
 RecordTableModel* makeAntennaModel(QObject* parent) {
     using A = channeldb::AntennaRecord;
+    // A position never set (its number all ones) shows as an empty row, not as zeros.
     auto number = [](auto A::*field) {
-        return [field](const Db& db, int row) { return QVariant(static_cast<qlonglong>(db.antennas[row].*field)); };
+        return [field](const Db& db, int row) {
+            const A& a = db.antennas[row];
+            const auto value = static_cast<qlonglong>(a.*field);
+            return a.antLong == 0xFFFFFFFFu && value == 0 ? QVariant(QString()) : QVariant(value);
+        };
     };
     return new RecordTableModel(
         [](const Db&) { return int{channeldb::antennaCount}; },
@@ -147,7 +152,13 @@ RecordTableModel* makeAntennaModel(QObject* parent) {
               const auto& name = db.antennas[row].antName;
               return QVariant(QString::fromStdString(edit::utf8FromReceiverText(std::string_view(name.data(), strnlen(name.data(), name.size())))));
           }},
-         {QObject::tr("Long"), QObject::tr("Antenna number (4294967295: not set)"), number(&A::antLong), true},
+         {QObject::tr("Long"), QObject::tr("Antenna number (empty: not set)"),
+          [](const Db& db, int row) {
+              // An antenna position never set holds all ones; the user sees an empty cell.
+              const auto value = db.antennas[row].antLong;
+              return value == 0xFFFFFFFFu ? QVariant(QString()) : QVariant(static_cast<qlonglong>(value));
+          },
+          true},
          {QObject::tr("Word A"), QObject::tr("Antenna word A"), number(&A::antWordA), true},
          {QObject::tr("Word B"), QObject::tr("Antenna word B"), number(&A::antWordB), true},
          {QObject::tr("Byte A"), QObject::tr("Antenna byte A"), number(&A::antByteA), true},

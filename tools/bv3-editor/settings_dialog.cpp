@@ -1,10 +1,12 @@
 #include "settings_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -30,7 +32,8 @@ SettingsDialog::SettingsDialog(const ReceiverSettings& settings, const QStringLi
       model_(new QSpinBox),
       variant_(new QSpinBox),
       headerId_(new QLineEdit),
-      encoder_(new QLineEdit) {
+      encoder_(new QLineEdit),
+      keepFavourites_(new QCheckBox(tr("&Keep favourite entries as they are"))) {
     setWindowTitle(tr("Receiver settings"));
     port_->setEditable(true);
     port_->addItems(ports);
@@ -51,6 +54,10 @@ SettingsDialog::SettingsDialog(const ReceiverSettings& settings, const QStringLi
     headerId_->setToolTip(tr("The header ID written into the download image (decimal or 0x-hex)"));
     encoder_->setText(settings.encoder);
     encoder_->setToolTip(tr("The encoder library that builds the download image"));
+    keepFavourites_->setChecked(settings.keepFavouriteEntries);
+    keepFavourites_->setToolTip(tr("Off (the default): a renumbering, sort, move or delete rewrites the favourite "
+                                   "entries so that each keeps naming its service.\nOn: the entries stay as they "
+                                   "are, and the findings show each one that now names another service."));
     auto* browse = new QPushButton(tr("Browse..."));
     browse->setToolTip(tr("Choose the encoder library"));
     connect(browse, &QPushButton::clicked, this, &SettingsDialog::chooseEncoder);
@@ -64,7 +71,11 @@ SettingsDialog::SettingsDialog(const ReceiverSettings& settings, const QStringLi
     form->addRow(tr("&Model:"), model_);
     form->addRow(tr("&Variant:"), variant_);
     form->addRow(tr("&Header ID:"), headerId_);
-    form->addRow(tr("&Encoder:"), encoderRow);
+    // A label beside a layout needs its buddy named, or it shows the "&" itself.
+    auto* encoderLabel = new QLabel(tr("&Encoder:"));
+    encoderLabel->setBuddy(encoder_);
+    form->addRow(encoderLabel, encoderRow);
+    form->addRow(tr("Favourites:"), keepFavourites_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SettingsDialog::reject);
@@ -81,6 +92,7 @@ ReceiverSettings SettingsDialog::settings() const {
     s.configVariant = static_cast<std::uint8_t>(variant_->value());
     s.headerId = parseHeaderId(headerId_->text()).value_or(0);
     s.encoder = encoder_->text().trimmed();
+    s.keepFavouriteEntries = keepFavourites_->isChecked();
     return s;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 // Receiver > Settings: the port, the rate, the model, the variant, the header ID of the
-// download image and the encoder library.
+// download image, the encoder library, and whether favourite entries stay raw.
 
 #include "editor_settings.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSpinBox;
@@ -33,6 +34,7 @@ private:
     QSpinBox* variant_;
     QLineEdit* headerId_;
     QLineEdit* encoder_;
+    QCheckBox* keepFavourites_;
 };
 
 // "0x12345678" or "305419896" as a 32-bit number; empty for anything else.

@@ -313,6 +313,7 @@ struct EditOptions {
     bool variantGiven = false;
     bool dryRun = false;
     bool container = false;
+    bool keepFavouriteEntries = false;
     std::map<const CLI::Option*, const OperationOption*> operationOf;
     std::vector<OperationOption> table = operations();
 };
@@ -321,6 +322,7 @@ void run(EditOptions& options, const CLI::App& command) {
     const auto model = static_cast<std::uint8_t>(options.modelCode);
     const auto variant = options.variantGiven ? std::optional<std::uint8_t>(options.configVariant) : std::nullopt;
     ChannelList list = cli::openChannelList(options.input, model, variant);
+    list.setFavouritesFollowServices(!options.keepFavouriteEntries);
     const std::string before = list.qnfText();
     // CLI11 keeps the options in the order they were given; each occurrence takes its next value.
     std::map<const CLI::Option*, std::size_t> taken;
@@ -369,6 +371,9 @@ void install(CLI::App& app) {
                          "configuration variant (0..255), when IN is an uploaded image", 0xFF);
     command->add_flag("--dry-run", options->dryRun, "write nothing; show the findings and the lines that would change");
     command->add_flag("--container", options->container, "write OUT as a compressed (LZH) list");
+    command->add_flag("--keep-favourite-entries", options->keepFavouriteEntries,
+                      "leave favourite entries as they are when a renumbering, sort, move or delete would have them "
+                      "name other services (by default they follow their services)");
     for (const OperationOption& operation : options->table) {
         CLI::Option* option = command->add_option(operation.name, operation.help)
                                   ->type_name(operation.operand)
