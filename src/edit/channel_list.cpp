@@ -227,6 +227,9 @@ ChannelList ChannelList::fromFile(const std::string& path, std::uint8_t modelCod
             }
             return fromRawImageBytes(file, path, *configVariant, modelCode);
         }
+        if (file.size() > channeldb::maxQnfFileSize) {
+            refuseTooLarge(path, channeldb::maxQnfFileSize);
+        }
         throw ConversionError("'" + path + "' is a receiver image: give its model and configuration variant", path);
     case ListFileKind::QnfText:
         break;
