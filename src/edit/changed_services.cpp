@@ -1,39 +1,12 @@
 #include "edit/changed_services.h"
 
+#include "edit/longest_increasing.h"
 #include "edit/operation_support.h"
 
 #include <algorithm>
 #include <unordered_map>
 
 namespace bv3::edit {
-
-namespace {
-
-// The indices of one longest strictly increasing run of values (patience sorting).
-std::vector<std::size_t> longestIncreasing(const std::vector<std::size_t>& values) {
-    std::vector<std::size_t> tails;  // index into values of the smallest tail of each length
-    std::vector<std::size_t> previous(values.size(), values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto at = std::lower_bound(tails.begin(), tails.end(), values[i],
-                                         [&](std::size_t t, std::size_t v) { return values[t] < v; });
-        if (at != tails.begin()) {
-            previous[i] = *(at - 1);
-        }
-        if (at == tails.end()) {
-            tails.push_back(i);
-        } else {
-            *at = i;
-        }
-    }
-    std::vector<std::size_t> run;
-    for (std::size_t i = tails.empty() ? values.size() : tails.back(); i < values.size(); i = previous[i]) {
-        run.push_back(i);
-    }
-    std::reverse(run.begin(), run.end());
-    return run;
-}
-
-}  // namespace
 
 ServiceSnapshot snapshotServices(const ChannelList& list) {
     const auto& db = list.database();
@@ -64,10 +37,7 @@ std::vector<std::size_t> changedServiceRows(const ServiceSnapshot& before, const
             rows.push_back(row);
             oldRows.push_back(found->second);
         }
-        std::vector<bool> keptOrder(rows.size(), false);
-        for (const std::size_t i : longestIncreasing(oldRows)) {
-            keptOrder[i] = true;
-        }
+        const std::vector<bool> keptOrder = longestIncreasing(oldRows);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (!keptOrder[i]) {
                 changed[rows[i]] = true;

@@ -4,6 +4,7 @@
 
 #include "channeldb/channel_database.h"
 #include "edit/list_diff.h"
+#include "edit/longest_increasing.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,10 +48,6 @@ void pairByKey(Pairing& pairing, std::vector<bool>& secondTaken, std::size_t sec
         found->second.pop_back();
     }
 }
-
-// For a sequence of distinct values, which of them form a longest increasing subsequence: the
-// pairs that kept their order. The others are the ones that moved.
-std::vector<bool> longestIncreasing(const std::vector<std::size_t>& values);
 
 // The name of the provider (network) a row names, or "none" for a row the table does not hold.
 std::string providerName(const channeldb::ChannelDatabase& db, std::uint32_t row);
