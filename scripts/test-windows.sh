@@ -196,11 +196,16 @@ for key in ShowCrashDialog line9; do
     { echo "test-windows: FAILED: the Wine prefix did not take the setting $key" >&2; exit 1; }
 done
 
-# Every test program is judged by its own summary (tests/scripts/wine_gtest.sh).
+# Every test program is judged by its own summary (tests/scripts/wine_gtest.sh). A program that
+# fails is run once more and fails the stage only when it fails again: on a loaded machine
+# test_windows_host has now and then hung at one of its windows under Wine 8.0 until its time-out,
+# with nothing said, and passed when run again at once (docs/windows.md). A fault of ours fails
+# both runs; the first failure stays in the log.
 if [ "$bits" = 32 ]; then
-  "${display[@]}" ctest --test-dir "$tested" --output-on-failure -j "$(nproc)"
+  "${display[@]}" ctest --test-dir "$tested" --output-on-failure -j "$(nproc)" --repeat until-pass:2
 else
-  "${display[@]}" ctest --test-dir "$tested" --output-on-failure -j "$(nproc)" -R '^(windows\.|test_windows_)'
+  "${display[@]}" ctest --test-dir "$tested" --output-on-failure -j "$(nproc)" --repeat until-pass:2 \
+    -R '^(windows\.|test_windows_)'
 fi
 
 if [ "${BV3_WIN32_TRANSFERS:-1}" = "1" ] && [ "${#display[@]}" -gt 0 ]; then
