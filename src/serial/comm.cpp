@@ -6,14 +6,12 @@
 #include <mutex>
 
 #include "platform/ui_thread.h"
-#include "serial/comm_event_thread.h"
+#include "serial/comm_line_settings.h"
 #include "serial/comm_line_translation.h"
 
 namespace bv3::serial {
 
 namespace {
-
-using namespace dcbflag;
 
 // Read and Write on a closed port fail the way the driver fails a call on an invalid handle.
 constexpr int closedPortError = EBADF;
@@ -25,8 +23,10 @@ TCustomComm::TCustomComm()
       FEventChars(std::make_unique<TCommEventChars>(this)) {}
 
 TCustomComm::~TCustomComm() {
+    if (FEventThread) {
+        FEventThread->OwnerGone();
+    }
     Close();
-    *alive_ = false;
 }
 
 void TCustomComm::RefuseWhileOpen() const {
@@ -40,17 +40,14 @@ void TCustomComm::Open() {
     // Without a UI thread no event could be delivered; find out before touching the device.
     platform::UiThread& ui = platform::uiThread();
     CreateHandle();
-    const std::uint64_t generation = ++generation_;
     FEventThread = std::make_unique<TCommEventThread>(
-        *FHandle, FMonitorEvents,
-        [this, generation](std::uint32_t mask, std::uint32_t lineErrors) {
-            DeliverNotification(mask, lineErrors, generation);
-        },
+        *FHandle, watchedEventsOf(FMonitorEvents),
+        [this](platform::PortEvents events, platform::LineErrors lineErrors,
+               const TCommEventThread::Delivery& delivery) { HandleCommEvent(events, lineErrors, delivery); },
         ui);
     // The working copy starts from what the device has: the flow control fcDefault keeps.
-    platform::LineSettings current;
-    if (FHandle->readSettings(current) == 0) {
-        FDCB = controlBlockOf(current);
+    if (platform::LineSettings current; FHandle->readSettings(current) == 0) {
+        FSettings = current;
     }
     ApplyLineSettings();
     if (const int error = FHandle->setQueueSizes(static_cast<std::uint32_t>(std::max(FReadBufSize, 0)),
@@ -75,19 +72,8 @@ void TCustomComm::Close() {
     if (!IsOpen()) {
         return;
     }
-    if (FEventThread) {
-        FEventThread->Stop();
-        if (runningGeneration_ == generation_) {
-            // Called from one of this port's handlers: the thread is waiting for that handler
-            // to return, so it cannot be joined here. Once the handler returns it sees the stop
-            // and ends without touching the port or this component, and the UI thread joins
-            // it right there, before it goes back to its loop.
-            FEventThread->JoinAfterNotification();
-        } else {
-            FEventThread->Join();
-        }
-        FEventThread.reset();
-    }
+    // Joined at once, or right after the running handler when Close is called from one.
+    FEventThread.reset();
     // Read and Write use the handle under the I/O lock; it goes away under the same lock.
     std::lock_guard lock(*FCriticalSection);
     // A write returns once the driver holds the bytes, so the transmit queue may still hold
@@ -96,27 +82,6 @@ void TCustomComm::Close() {
     const bool drained = FHandle->drainOutput(FWriteTimeout);
     (void)FHandle->purge(drained ? platform::PortQueues::input : platform::PortQueues::both);
     FHandle.reset();
-}
-
-void TCustomComm::DeliverNotification(std::uint32_t mask, std::uint32_t lineErrors, std::uint64_t generation) {
-    if (!IsOpen() || generation != generation_) {
-        return;  // a notification of a port that has been closed since
-    }
-    const std::shared_ptr<bool> alive = alive_;
-    const std::uint64_t outer = runningGeneration_;  // a handler's nested event loop may nest
-    runningGeneration_ = generation;
-    try {
-        HandleCommEvent(mask, lineErrors);
-    } catch (...) {
-        if (*alive) {
-            runningGeneration_ = outer;
-        }
-        throw;
-    }
-    // A handler may have destroyed the component; then nothing of it may be touched.
-    if (*alive) {
-        runningGeneration_ = outer;
-    }
 }
 
 std::int32_t TCustomComm::Write(std::span<const std::uint8_t> buffer) {
@@ -157,48 +122,32 @@ void TCustomComm::ApplyLineSettings() {
     if (!IsOpen()) {
         return;
     }
-    FDCB.BaudRate = BaudRateValue(FBaudRate);
-    FDCB.Parity = static_cast<std::uint8_t>(FParity);
-    FDCB.StopBits = static_cast<std::uint8_t>(FStopbits);
-    FDCB.ByteSize = static_cast<std::uint8_t>(4 + static_cast<int>(FDatabits));
-    FDCB.XonChar = FEventChars->XonChar();
-    FDCB.XoffChar = FEventChars->XoffChar();
-    FDCB.ErrorChar = FEventChars->ErrorChar();
-    FDCB.EofChar = FEventChars->EofChar();
-    FDCB.EvtChar = FEventChars->EvtChar();
-    FDCB.XonLim = static_cast<std::uint16_t>(FReadBufSize / 4);
-    FDCB.XoffLim = static_cast<std::uint16_t>(FReadBufSize / 4);
-    ApplyFlowControl(FDCB);
-    for (unsigned i = 0; i < 5; ++i) {
-        const auto option = static_cast<TCommOption>(i);
-        if (FOptions.Contains(option)) {
-            FDCB.Flags |= OptionFlag(option);
-        } else {
-            FDCB.Flags &= ~OptionFlag(option);
-        }
-    }
-    if (const int error = FHandle->applySettings(lineSettingsOf(FDCB)); error != 0) {
+    FSettings.baudRate = BaudRateValue(FBaudRate);
+    FSettings.parity = static_cast<platform::Parity>(FParity);
+    FSettings.stopBits = static_cast<platform::StopBits>(FStopbits);
+    FSettings.dataBits = static_cast<std::uint8_t>(4 + static_cast<int>(FDatabits));
+    FSettings.xonChar = FEventChars->XonChar();
+    FSettings.xoffChar = FEventChars->XoffChar();
+    FSettings.errorChar = FEventChars->ErrorChar();
+    FSettings.eofChar = FEventChars->EofChar();
+    FSettings.eventChar = FEventChars->EvtChar();
+    FSettings.xonLimit = static_cast<std::uint16_t>(FReadBufSize / 4);
+    FSettings.xoffLimit = static_cast<std::uint16_t>(FReadBufSize / 4);
+    applyFlowControl(FSettings, FFlowControl);
+    applyOptions(FSettings, FOptions);
+    if (const int error = FHandle->applySettings(FSettings); error != 0) {
         throw ECommError(commtext::errorUpdatingDcb, error);
     }
 }
 
-void TCustomComm::ApplyFlowControl(Dcb& dcb) {
-    switch (FFlowControl) {
-        case TFlowControl::fcNone:
-            dcb.Flags = fBinary;
-            break;
-        case TFlowControl::fcCTS:
-            dcb.Flags |= fOutxCtsFlow | RTS_CONTROL_HANDSHAKE;
-            break;
-        case TFlowControl::fcDTR:
-            dcb.Flags |= fOutxDsrFlow | DTR_CONTROL_HANDSHAKE;
-            break;
-        case TFlowControl::fcSoftware:
-            dcb.Flags |= fOutX | fInX;
-            break;
-        case TFlowControl::fcDefault:
-            break;
-    }
+Dcb TCustomComm::ControlBlock() const {
+    return controlBlockOf(FSettings);
+}
+
+void TCustomComm::ApplyFlowControl(Dcb& dcb) const {
+    platform::LineSettings settings = lineSettingsOf(dcb);
+    applyFlowControl(settings, FFlowControl);
+    dcb = controlBlockOf(settings);
 }
 
 void TCustomComm::SetDeviceName(const std::string& value) {
@@ -278,41 +227,45 @@ void callHandler(const Handler& handler, Args&&... args) {
 
 }  // namespace
 
-void TComm::HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) {
-    using namespace commevent;
-    // The error word and the input count come from one look at the line.
+void TComm::HandleCommEvent(platform::PortEvents events, platform::LineErrors lineErrors,
+                            const TCommEventThread::Delivery& delivery) {
+    using platform::PortEvent;
+    // The errors and the input count come from one look at the line.
     platform::PortStatus status;
     if (FHandle->takeStatus(status) != 0) {
         status = {};
     }
-    const std::uint32_t errors = commErrorsOf(status.errors) | lineErrors;
-    const std::shared_ptr<bool> alive = alive_;
+    const platform::LineErrors errors = status.errors | lineErrors;
     // A handler may close the port or destroy the component; the handlers after it then
     // hear nothing more.
-    const auto live = [&] { return *alive && IsOpen(); };
+    const auto live = [&] { return delivery.OwnerAlive() && IsOpen(); };
     try {
-        if ((mask & EV_BREAK) && live() && OnBreak)
+        if (events.has(PortEvent::breakDetected) && live() && OnBreak)
             callHandler(OnBreak, *this);
-        if ((mask & EV_CTS) && live() && OnCts)
+        if (events.has(PortEvent::ctsChanged) && live() && OnCts)
             callHandler(OnCts, *this);
-        if ((mask & EV_DSR) && live() && OnDsr)
+        if (events.has(PortEvent::dsrChanged) && live() && OnDsr)
             callHandler(OnDsr, *this);
-        if ((mask & EV_ERR) && live() && OnError)
-            callHandler(OnError, *this, static_cast<int>(errors));
-        if ((mask & EV_RING) && live() && OnRing)
+        if (events.has(PortEvent::lineError) || events.has(PortEvent::hangUp)) {
+            if (live() && OnError)
+                callHandler(OnError, *this, static_cast<int>(commErrorsOf(errors)));
+            if (live() && OnLineError)
+                callHandler(OnLineError, *this, errors);
+        }
+        if (events.has(PortEvent::ringIndicator) && live() && OnRing)
             callHandler(OnRing, *this);
-        if ((mask & EV_RLSD) && live() && OnRlsd)
+        if (events.has(PortEvent::carrierChanged) && live() && OnRlsd)
             callHandler(OnRlsd, *this);
-        if ((mask & EV_RXCHAR) && status.inputCount > 0 && live() && OnRxChar) {
+        if (events.has(PortEvent::inputAvailable) && status.inputCount > 0 && live() && OnRxChar) {
             callHandler(OnRxChar, *this, static_cast<int>(status.inputCount));
         }
-        if ((mask & EV_RXFLAG) && live() && OnRxFlag)
+        if (events.has(PortEvent::eventCharReceived) && live() && OnRxFlag)
             callHandler(OnRxFlag, *this);
-        if ((mask & EV_TXEMPTY) && live() && OnTxEmpty)
+        if (events.has(PortEvent::outputDrained) && live() && OnTxEmpty)
             callHandler(OnTxEmpty, *this);
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
-        if (*alive && OnHandlerException) {
+        if (delivery.OwnerAlive() && OnHandlerException) {
             try {
                 callHandler(OnHandlerException, *this, error);
                 return;

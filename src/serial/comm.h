@@ -18,6 +18,7 @@
 #include "platform/serial_port.h"
 #include "serial/comm_control_block.h"
 #include "serial/comm_error.h"
+#include "serial/comm_event_thread.h"
 #include "serial/comm_objs.h"
 #include "serial/comm_types.h"
 
@@ -29,7 +30,6 @@ namespace bv3::serial {
 
 class TCustomComm;
 class TComm;
-class TCommEventThread;
 
 // The five special characters of the line: XON/XOFF for software flow control, the character
 // that replaces a byte received with a parity error, the end-of-data and the event character.
@@ -114,9 +114,9 @@ public:
     TFlowControl FlowControl() const { return FFlowControl; }
     void SetFlowControl(TFlowControl value);
 
-    // The working copy of the control block as last written by ApplyLineSettings. Open starts
-    // it from the settings the device has; after that it is the component's own record.
-    const Dcb& ControlBlock() const { return FDCB; }
+    // The line settings as last written by ApplyLineSettings, as a control block. Open starts
+    // them from the settings the device has; after that they are the component's own record.
+    Dcb ControlBlock() const;
 
     // Re-applies the line settings to the open device (nothing while closed).
     void ApplyLineSettings();
@@ -124,19 +124,19 @@ public:
 protected:
     // Opens the device into FHandle; Open uses it. Raises ECommError.
     virtual void CreateHandle();
-    virtual void ApplyFlowControl(Dcb& dcb);
-    // The notification the event thread delivers on the UI thread: the events that occurred
-    // and error bits the event thread adds to the device's own error word.
-    virtual void HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) = 0;
+    // The flow control's step of ApplyLineSettings, on a control block: the modem-line and
+    // XON/XOFF bits FlowControl asks for (fcNone clears every flag but fBinary).
+    void ApplyFlowControl(Dcb& dcb) const;
+    // The notification the event thread delivers on the UI thread: the events that occurred,
+    // errors the event thread adds to the device's own, and whether the component still
+    // exists once a handler has returned.
+    virtual void HandleCommEvent(platform::PortEvents events, platform::LineErrors lineErrors,
+                                 const TCommEventThread::Delivery& delivery) = 0;
 
     std::unique_ptr<platform::SerialPort> FHandle;  // the port handle; null while closed
-    Dcb FDCB;
-    // False once destroyed: a handler that destroys the component is survived.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 private:
     void RefuseWhileOpen() const;
-    void DeliverNotification(std::uint32_t mask, std::uint32_t lineErrors, std::uint64_t generation);
 
     std::string FDeviceName = "Com2";
     std::unique_ptr<TCriticalSection> FCriticalSection;  // the I/O lock
@@ -154,15 +154,16 @@ private:
     TCommOptions FOptions;
     TFlowControl FFlowControl = TFlowControl::fcDefault;
 
-    std::uint64_t generation_ = 0;  // counts Opens, so a stale notification is recognised
-    // The Open whose notification is running on the UI thread (0: none). Only that Open's
-    // event thread waits for the UI thread and cannot be joined from inside its handler.
-    std::uint64_t runningGeneration_ = 0;
+    // The working copy of the line's settings: Open starts it from the device, every
+    // ApplyLineSettings writes the properties into it.
+    platform::LineSettings FSettings;
 };
 
 using TNotifyEvent = std::function<void(TComm& sender)>;
 using TCommErrorEvent = std::function<void(TComm& sender, int errors)>;
 using TCommRxCharEvent = std::function<void(TComm& sender, int count)>;
+// OnError's errors as the line's own typed errors, for callers that decide by them.
+using TCommLineErrorEvent = std::function<void(TComm& sender, platform::LineErrors errors)>;
 // Not a handler of the port's own: receives what a handler threw, on the UI thread.
 using TCommHandlerExceptionEvent = std::function<void(TComm& sender, std::exception_ptr error)>;
 
@@ -172,11 +173,13 @@ public:
 
     // Handlers, empty by default, called on the UI thread in this order for the bits of one
     // event: OnBreak, OnCts, OnDsr, OnError (the error word), OnRing, OnRlsd, OnRxChar (bytes
-    // waiting, only when more than 0), OnRxFlag, OnTxEmpty.
+    // waiting, only when more than 0), OnRxFlag, OnTxEmpty. A hang-up is reported as an error.
     TNotifyEvent OnBreak;
     TNotifyEvent OnCts;
     TNotifyEvent OnDsr;
     TCommErrorEvent OnError;
+    // Called right after OnError, with the same errors typed.
+    TCommLineErrorEvent OnLineError;
     TNotifyEvent OnRing;
     TNotifyEvent OnRlsd;
     TCommRxCharEvent OnRxChar;
@@ -189,7 +192,8 @@ public:
     TCommHandlerExceptionEvent OnHandlerException;
 
 protected:
-    void HandleCommEvent(std::uint32_t mask, std::uint32_t lineErrors) override;
+    void HandleCommEvent(platform::PortEvents events, platform::LineErrors lineErrors,
+                         const TCommEventThread::Delivery& delivery) override;
 };
 
 }  // namespace bv3::serial

@@ -1,6 +1,7 @@
 #pragma once
-// The one place where the component's control block, event mask and error word meet the
-// platform's neutral serial port: each function maps one way, member by member.
+// The one place where the component's outer surface (the control block of ControlBlock(),
+// event masks, OnError's error word) meets the platform's neutral serial port: each function
+// maps one way, member by member. Inside, the component works in the port's own terms.
 
 #include <cstdint>
 
