@@ -15,7 +15,7 @@ namespace {
 using namespace bv3;
 using fuzzline::finding;
 
-class Host final : public transfer::DownloadHost {
+class Host final : public transfer::DownloadHost, public transfer::TransferProgress {
 public:
     Host(stbsim::ReceiverSimulator& receiver, const std::vector<std::uint8_t>& file)
         : receiver_(receiver), file_(file) {}
@@ -27,6 +27,7 @@ public:
             receiver_.handleByte(b);
         }
     }
+    transfer::TransferProgress& progress() override { return *this; }
     void showPhase(transfer::TransferPhase) override {}
     void showCounter(transfer::BlockCounter) override {}
     void showProgress(int) override {}

@@ -15,7 +15,7 @@ namespace {
 using namespace bv3;
 using fuzzline::finding;
 
-class Host final : public transfer::UploadHost {
+class Host final : public transfer::UploadHost, public transfer::TransferProgress {
 public:
     explicit Host(stbsim::ReceiverSimulator& receiver) : receiver_(receiver) {}
     void sendBytes(std::span<const std::uint8_t> bytes) override {
@@ -26,6 +26,7 @@ public:
             receiver_.handleByte(b);
         }
     }
+    transfer::TransferProgress& progress() override { return *this; }
     void showPhase(transfer::TransferPhase) override {}
     void showCounter(transfer::BlockCounter) override {}
     void showProgress(int) override {}

@@ -1,9 +1,11 @@
-// The transfer dialogs' controllers without any window: a fake view records what the form
-// would show, a pseudo-terminal plays the receiver's end of the line, and the port's
-// notifications run when the test pumps its UI thread.
+// The transfer dialogs' controllers and the sessions' port binding without any window or
+// toolkit: a fake view records what the form would show, a recorder the error boxes, a
+// pseudo-terminal plays the receiver's end of the line, and the port's notifications run when
+// the test pumps its UI thread.
 #include "platform/manual_ui_thread.h"
 #include "serial_test_support.h"
 #include "transfer/download_dialog_controller.h"
+#include "transfer/port_session.h"
 #include "transfer/upload_dialog_controller.h"
 #include "ui/message_box.h"
 
@@ -91,7 +93,7 @@ protected:
 
     serial::testing::PtyPair line_;
     FakeView view;
-    ui::ScopedMessageBoxRecorder boxes;
+    ui::MessageBoxRecorder boxes;  // the controllers' injected box service
 
 private:
     platform::ManualUiThread ui_;
@@ -114,7 +116,7 @@ TEST_F(ControllerTest, UploadEndings) {
         const std::string target = path("upload.raw");
         writeFile(target, "an earlier upload");
         FakeView shown;
-        UploadDialogController controller(shown);
+        UploadDialogController controller(shown, boxes);
         controller.SetupDevice(line_.path(), TBaudrate::br115200, target);
         controller.Shown();
         EXPECT_TRUE(controller.Comm1().IsOpen());
@@ -125,7 +127,7 @@ TEST_F(ControllerTest, UploadEndings) {
         if (c.targetKept) {
             EXPECT_FALSE(shown.timer1) << "the close box leaves the watchdog running";
         }
-        EXPECT_TRUE(boxes.shown().empty());
+        EXPECT_TRUE(boxes.shown.empty());
     }
 }
 
@@ -143,7 +145,7 @@ TEST_F(ControllerTest, DownloadEveryEndingReleasesThePortAndKeepsTheFile) {
         const std::string source = path("image.qdf");
         writeFile(source, "image bytes");
         FakeView shown;
-        DownloadDialogController controller(shown);
+        DownloadDialogController controller(shown, boxes);
         controller.SetupDevice(line_.path(), TBaudrate::br115200, source);
         controller.Shown();
         EXPECT_TRUE(controller.Comm1().IsOpen());
@@ -151,7 +153,7 @@ TEST_F(ControllerTest, DownloadEveryEndingReleasesThePortAndKeepsTheFile) {
         EXPECT_EQ(shown.closes, 1);
         EXPECT_FALSE(controller.Comm1().IsOpen());
         EXPECT_TRUE(fs::exists(source));
-        EXPECT_TRUE(boxes.shown().empty());
+        EXPECT_TRUE(boxes.shown.empty());
     }
 }
 
@@ -160,7 +162,7 @@ TEST_F(ControllerTest, APortThatCannotOpenIsReportedByNameAndTheDialogStaysOpen)
     const std::string target = path("earlier.raw");
     writeFile(target, "an earlier upload");
     {
-        UploadDialogController controller(view);
+        UploadDialogController controller(view, boxes);
         controller.SetupDevice(port, TBaudrate::br115200, target);
         controller.Shown();
         EXPECT_FALSE(controller.Comm1().IsOpen());
@@ -170,20 +172,20 @@ TEST_F(ControllerTest, APortThatCannotOpenIsReportedByNameAndTheDialogStaysOpen)
         EXPECT_FALSE(fs::exists(target));
     }
     {
-        DownloadDialogController controller(view);
+        DownloadDialogController controller(view, boxes);
         controller.SetupDevice(port, TBaudrate::br115200, path("image.qdf"));
         controller.Shown();
         EXPECT_FALSE(controller.Comm1().IsOpen());
     }
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    for (const auto& box : boxes.shown()) {
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    for (const auto& box : boxes.shown) {
         EXPECT_EQ(box.caption, "Error");
         EXPECT_EQ(box.text.rfind(port + ": Error accessing Communication port", 0), 0u) << box.text;
     }
 }
 
 TEST_F(ControllerTest, SetupTakesTheHostsIndexes) {
-    UploadDialogController controller(view);
+    UploadDialogController controller(view, boxes);
     controller.Setup(2, 1, "x.raw");
     EXPECT_EQ(controller.Comm1().DeviceName(), "Com3");
     EXPECT_EQ(controller.Comm1().BaudRate(), TBaudrate::br57600);
@@ -191,7 +193,7 @@ TEST_F(ControllerTest, SetupTakesTheHostsIndexes) {
 }
 
 TEST_F(ControllerTest, UploadShowsItsStagesAndTheWatchdogsRetryLine) {
-    UploadDialogController controller(view);
+    UploadDialogController controller(view, boxes);
     controller.SetupDevice(line_.path(), TBaudrate::br115200, path("upload.raw"));
     controller.Shown();
     ASSERT_TRUE(controller.Comm1().IsOpen());
@@ -227,7 +229,7 @@ TEST_F(ControllerTest, DownloadServesRequestsWithProgressAndClosesAtTheEndReques
         content[i] = static_cast<char>(i * 3);
     }
     writeFile(source, content);
-    DownloadDialogController controller(view);
+    DownloadDialogController controller(view, boxes);
     controller.SetupDevice(line_.path(), TBaudrate::br115200, source);
     controller.Shown();
     ASSERT_TRUE(controller.Comm1().IsOpen());
@@ -256,7 +258,67 @@ TEST_F(ControllerTest, DownloadServesRequestsWithProgressAndClosesAtTheEndReques
     ASSERT_TRUE(pumpUntil([&] { return view.closes == 1; }));
     EXPECT_TRUE(controller.session().completed());
     EXPECT_FALSE(controller.Comm1().IsOpen());
-    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A session with no protocol of its own: it keeps every piece the port binding hands it.
+class RecordingSession final : public PortSession {
+public:
+    using PortSession::PortSession;
+    Bytes received;
+    std::size_t largestPiece = 0;
+
+private:
+    void receivePiece(std::span<const std::uint8_t> piece) override {
+        largestPiece = std::max(largestPiece, piece.size());
+        received.insert(received.end(), piece.begin(), piece.end());
+    }
+    bool protocolFinished() const override { return false; }
+    void fail(TransferFailure failure) override { failure_ = std::move(failure); }
+};
+
+class SilentView final : public TransferView {
+public:
+    void showPhase(TransferPhase) override {}
+    void showCounter(BlockCounter) override {}
+    void showProgress(int) override {}
+    void showFailure(const TransferFailure&) override {}
+    void reportFailure(const TransferFailure&) override {}
+    void close() override {}
+};
+
+TEST_F(ControllerTest, ANotificationOfMoreThan128BytesIsReadInPiecesAndNothingIsLeft) {
+    serial::TComm comm;
+    comm.SetDeviceName(line_.path());
+    SilentView silent;
+    RecordingSession session(comm, silent);
+    comm.Open();
+    Bytes sent(1000);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    line_.send(sent);
+    // The bytes may reach the port in several deliveries; wait for all of them, however slowly
+    // the machine passes them on.
+    EXPECT_TRUE(pumpUntil([&] {
+        session.onRxChar(static_cast<int>(sent.size() - session.received.size()));
+        return session.received.size() >= sent.size();
+    }));
+    comm.Close();
+    EXPECT_EQ(session.received, sent);
+    EXPECT_EQ(session.largestPiece, 128u);
+    EXPECT_EQ(session.bytesReceived(), sent.size());
+    EXPECT_FALSE(session.failed());
+}
+
+TEST_F(ControllerTest, ASessionUnbindsItselfFromThePortItOutlives) {
+    serial::TComm comm;
+    {
+        SilentView silent;
+        RecordingSession session(comm, silent);
+        EXPECT_TRUE(comm.OnRxChar && comm.OnLineError && comm.OnHandlerException);
+    }
+    EXPECT_FALSE(comm.OnRxChar || comm.OnLineError || comm.OnHandlerException);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include "platform/manual_ui_thread.h"
 #include "serial_test_support.h"
 #include "transfer/qt/download_dialog.h"
-#include "transfer/notification_reader.h"
 #include "transfer/qt/upload_dialog.h"
 #include "ui/qt/application.h"
 #include "ui/message_box.h"
@@ -237,39 +236,6 @@ TEST_F(DialogTest, DownloadOfAMissingFileIsReported) {
     EXPECT_EQ(runModal(dialog, [&] { dialog.BitBtn1()->click(); }), 2);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Cannot open " + path("missing.qdf") + ": No such file or directory");
-}
-
-TEST_F(DialogTest, ANotificationOfMoreThan128BytesIsReadInPiecesAndNothingIsLeft) {
-    platform::ManualUiThread ui;
-    platform::UiThread* previous = platform::setUiThread(&ui);
-    QuietLine line;
-    serial::TComm comm;
-    comm.SetDeviceName(line.name());
-    comm.Open();
-    std::vector<std::uint8_t> sent(1000);
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        sent[i] = static_cast<std::uint8_t>(i * 7);
-    }
-    line.receiverSends(sent);
-    std::vector<std::uint8_t> received;
-    std::size_t largestPiece = 0;
-    // The bytes may reach the port in several deliveries; wait for all of them, however slowly
-    // the machine passes them on.
-    serial::testing::pumpUntil(
-        [&] {
-            readNotification(comm, static_cast<int>(sent.size() - received.size()),
-                             [&](std::span<const std::uint8_t> piece) {
-                                 largestPiece = std::max(largestPiece, piece.size());
-                                 received.insert(received.end(), piece.begin(), piece.end());
-                                 return true;
-                             });
-            ui.pump(std::chrono::milliseconds(5));
-        },
-        [&] { return received.size() >= sent.size(); }, std::chrono::seconds(20));
-    comm.Close();
-    platform::setUiThread(previous);
-    EXPECT_EQ(received, sent);
-    EXPECT_EQ(largestPiece, 128u);
 }
 
 TEST_F(DialogTest, AboutBoxExportReturnsTheCancelResult) {

@@ -38,9 +38,9 @@ protected:
 
 TEST_F(UploadTest, AnnouncementIgnoresBytesBeforeStxAndAcknowledgesEveryByteFromIt) {
     EXPECT_EQ(feedOneByOne({0x55, ETX, 0xAA}), Bytes{});
-    EXPECT_EQ(host.text(StatusLine::Label1), "");
+    EXPECT_FALSE(host.phase);
     EXPECT_EQ(feedOneByOne({STX, 'x', STX}), (Bytes{ACK, ACK, ACK}));
-    EXPECT_EQ(host.text(StatusLine::Label1), "Qorda STB Connection...");
+    EXPECT_EQ(host.phase, TransferPhase::Connected);
     EXPECT_EQ(pc.state(), UploadState::Connect);
     EXPECT_EQ(feed({ETX}), (Bytes{ACK, STX}));
     EXPECT_EQ(pc.state(), UploadState::SendMode);
@@ -48,8 +48,8 @@ TEST_F(UploadTest, AnnouncementIgnoresBytesBeforeStxAndAcknowledgesEveryByteFrom
 
 TEST_F(UploadTest, ModeFrameCarriesTheImageSizeAndSetsTheLabels) {
     connectAndSendMode();
-    EXPECT_EQ(host.text(StatusLine::Label1), "Transferring and Receiving STB EEPROM data...");
-    EXPECT_EQ(host.text(StatusLine::Label2), "[0/98]");
+    EXPECT_EQ(host.phase, TransferPhase::ReceivingEeprom);
+    EXPECT_EQ(host.counter, (BlockCounter{0, 98}));
     EXPECT_EQ(pc.state(), UploadState::RequestEeprom);
 }
 
@@ -69,16 +69,16 @@ TEST_F(UploadTest, EepromBlockIsRequestedStoredComplementedAndFollowedByTheFirst
     }
     block[5] = ETX;
     EXPECT_EQ(feed(block), Bytes(0x2000, ACK));
-    EXPECT_EQ(host.progress, 8192 * 100 / 401408);
+    EXPECT_EQ(host.percent, 8192 * 100 / 401408);
     EXPECT_EQ(feed({ETX}), (Bytes{ACK, STX}));
-    EXPECT_EQ(host.text(StatusLine::Label1), "Transferring and Receiving STB Flash data...");
+    EXPECT_EQ(host.phase, TransferPhase::ReceivingFlash);
     EXPECT_EQ(pc.remaining(), 401408 - 8192);
     for (std::size_t i = 0; i < block.size(); ++i) {
         ASSERT_EQ(pc.image()[i], static_cast<std::uint8_t>(~block[i])) << i;
     }
     EXPECT_EQ(feedOneByOne(Bytes(8, ACK)), (Bytes{0x42, ETX, 0x10, 0x00, 0x0A, 0x00, 0x00, ETX}));
     EXPECT_EQ(pc.phase(), UploadPhase::Flash);
-    EXPECT_EQ(host.text(StatusLine::Label2), "[0/98]");
+    EXPECT_EQ(host.counter, (BlockCounter{0, 98}));
 }
 
 // Bytes the line inserted into a block push its last bytes past the count: the block is
@@ -97,7 +97,7 @@ TEST_F(UploadTest, ABlockWithBytesInExcessIsReadAgainWithTheSameRequest) {
         EXPECT_EQ(feed({ETX}), (Bytes{ACK, STX}));
         EXPECT_EQ(pc.remaining(), 401408);
         EXPECT_EQ(pc.phase(), UploadPhase::Eeprom);
-        EXPECT_EQ(host.text(StatusLine::Label3), "Serial Error : Retry [" + std::to_string(reread) + "] at 0");
+        EXPECT_EQ(host.retry, (RetryNotice{reread, 0}));
         // The rest of the same request, byte for byte.
         EXPECT_EQ(feedOneByOne(Bytes(8, ACK)), Bytes(eepromRequest.begin() + 1, eepromRequest.end()));
         ASSERT_EQ(pc.state(), UploadState::ReceiveEeprom);
@@ -132,9 +132,9 @@ TEST_F(UploadTest, WholeTransferAgainstTheReceiverGivesTheComplementOfItsMemory)
         EXPECT_TRUE(wire.receiver().done());
         EXPECT_EQ(wire.receiver().requestsServed(), 97u);
         EXPECT_EQ(h.stored, memory.uploadedImage());
-        EXPECT_EQ(h.progress, 100);
-        EXPECT_EQ(h.text(StatusLine::Label2), "[95/98]");
-        EXPECT_EQ(h.text(StatusLine::Label3), "");
+        EXPECT_EQ(h.percent, 100);
+        EXPECT_EQ(h.counter, (BlockCounter{95, 98}));
+        EXPECT_FALSE(h.retry);
         EXPECT_FALSE(h.watchdogEnabled);
         // The gauge only grows.
         EXPECT_TRUE(std::is_sorted(h.progressHistory.begin(), h.progressHistory.end()));
@@ -147,12 +147,12 @@ TEST_F(UploadTest, SilenceInsideABlockRestartsThatBlockAndTheImageIsStillExact) 
     struct Case {
         const char* name;
         std::uint64_t silenceAfter;
-        const char* retryLine;
+        std::int32_t retryOffset;
     };
     const Case cases[] = {
-        {"eeprom", 7 + 7 + 9 + 100, "Serial Error : Retry [1] at 0"},
-        {"flash 3", 7 + 7 + (9 + 8192 + 1) + 3 * (9 + 4096 + 1) + 9 + 2000, "Serial Error : Retry [1] at 20480"},
-        {"last flash", 7 + 7 + (9 + 8192 + 1) + 95 * (9 + 4096 + 1) + 9 + 4095, "Serial Error : Retry [1] at 397312"},
+        {"eeprom", 7 + 7 + 9 + 100, 0},
+        {"flash 3", 7 + 7 + (9 + 8192 + 1) + 3 * (9 + 4096 + 1) + 9 + 2000, 20480},
+        {"last flash", 7 + 7 + (9 + 8192 + 1) + 95 * (9 + 4096 + 1) + 9 + 4095, 397312},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -166,7 +166,7 @@ TEST_F(UploadTest, SilenceInsideABlockRestartsThatBlockAndTheImageIsStillExact) 
         wire.run(h);
         ASSERT_EQ(h.completions, 1);
         EXPECT_EQ(p.retryCount(), 1);
-        EXPECT_EQ(h.text(StatusLine::Label3), c.retryLine);
+        EXPECT_EQ(h.retry, (RetryNotice{1, c.retryOffset}));
         EXPECT_EQ(wire.receiver().requestsServed(), 98u);
         EXPECT_EQ(h.stored, memory.uploadedImage());
     }
@@ -177,12 +177,12 @@ TEST_F(UploadTest, GarbageInsideABlockIsReadAgainAndTheImageIsStillExact) {
         const char* name;
         std::uint64_t garbageAfter;
         std::size_t count;
-        const char* retryLine;
+        std::int32_t retryOffset;
     };
     const Case cases[] = {
-        {"eeprom", 7 + 7 + 9 + 100, 3, "Serial Error : Retry [1] at 0"},
-        {"flash, 50 bytes", 20000, 50, "Serial Error : Retry [1] at 16384"},
-        {"last byte of a flash block", 7 + 7 + (9 + 8192 + 1) + 9 + 4095, 1, "Serial Error : Retry [1] at 8192"},
+        {"eeprom", 7 + 7 + 9 + 100, 3, 0},
+        {"flash, 50 bytes", 20000, 50, 16384},
+        {"last byte of a flash block", 7 + 7 + (9 + 8192 + 1) + 9 + 4095, 1, 8192},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,7 +197,7 @@ TEST_F(UploadTest, GarbageInsideABlockIsReadAgainAndTheImageIsStillExact) {
         wire.run(h);
         ASSERT_EQ(h.completions, 1);
         EXPECT_EQ(p.retryCount(), 1);
-        EXPECT_EQ(h.text(StatusLine::Label3), c.retryLine);
+        EXPECT_EQ(h.retry, (RetryNotice{1, c.retryOffset}));
         EXPECT_EQ(wire.receiver().requestsServed(), 98u);
         EXPECT_EQ(h.stored, memory.uploadedImage());
     }
@@ -208,10 +208,10 @@ TEST_F(UploadTest, WatchdogBeforeAnyRequestOnlyReports) {
     host.takeSent();
     pc.watchdogFired();
     EXPECT_EQ(host.takeSent(), Bytes{});
-    EXPECT_EQ(host.text(StatusLine::Label3), "Serial Error : Retry [1] at 0");
+    EXPECT_EQ(host.retry, (RetryNotice{1, 0}));
     EXPECT_FALSE(host.watchdogEnabled);
     pc.watchdogFired();
-    EXPECT_EQ(host.text(StatusLine::Label3), "Serial Error : Retry [2] at 0");
+    EXPECT_EQ(host.retry, (RetryNotice{2, 0}));
 }
 
 TEST_F(UploadTest, WatchdogDuringARequestStartsTheRequestAgain) {
@@ -234,7 +234,7 @@ TEST_F(UploadTest, WatchdogAfterTheLastBlockGoesOnToTheEndFrame) {
     Wire<UploadProtocol> wire(p, memory, options);
     wire.run(h);
     // The watchdog's STX starts another end frame; the receiver takes the two STX as one.
-    EXPECT_EQ(h.text(StatusLine::Label3), "Serial Error : Retry [1] at 401408");
+    EXPECT_EQ(h.retry, (RetryNotice{1, 401408}));
     EXPECT_EQ(h.completions, 1);
     EXPECT_EQ(h.stored, memory.uploadedImage());
     EXPECT_TRUE(wire.receiver().done());
@@ -255,7 +255,7 @@ TEST_F(UploadTest, AfterTheEndNeitherWatchdogNorLateBytesDoAnything) {
     EXPECT_EQ(h.takeSent(), Bytes{});
     EXPECT_EQ(h.completions, 1);
     EXPECT_EQ(h.watchdogStarts, starts);
-    EXPECT_EQ(h.text(StatusLine::Label3), "");
+    EXPECT_FALSE(h.retry);
 }
 
 TEST_F(UploadTest, EveryNotificationRestartsTheWatchdogEvenBeforeTheAnnouncement) {

@@ -5,6 +5,7 @@ if(WIN32)
                      SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_upload.cpp
                              ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_download.cpp
                              ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
+                             ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_texts.cpp
                      LIBS bv3::transfer bv3::stbsim)
   return()
 endif()
@@ -12,12 +13,18 @@ bv3_add_test_suite(NAME test_transfer LABELS unit
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_upload.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_download.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_texts.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_stbsim.cpp
                    LIBS bv3::transfer bv3::stbsim)
 
+# The dialogs' controllers and the sessions' port binding, without a window or a toolkit:
+# bv3_transfer links on its own, with the platform's POSIX serial port.
+bv3_add_test_suite(NAME test_transfer_controllers LABELS unit
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialog_controllers.cpp
+                   LIBS bv3::transfer bv3::platform_posix util)
+
 bv3_add_test_suite(NAME test_transfer_dialogs LABELS gui QT_OFFSCREEN
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialogs.cpp
-                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_dialog_controllers.cpp
                    LIBS bv3::interface util)
 
 # Whole transfers against the simulator over a pseudo-terminal; they need the tools built.

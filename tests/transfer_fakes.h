@@ -5,14 +5,12 @@
 
 #include "stb-sim/receiver_simulator.h"
 #include "transfer/download_protocol.h"
-#include "transfer/transfer_texts.h"
 #include "transfer/upload_protocol.h"
 
 #include <algorithm>
 #include <deque>
-#include <map>
+#include <optional>
 #include <stdexcept>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,17 +18,26 @@ namespace bv3::transfer::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Records everything; sent() returns and forgets the bytes sent since the last call. What the
-// protocol shows is kept as the dialog's lines would read it.
-class RecordingHost {
+// Records everything; takeSent() returns and forgets the bytes sent since the last call. What
+// the protocol shows is kept as the values it reported last (the words are the views' and are
+// tested with the texts).
+class RecordingHost : public TransferProgress {
 public:
     Bytes takeSent() { return std::exchange(sent_, {}); }
     std::vector<std::size_t> takeWrites() { return std::exchange(writes_, {}); }
-    std::string text(StatusLine line) const {
-        const auto found = texts_.find(line);
-        return found == texts_.end() ? std::string() : found->second;
+
+    void showPhase(TransferPhase shown) override { phase = shown; }
+    void showCounter(BlockCounter shown) override { counter = shown; }
+    void showRetry(RetryNotice shown) override { retry = shown; }
+    void showProgress(int shown) override {
+        percent = shown;
+        progressHistory.push_back(shown);
     }
-    int progress = -1;
+
+    std::optional<TransferPhase> phase;
+    std::optional<BlockCounter> counter;
+    std::optional<RetryNotice> retry;
+    int percent = -1;
     std::vector<int> progressHistory;
 
 protected:
@@ -38,25 +45,16 @@ protected:
         sent_.insert(sent_.end(), bytes.begin(), bytes.end());
         writes_.push_back(bytes.size());
     }
-    void recordText(StatusLine line, const std::string& text) { texts_[line] = text; }
-    void recordProgress(int percent) {
-        progress = percent;
-        progressHistory.push_back(percent);
-    }
 
 private:
     Bytes sent_;
     std::vector<std::size_t> writes_;
-    std::map<StatusLine, std::string> texts_;
 };
 
 class FakeUploadHost final : public UploadHost, public RecordingHost {
 public:
     void sendBytes(std::span<const std::uint8_t> bytes) override { record(bytes); }
-    void showPhase(TransferPhase phase) override { recordText(StatusLine::Label1, phaseText(phase)); }
-    void showCounter(BlockCounter counter) override { recordText(StatusLine::Label2, counterText(counter)); }
-    void showRetry(RetryNotice retry) override { recordText(StatusLine::Label3, retryText(retry)); }
-    void showProgress(int percent) override { recordProgress(percent); }
+    TransferProgress& progress() override { return *this; }
     void setWatchdog(bool enabled) override {
         watchdogEnabled = enabled;
         if (enabled) {
@@ -77,13 +75,11 @@ class FakeDownloadHost final : public DownloadHost, public RecordingHost {
 public:
     explicit FakeDownloadHost(Bytes file) : file(std::move(file)) {}
     void sendBytes(std::span<const std::uint8_t> bytes) override { record(bytes); }
-    void showPhase(TransferPhase phase) override { recordText(StatusLine::Label1, phaseText(phase)); }
-    void showCounter(BlockCounter counter) override { recordText(StatusLine::Label2, counterText(counter)); }
+    TransferProgress& progress() override { return *this; }
     void refuseRequest(const TransferFailure& refusal) override {
         refusals.push_back(refusal.kind);
-        recordText(StatusLine::Label1, failureStatusText(refusal));
+        lastRefusal = refusal;
     }
-    void showProgress(int percent) override { recordProgress(percent); }
     void readSource(std::uint32_t offset, std::span<std::uint8_t> into) override {
         if (failReads || offset + into.size() > file.size()) {
             throw std::runtime_error("short read");
@@ -95,6 +91,7 @@ public:
     bool failReads = false;
     int finishes = 0;
     std::vector<TransferFailure::Kind> refusals;
+    std::optional<TransferFailure> lastRefusal;
 };
 
 // The line between a PC protocol and the simulated receiver. A silence of the receiver lets

@@ -9,7 +9,7 @@ namespace bv3::transfer {
 
 class DownloadDialogController final : public TransferDialogController {
 public:
-    explicit DownloadDialogController(TransferDialogView& view);
+    DownloadDialogController(TransferDialogView& view, ui::MessageBoxService& boxes);
     // The port goes first, while the session its handlers call still exists.
     ~DownloadDialogController() override { Comm1().Close(); }
 
@@ -18,8 +18,6 @@ public:
     // Opens the port, resets the transfer and opens the file; throws when the port cannot be
     // opened.
     void FormShow() override;
-    void Comm1RxChar(serial::TComm& sender, int count);
-    void Comm1Error(serial::TComm& sender, int errors);
     // Cancel and Escape: releases the port and the file and closes.
     void BitBtn1Click() override;
     // The close box releases the port and the file as Cancel does, instead of leaving them

@@ -62,7 +62,7 @@ void DownloadProtocol::onConnect(std::uint8_t b) {
     outbyte_ = ACK;
     if (b == STX) {
         connected_ = true;
-        host_.showPhase(TransferPhase::Connected);
+        host_.progress().showPhase(TransferPhase::Connected);
     }
     if (!connected_) {
         return;
@@ -79,7 +79,7 @@ void DownloadProtocol::onSendMode() {
     ++step_;
     if (step_ == 1) {
         send(modeDownload);
-        host_.showPhase(TransferPhase::ServingRequests);
+        host_.progress().showPhase(TransferPhase::ServingRequests);
     } else if (step_ == 2) {
         send(ETX);
         state_ = DownloadState::ReceiveRequest;
@@ -198,11 +198,11 @@ void DownloadProtocol::sendChunk() {
         return;
     }
     const std::int64_t size = fileSize_.value_or(1);
-    host_.showProgress(static_cast<int>(static_cast<std::int64_t>(address_) * 100 / size));
-    host_.showCounter({address_, size});
+    host_.progress().showProgress(static_cast<int>(static_cast<std::int64_t>(address_) * 100 / size));
+    host_.progress().showCounter({address_, size});
     length_ -= n;
     address_ += n;
-    host_.showTransferred(address_, size);
+    host_.progress().showTransferred(address_, size);
     host_.sendBytes(piece);
 }
 

@@ -1,8 +1,5 @@
 #include "transfer/download_session.h"
 
-#include "serial/comm_control_block.h"
-#include "transfer/notification_reader.h"
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,10 +7,10 @@
 
 namespace bv3::transfer {
 
-DownloadSession::DownloadSession(serial::TComm& comm, TransferView& view) : comm_(comm), view_(view) {}
+DownloadSession::DownloadSession(serial::TComm& comm, TransferView& view) : PortSession(comm, view) {}
 
 void DownloadSession::start() {
-    comm_.Open();
+    comm().Open();
     closed_ = false;
     completed_ = false;
     failure_.reset();
@@ -21,73 +18,45 @@ void DownloadSession::start() {
     std::optional<std::int64_t> size;
     file_.close();
     file_.clear();
-    file_.open(filePath_, std::ios::binary);
+    file_.open(filePath(), std::ios::binary);
     std::error_code sizeError;
-    const auto bytes = file_ ? std::filesystem::file_size(filePath_, sizeError) : 0;
+    const auto bytes = file_ ? std::filesystem::file_size(filePath(), sizeError) : 0;
     if (!file_ || sizeError) {
         const std::string reason = sizeError ? sizeError.message() : std::strerror(errno);
         protocol_.reset(std::nullopt);
-        view_.reportFailure({.kind = TransferFailure::Kind::SourceUnopenable, .path = filePath_, .detail = reason});
+        view().reportFailure({.kind = TransferFailure::Kind::SourceUnopenable, .path = filePath(), .detail = reason});
         return;
     }
     size = static_cast<std::int64_t>(bytes);
     protocol_.reset(size);
 }
 
-void DownloadSession::sendBytes(std::span<const std::uint8_t> bytes) {
-    comm_.Write(bytes);
-}
-
 // A refused request is the transfer's failure; the protocol finishes the transfer next.
 void DownloadSession::refuseRequest(const TransferFailure& refusal) {
     failure_ = refusal;
-    view_.showFailure(refusal);
-}
-
-void DownloadSession::onRxChar(int count) {
-    if (protocol_.finished()) {
-        return;
-    }
-    try {
-        readNotification(comm_, count, [this](std::span<const std::uint8_t> piece) {
-            protocol_.receive(piece);
-            return !protocol_.finished();
-        });
-    } catch (const std::exception& failure) {
-        abandon(failure.what());
-    }
-}
-
-void DownloadSession::onLineError(int errors) {
-    if ((static_cast<std::uint32_t>(errors) & serial::commerror::CE_IOE) != 0 && !protocol_.finished()) {
-        fail({.kind = TransferFailure::Kind::DeviceGone, .device = comm_.DeviceName()});
-    }
+    view().showFailure(refusal);
 }
 
 void DownloadSession::readSource(std::uint32_t offset, std::span<std::uint8_t> into) {
     if (!file_.is_open()) {
-        throw std::runtime_error(filePath_ + " is not open");
+        throw std::runtime_error(filePath() + " is not open");
     }
     file_.clear();
     file_.seekg(offset);
     file_.read(reinterpret_cast<char*>(into.data()), static_cast<std::streamsize>(into.size()));
     if (!file_ || static_cast<std::size_t>(file_.gcount()) != into.size()) {
         throw std::runtime_error("cannot read " + std::to_string(into.size()) + " bytes at " + std::to_string(offset) +
-                                 " from " + filePath_);
+                                 " from " + filePath());
     }
-}
-
-void DownloadSession::abandon(const std::string& reason) {
-    fail({.kind = TransferFailure::Kind::LineBroken, .device = comm_.DeviceName(), .detail = reason});
 }
 
 void DownloadSession::fail(TransferFailure failure) {
     failure_ = std::move(failure);
-    view_.showFailure(*failure_);
+    view().showFailure(*failure_);
     protocol_.stop();
-    comm_.Close();
+    comm().Close();
     file_.close();
-    view_.reportFailure(*failure_);
+    view().reportFailure(*failure_);
 }
 
 void DownloadSession::finish() {
@@ -95,13 +64,13 @@ void DownloadSession::finish() {
     if (protocol_.endRequested() && !failure_) {
         completed_ = true;
     }
-    comm_.Close();
+    comm().Close();
     if (file_.is_open()) {
         file_.close();
     }
     if (!closed_) {
         closed_ = true;
-        view_.close();
+        view().close();
     }
 }
 

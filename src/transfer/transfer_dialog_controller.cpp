@@ -1,13 +1,13 @@
 #include "transfer/transfer_dialog_controller.h"
 
 #include "transfer/port_setup.h"
-#include "ui/message_box.h"
 
 #include <exception>
 
 namespace bv3::transfer {
 
-TransferDialogController::TransferDialogController(TransferDialogView& view) : view_(view) {
+TransferDialogController::TransferDialogController(TransferDialogView& view, ui::MessageBoxService& boxes)
+    : view_(view), boxes_(boxes) {
     configureTransferPort(comm1_);
 }
 
@@ -32,7 +32,7 @@ void TransferDialogController::Shown() {
 }
 
 void TransferDialogController::reportText(const std::string& text) {
-    ui::showErrorBox(text);
+    boxes_.show(ui::errorBoxRequest(text));
 }
 
 }  // namespace bv3::transfer

@@ -6,6 +6,7 @@
 
 #include "serial/comm.h"
 #include "transfer/transfer_texts.h"
+#include "ui/message_box.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +29,8 @@ public:
 
 class TransferDialogController : private TextLinesView {
 public:
-    explicit TransferDialogController(TransferDialogView& view);
+    // `boxes` shows the error boxes (a window passes ui::processMessageBoxService()).
+    TransferDialogController(TransferDialogView& view, ui::MessageBoxService& boxes);
     ~TransferDialogController() override = default;
     TransferDialogController(const TransferDialogController&) = delete;
     TransferDialogController& operator=(const TransferDialogController&) = delete;
@@ -63,6 +65,7 @@ private:
     void reportText(const std::string& text) override;
 
     TransferDialogView& view_;
+    ui::MessageBoxService& boxes_;
     serial::TComm comm1_;
 };
 

@@ -23,6 +23,8 @@ enum class TransferPhase : std::uint8_t {
 struct BlockCounter {
     std::int64_t position = 0;
     std::int64_t total = 0;
+
+    bool operator==(const BlockCounter&) const = default;
 };
 
 // The upload's watchdog restarted the current block: the retry count so far and the image
@@ -30,6 +32,8 @@ struct BlockCounter {
 struct RetryNotice {
     std::int32_t count = 0;
     std::int32_t offset = 0;
+
+    bool operator==(const RetryNotice&) const = default;
 };
 
 // Why a transfer ended without completing. The fields beyond `kind` are filled as the kind

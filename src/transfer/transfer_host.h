@@ -4,6 +4,7 @@
 // shown travels as values (transfer_events.h), never as text.
 
 #include "transfer/transfer_events.h"
+#include "transfer/transfer_progress.h"
 
 #include <cstdint>
 #include <span>
@@ -15,18 +16,12 @@ public:
     virtual ~TransferHost() = default;
     // Writes the bytes to the port in one write.
     virtual void sendBytes(std::span<const std::uint8_t> bytes) = 0;
-    virtual void showPhase(TransferPhase phase) = 0;
-    virtual void showCounter(BlockCounter counter) = 0;
-    // The gauge's percentage (the gauge itself ignores values above 100).
-    virtual void showProgress(int percent) = 0;
-    // Bytes moved so far of the whole transfer, for rates and time estimates.
-    virtual void showTransferred(std::int64_t done, std::int64_t total) { (void)done, (void)total; }
+    // Where the protocol reports how far it has come.
+    virtual TransferProgress& progress() = 0;
 };
 
 class UploadHost : public TransferHost {
 public:
-    // The watchdog restarted the current block.
-    virtual void showRetry(RetryNotice retry) = 0;
     // Enabling (re)starts the watchdog's 3000 ms interval; disabling stops it.
     virtual void setWatchdog(bool enabled) = 0;
     // The end frame has been answered: store the image, release the port, close the dialog.

@@ -4,21 +4,12 @@
 // Everything arrives as values; the view alone chooses the words (transfer_texts.h).
 
 #include "transfer/transfer_events.h"
-
-#include <cstdint>
+#include "transfer/transfer_progress.h"
 
 namespace bv3::transfer {
 
-class TransferView {
+class TransferView : public TransferProgress {
 public:
-    virtual ~TransferView() = default;
-    virtual void showPhase(TransferPhase phase) = 0;
-    virtual void showCounter(BlockCounter counter) = 0;
-    // Only the upload's form has a retry line.
-    virtual void showRetry(RetryNotice retry) { (void)retry; }
-    virtual void showProgress(int percent) = 0;
-    // Bytes moved so far of the whole transfer, for rates and time estimates.
-    virtual void showTransferred(std::int64_t done, std::int64_t total) { (void)done, (void)total; }
     // The transfer failed: the status line says so.
     virtual void showFailure(const TransferFailure& failure) = 0;
     // A failure the person must see (a message box in the dialog, stderr in the tool).

@@ -9,7 +9,7 @@ namespace bv3::transfer {
 
 class UploadDialogController final : public TransferDialogController, private Watchdog {
 public:
-    explicit UploadDialogController(TransferDialogView& view);
+    UploadDialogController(TransferDialogView& view, ui::MessageBoxService& boxes);
     // The port goes first, while the session its handlers call still exists.
     ~UploadDialogController() override { Comm1().Close(); }
 
@@ -17,8 +17,6 @@ public:
 
     // Opens the port and resets the transfer; throws when the port cannot be opened.
     void FormShow() override;
-    void Comm1RxChar(serial::TComm& sender, int count);
-    void Comm1Error(serial::TComm& sender, int errors);
     void Timer1Timer();
     // Cancel and Escape: deletes the target file if one exists, then closes.
     void BitBtn1Click() override;

@@ -85,7 +85,7 @@ void UploadProtocol::onConnect(std::uint8_t b) {
     if (b == STX) {
         host_.setWatchdog(true);
         connected_ = true;
-        host_.showPhase(TransferPhase::Connected);
+        host_.progress().showPhase(TransferPhase::Connected);
     }
     if (!connected_) {
         return;
@@ -104,7 +104,7 @@ void UploadProtocol::onSendMode() {
     switch (step_) {
         case 1:
             send(modeUpload);
-            host_.showPhase(TransferPhase::SendingUploadMode);
+            host_.progress().showPhase(TransferPhase::SendingUploadMode);
             break;
         case 2:
         case 3:
@@ -116,8 +116,8 @@ void UploadProtocol::onSendMode() {
             send(ETX);
             state_ = UploadState::RequestEeprom;
             step_ = 0;
-            host_.showPhase(TransferPhase::ReceivingEeprom);
-            host_.showCounter(blockCounter(0));
+            host_.progress().showPhase(TransferPhase::ReceivingEeprom);
+            host_.progress().showCounter(blockCounter(0));
             break;
         default:
             break;
@@ -159,7 +159,7 @@ void UploadProtocol::sendRequestStep(std::int32_t address, UploadState receiveSt
             step_ = 0;
             const std::int32_t unit =
                 receiveState == UploadState::ReceiveEeprom ? blockOffset() / counterUnit : (address - flashBaseAddress) / counterUnit;
-            host_.showCounter(blockCounter(unit));
+            host_.progress().showCounter(blockCounter(unit));
             break;
         }
         default:
@@ -211,8 +211,8 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
             }
             send(ACK);
             const std::int64_t received = uploadImageSize - (remaining_ - blockCount_);
-            host_.showProgress(static_cast<int>(received * 100 / uploadImageSize));
-            host_.showTransferred(received, uploadImageSize);
+            host_.progress().showProgress(static_cast<int>(received * 100 / uploadImageSize));
+            host_.progress().showTransferred(received, uploadImageSize);
             break;
         }
         default:
@@ -225,14 +225,14 @@ void UploadProtocol::onReceive(std::uint8_t b, bool eeprom) {
                 step_ = 0;
                 send(ACK);
                 if (eeprom) {
-                    host_.showPhase(TransferPhase::ReceivingFlash);
+                    host_.progress().showPhase(TransferPhase::ReceivingFlash);
                 }
                 onRequestFlash();
             } else {
                 blockWrong_ = true;
                 send(ACK);
                 if (eeprom) {
-                    host_.showPhase(TransferPhase::ReceivingFlash);
+                    host_.progress().showPhase(TransferPhase::ReceivingFlash);
                 }
             }
             break;
@@ -261,7 +261,7 @@ void UploadProtocol::rereadBlock(bool eeprom) {
 
 void UploadProtocol::reportRetry() {
     ++retryCount_;
-    host_.showRetry({retryCount_, blockOffset()});
+    host_.progress().showRetry({retryCount_, blockOffset()});
 }
 
 void UploadProtocol::onSendEnd() {
@@ -277,7 +277,7 @@ void UploadProtocol::onSendEnd() {
             send(ETX);
             break;
         case 4:
-            host_.showProgress(100);
+            host_.progress().showProgress(100);
             finished_ = true;
             host_.setWatchdog(false);
             host_.completeUpload(image());

@@ -25,7 +25,16 @@ void showMessageBox(const MessageBoxRequest& request) {
 }
 
 void showErrorBox(const std::string& text) {
-    showMessageBox({.caption = "Error", .text = text, .icon = MessageIcon::Error, .buttons = {}});
+    showMessageBox(errorBoxRequest(text));
+}
+
+MessageBoxService& processMessageBoxService() {
+    class Forwarder final : public MessageBoxService {
+    public:
+        void show(const MessageBoxRequest& request) override { showMessageBox(request); }
+    };
+    static Forwarder forwarder;
+    return forwarder;
 }
 
 }  // namespace bv3::ui

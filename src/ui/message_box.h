@@ -23,14 +23,24 @@ public:
     virtual void show(const MessageBoxRequest& request) = 0;
 };
 
+// The error box of the conversions and the dialogs: caption "Error", error icon, one "OK"
+// button.
+inline MessageBoxRequest errorBoxRequest(const std::string& text) {
+    return {.caption = "Error", .text = text, .icon = MessageIcon::Error, .buttons = {}};
+}
+
 // Replaces the service for the whole process; nullptr restores the default one (a real
 // dialog where a display exists, otherwise the text on stderr). Returns the previous one.
 MessageBoxService* setMessageBoxService(MessageBoxService* service);
 
 void showMessageBox(const MessageBoxRequest& request);
 
-// The error box of the conversions: caption "Error", error icon, one "OK" button.
+// Shows errorBoxRequest(text).
 void showErrorBox(const std::string& text);
+
+// The process's service as one object to hand to code that takes its boxes' service as a
+// parameter: each box goes to whatever service is installed when it is shown.
+MessageBoxService& processMessageBoxService();
 
 // A service for tests: remembers every request instead of showing it.
 class MessageBoxRecorder final : public MessageBoxService {

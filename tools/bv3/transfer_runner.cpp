@@ -88,26 +88,15 @@ serial::TBaudrate rateOf(std::uint32_t baud) {
     throw CLI::ValidationError("--baud", std::to_string(baud) + " is not one of 9600, 19200, 38400, 57600, 115200");
 }
 
-// Binds a session's events to its port and runs the pumped loop until the view closes.
+// Runs the pumped loop until the view closes; the session has bound itself to its port.
 template <class Session>
 void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, platform::ManualUiThread& ui,
                    const TransferCommandOptions& options) {
     // The protocol's own watchdog only restarts a block, and only once until the next byte;
     // this is the limit on waiting for a receiver that said nothing at all.
     auto lastByte = std::chrono::steady_clock::now();
+    std::uint64_t bytesSeen = 0;
     const std::chrono::seconds silenceLimit(options.timeoutSeconds);
-    comm.OnRxChar = [&](serial::TComm&, int count) {
-        lastByte = std::chrono::steady_clock::now();
-        session.onRxChar(count);
-    };
-    comm.OnError = [&](serial::TComm&, int errors) { session.onLineError(errors); };
-    comm.OnHandlerException = [&](serial::TComm&, std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& failure) {
-            session.abandon(failure.what());
-        }
-    };
     session.setFilePath(options.file);
     if constexpr (requires { session.prepareTarget(); }) {
         session.prepareTarget();
@@ -131,6 +120,10 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
     InterruptGuard guard;
     while (!view.closed() && !session.failed()) {
         ui.pump(20ms);
+        if (session.bytesReceived() != bytesSeen) {
+            bytesSeen = session.bytesReceived();
+            lastByte = std::chrono::steady_clock::now();
+        }
         if constexpr (requires { session.onWatchdog(); }) {
             if (view.watchdogDue()) {
                 session.onWatchdog();

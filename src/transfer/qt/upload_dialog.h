@@ -24,7 +24,7 @@ private:
     void setTimer1(bool running) override;
 
     QTimer timer1_;
-    UploadDialogController controller_{*this};
+    UploadDialogController controller_{*this, ui::processMessageBoxService()};
 };
 
 }  // namespace bv3::transfer

@@ -17,7 +17,7 @@ protected:
     TransferDialogController& controller() override { return controller_; }
 
 private:
-    DownloadDialogController controller_{*this};
+    DownloadDialogController controller_{*this, ui::processMessageBoxService()};
 };
 
 }  // namespace bv3::transfer::native

@@ -22,7 +22,7 @@ protected:
     void timerFired() override { controller_.Timer1Timer(); }
 
 private:
-    UploadDialogController controller_{*this};
+    UploadDialogController controller_{*this, ui::processMessageBoxService()};
 };
 
 }  // namespace bv3::transfer::native
