@@ -58,3 +58,25 @@ bv3_layer_case(bv3_platform_portable forbidden serial/comm.h)
 bv3_layer_case(bv3_transfer_qt allowed transfer/qt/upload_dialog.h)
 bv3_layer_case(bv3_transfer_win32 allowed transfer/win32/upload_dialog_native.h)
 bv3_layer_case(bv3_ui_qt forbidden transfer/qt/upload_dialog.h)
+
+# Each toolkit-free piece links on its own: a program that takes in every object of the piece
+# (the whole archive, not only what a caller happens to use) and nothing of a toolkit links,
+# and needs no toolkit library to start. A piece that leaves a symbol for a toolkit piece to
+# provide fails the build here.
+set(toolkit_free_pieces bv3_safe_write bv3_channeldb bv3_compress bv3_edit bv3_qdfbuild bv3_serial bv3_transfer
+                        bv3_ui)
+foreach(piece IN LISTS toolkit_free_pieces)
+  if(NOT TARGET ${piece})
+    continue()
+  endif()
+  set(program link_alone_${piece})
+  add_executable(${program} ${CMAKE_CURRENT_SOURCE_DIR}/link_alone_main.cpp)
+  target_link_libraries(${program} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${piece}>" bv3::platform)
+  bv3_warnings(${program})
+  if(NOT WIN32)
+    add_test(NAME layers.${piece}.links_alone
+             COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}>
+                     -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check_no_toolkit.cmake)
+    set_tests_properties(layers.${piece}.links_alone PROPERTIES LABELS unit TIMEOUT 120)
+  endif()
+endforeach()
