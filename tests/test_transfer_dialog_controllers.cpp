@@ -261,6 +261,29 @@ TEST_F(ControllerTest, DownloadServesRequestsWithProgressAndClosesAtTheEndReques
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+// A device that goes away reaches the session as a typed line error (a device failure): the
+// transfer ends with the device named, the port released and the target left alone.
+TEST_F(ControllerTest, AnUploadWhoseDeviceGoesAwayEndsWithTheDeviceNamed) {
+    const std::string target = path("earlier.raw");
+    writeFile(target, "an earlier upload");
+    UploadDialogController controller(view, boxes);
+    controller.SetupDevice(line_.path(), TBaudrate::br115200, target);
+    controller.Shown();
+    ASSERT_TRUE(controller.Comm1().IsOpen());
+    EXPECT_EQ(exchange({STX, ETX}, 3), (Bytes{ACK, ACK, STX}));
+    line_.closeMaster();
+    ASSERT_TRUE(pumpUntil([&] { return controller.session().failed(); }));
+    const TransferFailure& failure = *controller.session().failure();
+    EXPECT_EQ(failure.kind, TransferFailure::Kind::DeviceGone);
+    EXPECT_EQ(failure.device, line_.path());
+    EXPECT_TRUE(failure.targetUntouched);
+    EXPECT_FALSE(controller.Comm1().IsOpen());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Error");
+    std::ifstream kept(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "an earlier upload");
+}
+
 // A session with no protocol of its own: it keeps every piece the port binding hands it.
 class RecordingSession final : public PortSession {
 public:
