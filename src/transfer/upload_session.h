@@ -27,8 +27,6 @@ public:
     // Cancel: deletes the target file if one exists (a host may rely on its absence after a
     // cancelled upload), then closes.
     void cancel();
-    // A transfer that ends because the line is gone or broken (abandon) releases the port
-    // and writes nothing.
 
     bool completed() const { return completed_; }
     const UploadProtocol& protocol() const { return protocol_; }
@@ -40,6 +38,8 @@ private:
     void completeUpload(std::span<const std::uint8_t> image) override;
     void receivePiece(std::span<const std::uint8_t> piece) override { protocol_.receive(piece); }
     bool protocolFinished() const override { return protocol_.finished(); }
+    // The line is gone or broken (abandon, a vanished device): the port is released and
+    // nothing is written.
     void fail(TransferFailure failure) override;
 
     Watchdog& watchdog_;
