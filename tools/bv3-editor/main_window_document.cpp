@@ -244,6 +244,7 @@ void MainWindow::updateActions() {
     action("delete")->setToolTip(providers  ? tr("Delete the selected provider (Del)")
                                  : networks ? tr("Delete the selected network (Del)")
                                             : tr("Delete the selected services (Del)"));
+    action("rename")->setEnabled(selected || (open && !services && qobject_cast<QTableView*>(tabs_->currentWidget())));
     action("setProvider")->setEnabled(selected);
     action("setTs")->setEnabled(selected);
     for (QAction* a : actions()) {

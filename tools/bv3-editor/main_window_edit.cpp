@@ -227,18 +227,22 @@ void MainWindow::deleteRows() {
     }
 }
 
+// F2: edits the current cell where it can be edited (a channel number, a value, a provider or
+// TS, a number of the smaller tables), else the current service's name.
 void MainWindow::renameCurrent() {
-    const auto kind = currentKind();
-    if (!kind) {
+    auto* view = qobject_cast<QTableView*>(tabs_->currentWidget());
+    if (view == nullptr) {
         return;
     }
-    QTableView* view = serviceView(*kind);
-    const QModelIndex current = view->currentIndex();
-    if (current.isValid()) {
-        const QModelIndex name = current.siblingAtColumn(ServiceTableModel::Name);
-        view->setCurrentIndex(name);
-        view->edit(name);
+    QModelIndex current = view->currentIndex();
+    if (!current.isValid()) {
+        return;
     }
+    if (currentKind() && !(current.flags() & Qt::ItemIsEditable)) {
+        current = current.siblingAtColumn(ServiceTableModel::Name);
+    }
+    view->setCurrentIndex(current);
+    view->edit(current);
 }
 
 void MainWindow::moveRows(Move move) {

@@ -110,7 +110,8 @@ QVariant RecordTableModel::fieldValue(const edit::RecordField& field, std::size_
         db.antennas[r].antLong == 0xFFFFFFFFu) {
         return QString();
     }
-    return static_cast<qulonglong>(value);
+    // Edited as text: the field table checks the range (a spin box would clamp instead).
+    return role == Qt::EditRole ? QVariant(QString::number(value)) : QVariant(static_cast<qulonglong>(value));
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {

@@ -82,6 +82,12 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
         }
         return choices;
     }
+    // A number is edited as text: the field table checks its range, and an empty channel number
+    // is "none" (a spin box would clamp instead).
+    if (role == Qt::EditRole && (index.column() == ChannelNumber || index.column() == Value)) {
+        return index.column() == Value ? QString::number(s.svcNibble)
+                                       : (s.channelNumber == 0 ? QString() : QString::number(s.channelNumber));
+    }
     if (role == Qt::EditRole && (index.column() == Provider || index.column() == TransportStream)) {
         return static_cast<qulonglong>(index.column() == Provider ? s.providerIndex : s.tsIndex);
     }
