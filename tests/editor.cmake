@@ -21,6 +21,7 @@ bv3_editor_suite(test_editor_window gui 120)
 # One test compares the window's saved list with what `bv3 edit` writes.
 add_dependencies(test_editor_window bv3)
 bv3_editor_suite(test_editor_comparisons gui 120)
+bv3_editor_suite(test_editor_cells gui 120)
 # Against the simulator: needs the tools and the encoder built.
 bv3_editor_suite(test_editor_receiver e2e 900)
 add_dependencies(test_editor_receiver bv3 stb-sim tqrdll12)

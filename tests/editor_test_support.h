@@ -35,6 +35,9 @@ public:
         std::deque<bool> confirmations;
         std::deque<std::optional<ImageKind>> imageKinds;
         std::deque<std::optional<QString>> texts;
+        std::deque<std::optional<int>> choices;
+        QStringList choiceItems;  // the items of the last choice offered
+        QStringList choiceLabels;
         QStringList errors;
         QStringList informations;
         int unsavedQuestions = 0;
@@ -56,8 +59,17 @@ public:
     std::optional<ImageKind> askImageKind(const QString&, ImageKind) override {
         return take(script_->imageKinds, std::optional<ImageKind>());
     }
+    std::optional<ImageKind> askListKind(const QString&, ImageKind) override {
+        return take(script_->imageKinds, std::optional<ImageKind>());
+    }
     std::optional<QString> askText(const QString&, const QString&, const QString&) override {
         return take(script_->texts, std::optional<QString>());
+    }
+
+    std::optional<int> askChoice(const QString&, const QString& label, const QStringList& items, int) override {
+        script_->choiceItems = items;
+        script_->choiceLabels << label;
+        return take(script_->choices, std::optional<int>());
     }
 
 private:

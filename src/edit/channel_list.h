@@ -101,6 +101,8 @@ public:
     // follow. Not an edit: it is not undone and does not make the list dirty.
     void setModelCode(std::uint8_t modelCode);
     std::optional<std::uint8_t> configVariant() const { return configVariant_; }
+    // The configuration variant the list is sent with (a text names none). Not an edit.
+    void setConfigVariant(std::uint8_t configVariant) { configVariant_ = configVariant; }
     const std::string& originPath() const { return originPath_; }
     ListOrigin origin() const { return origin_; }
     bool isDirty() const;

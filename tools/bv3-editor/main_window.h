@@ -9,9 +9,13 @@
 #include "user_prompts.h"
 
 #include "edit/channel_list.h"
+#include "edit/editor_controller.h"
+#include "edit/record_fields.h"
 
 #include <QMainWindow>
 
+#include <functional>
+#include <string_view>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -61,7 +65,8 @@ public:
     // Checks the open list against another receiver model (the data stays; not an edit).
     void setModelCode(std::uint8_t modelCode);
 
-    const edit::ChannelList* document() const { return doc_ ? &*doc_ : nullptr; }
+    const edit::ChannelList* document() const { return controller_.hasDocument() ? &controller_.document() : nullptr; }
+    const edit::EditorController& controller() const { return controller_; }
     QString documentPath() const { return path_; }
     UserPrompts& prompts() { return *prompts_; }
     ReceiverLink& receiverLink() { return *link_; }
@@ -124,6 +129,8 @@ private:
     void exportHtml();
     void printList();
     void showSettings();
+    // Asks for the open list's model and variant (the list holds them, not the settings).
+    void chooseListKind();
     void undo();
     void redo();
     void cutRows();
@@ -137,12 +144,13 @@ private:
     void selectDuplicates();
     void reorderLikeReference();
     void addProvider();
-    void deleteProvider();
+    void deleteTableRow(edit::RecordType type);
+    void setOnSelection(std::string_view fieldId);
 
     // Requests from the views.
     void moveDropped(ServiceKind kind, const QList<std::size_t>& rows, int position);
-    void renameService(std::size_t row, const QString& name);
-    void editRecord(EditorTab tab, int row, int column, const QVariant& value);
+    // A cell's text for a field of the rows (one, or a selection), through the controller.
+    void editField(edit::RecordType type, const std::vector<std::size_t>& rows, std::size_t field, const QString& text);
     void addFavourites(int group, int list, int position);
     void removeFavourites(int group, int list, const QList<int>& positions);
     void moveFavourites(int group, int list, const QList<int>& positions, int step);
@@ -150,8 +158,8 @@ private:
 
     // Runs an operation of the core, shows its refusal, keeps the selected services selected
     // (by identity, wherever they moved). False when refused.
-    template <class Operation>
-    bool apply(Operation&& operation, bool keepSelection = true);
+    bool apply(const std::function<void(edit::ChannelList&)>& operation, bool keepSelection = true);
+    void showServices(ServiceKind kind, const std::vector<std::size_t>& rows);
     std::optional<ServiceKind> currentKind() const;
     QString documentName() const;
 
@@ -159,10 +167,11 @@ private:
     std::unique_ptr<UserPrompts> prompts_;
     std::unique_ptr<ReceiverLink> link_;
     std::unique_ptr<ListComparisons> comparisons_;
-    std::optional<edit::ChannelList> doc_;
+    // The open list, the selection and the cut, and the rules of drops, cells, favourite
+    // additions and the send guard.
+    edit::EditorController controller_;
     std::size_t listener_ = 0;
     QString path_;
-    std::vector<edit::ServiceId> cut_;
 
     QTabWidget* tabs_ = nullptr;
     ServiceTableModel* video_ = nullptr;

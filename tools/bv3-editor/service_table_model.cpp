@@ -2,6 +2,7 @@
 
 #include "channeldb/channel_database.h"
 #include "edit/receiver_text.h"
+#include "record_table_model.h"
 
 #include <QColor>
 #include <QDataStream>
@@ -67,6 +68,28 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
     if (role == filterRole) {
         return latin(s.svcName) + '\n' + providerText(*database(), s.providerIndex) + '\n' +
                transportStreamText(*database(), s.tsIndex);
+    }
+    if (role == choicesRole) {
+        QStringList choices;
+        if (index.column() == Provider) {
+            for (std::size_t p = 0; p < database()->providerCount; ++p) {
+                choices << QStringLiteral("%1: %2").arg(p).arg(providerText(*database(), p));
+            }
+        } else if (index.column() == TransportStream) {
+            for (std::size_t t = 0; t < database()->tsCount; ++t) {
+                choices << transportStreamText(*database(), t);
+            }
+        }
+        return choices;
+    }
+    // A number is edited as text: the field table checks its range, and an empty channel number
+    // is "none" (a spin box would clamp instead).
+    if (role == Qt::EditRole && (index.column() == ChannelNumber || index.column() == Value)) {
+        return index.column() == Value ? QString::number(s.svcNibble)
+                                       : (s.channelNumber == 0 ? QString() : QString::number(s.channelNumber));
+    }
+    if (role == Qt::EditRole && (index.column() == Provider || index.column() == TransportStream)) {
+        return static_cast<qulonglong>(index.column() == Provider ? s.providerIndex : s.tsIndex);
     }
     if (role == Qt::CheckStateRole) {
         switch (index.column()) {
@@ -134,40 +157,35 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+std::optional<std::size_t> ServiceTableModel::fieldOf(int column) {
+    // The window's order of the columns; what each holds is the field table's.
+    static const char* const ids[ColumnCount] = {nullptr,    "channelNumber", "svcName",  "providerIndex", "tsIndex",
+                                                 "svcFlag3", "svcFlag1",      "svcFlag0", "svcNibble",     "svcWordA",
+                                                 "svcWordB", "svcWordC",      "svcWordD", "svcWordE",      "svcWordF",
+                                                 "svcWordG", "svcByteA",      "svcByteB"};
+    if (column < 0 || column >= ColumnCount || ids[column] == nullptr) {
+        return std::nullopt;
+    }
+    return edit::fieldIndex(edit::RecordType::Service, ids[column]);
+}
+
 QVariant ServiceTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) {
         return {};
     }
-    static const char* const titles[ColumnCount] = {"#",      "Ch.",    "Name",   "Provider", "TS",     "Flag 3", "Flag 1",
-                                                    "Flag 0", "Value",  "Word A", "Word B",   "Word C", "Word D", "Word E",
-                                                    "Word F", "Word G", "Byte A", "Byte B"};
-    static const char* const tips[ColumnCount] = {
-        "Position in the receiver's list",
-        "Channel number (blank: none)",
-        "Service name (F2 to rename)",
-        "Provider",
-        "Transport stream: row, then its two numbers",
-        "Service flag 3",
-        "Service flag 1",
-        "Service flag 0",
-        "The service's 0..15 value",
-        "Raw service word A",
-        "Raw service word B",
-        "Raw service word C",
-        "Raw service word D",
-        "Raw service word E",
-        "Raw service word F",
-        "Raw service word G",
-        "Raw service byte A",
-        "Raw service byte B"};
-    if (section < 0 || section >= ColumnCount) {
-        return {};
+    const auto field = fieldOf(section);
+    if (!field) {
+        if (role == Qt::DisplayRole) {
+            return QStringLiteral("#");
+        }
+        return role == Qt::ToolTipRole ? tr("Position in the receiver's list") : QVariant();
     }
+    const edit::RecordField& f = edit::recordFields(edit::RecordType::Service)[*field];
     if (role == Qt::DisplayRole) {
-        return tr(titles[section]);
+        return tr(std::string(f.title).c_str());
     }
     if (role == Qt::ToolTipRole) {
-        return tr(tips[section]);
+        return fieldToolTip(database(), f);
     }
     return {};
 }
@@ -177,18 +195,30 @@ Qt::ItemFlags ServiceTableModel::flags(const QModelIndex& index) const {
         return Qt::ItemIsDropEnabled;
     }
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-    if (index.column() == Name) {
-        f |= Qt::ItemIsEditable;
+    if (const auto field = fieldOf(index.column())) {
+        const edit::RecordField& rf = edit::recordFields(edit::RecordType::Service)[*field];
+        if (rf.settable) {
+            f |= rf.form == edit::FieldForm::Flag ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+        }
     }
     return f;
 }
 
 bool ServiceTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    // A view resetting cells after a drag hands in an empty value: never a rename.
-    if (role != Qt::EditRole || !index.isValid() || index.column() != Name || !value.isValid()) {
+    // A view resetting cells after a drag hands in an empty value: never an edit.
+    const auto field = fieldOf(index.column());
+    if (!showsRow(index) || !field || !value.isValid() || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable))) {
         return false;
     }
-    emit renameRequested(absoluteRow(index.row()), value.toString());
+    if (role == Qt::CheckStateRole && (flags(index) & Qt::ItemIsUserCheckable)) {
+        const bool on = value.toInt() == Qt::Checked;
+        emit fieldEdited(absoluteRow(index.row()), *field, on ? QStringLiteral("1") : QStringLiteral("0"));
+        return true;
+    }
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    emit fieldEdited(absoluteRow(index.row()), *field, value.toString());
     return true;
 }
 

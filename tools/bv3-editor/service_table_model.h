@@ -8,7 +8,10 @@
 
 #include "database_table_model.h"
 
+#include "edit/record_fields.h"
+
 #include <cstddef>
+#include <optional>
 
 namespace bv3::channeldb {
 class ChannelDatabase;
@@ -78,10 +81,15 @@ public:
 
     // The text the filter field looks at: name, provider and TS of a row.
     static constexpr int filterRole = Qt::UserRole + 1;
+    // For the provider and TS cells: the rows a person may choose, "row: name", in row order.
+    static constexpr int choicesRole = Qt::UserRole + 2;
+
+    // The service field a column shows (edit/record_fields.h), if any.
+    static std::optional<std::size_t> fieldOf(int column);
 
 signals:
-    // A person renamed the service at absoluteRow in place.
-    void renameRequested(std::size_t absoluteRow, const QString& name);
+    // A person typed text into (or ticked) the cell of a field of the service at absoluteRow.
+    void fieldEdited(std::size_t absoluteRow, std::size_t field, const QString& text);
     // A person dropped rows (absolute, any order) before the service at position (within
     // this kind; rowCount() for the end).
     void moveRequested(const QList<std::size_t>& absoluteRows, int position);

@@ -50,11 +50,25 @@ QString DialogPrompts::saveFileName(const QString& title, const QString& propose
 }
 
 std::optional<ImageKind> DialogPrompts::askImageKind(const QString& path, ImageKind proposed) {
+    return askKind(QObject::tr("Open receiver image"),
+                   QObject::tr("\"%1\" is a receiver memory image. It does not say which receiver it "
+                               "comes from: choose the model and the configuration variant.")
+                       .arg(QFileInfo(path).fileName()),
+                   proposed);
+}
+
+std::optional<ImageKind> DialogPrompts::askListKind(const QString& documentName, ImageKind current) {
+    return askKind(QObject::tr("Model and variant of this list"),
+                   QObject::tr("The receiver model \"%1\" is checked against and sent to, and the configuration "
+                               "variant of its download image. The settings give only what new lists start with.")
+                       .arg(documentName),
+                   current);
+}
+
+std::optional<ImageKind> DialogPrompts::askKind(const QString& title, const QString& message, ImageKind proposed) {
     QDialog dialog(parent_);
-    dialog.setWindowTitle(QObject::tr("Open receiver image"));
-    auto* text = new QLabel(QObject::tr("\"%1\" is a receiver memory image. It does not say which receiver it "
-                                        "comes from: choose the model and the configuration variant.")
-                                .arg(QFileInfo(path).fileName()));
+    dialog.setWindowTitle(title);
+    auto* text = new QLabel(message);
     text->setWordWrap(true);
     auto* model = new QSpinBox;
     model->setRange(0, 5);
@@ -87,6 +101,17 @@ std::optional<QString> DialogPrompts::askText(const QString& title, const QStrin
         return std::nullopt;
     }
     return text;
+}
+
+std::optional<int> DialogPrompts::askChoice(const QString& title, const QString& label, const QStringList& items,
+                                           int current) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent_, title, label, items, current, false, &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    const auto index = items.indexOf(chosen);
+    return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
 }
 
 }  // namespace bv3::editor

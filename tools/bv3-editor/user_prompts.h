@@ -5,6 +5,7 @@
 #include "editor_settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,8 +29,13 @@ public:
                                  QString* selectedFilter) = 0;
     // A raw image names neither its model nor its variant; empty when the person cancels.
     virtual std::optional<ImageKind> askImageKind(const QString& path, ImageKind proposed) = 0;
+    // The model and variant the open list is checked against and sent with; empty on cancel.
+    virtual std::optional<ImageKind> askListKind(const QString& documentName, ImageKind current) = 0;
     // A line of text (a new provider's name); empty optional on cancel.
     virtual std::optional<QString> askText(const QString& title, const QString& label, const QString& initial) = 0;
+    // One of items (a provider or TS by name); its index, or empty on cancel.
+    virtual std::optional<int> askChoice(const QString& title, const QString& label, const QStringList& items,
+                                         int current) = 0;
 };
 
 // The real dialogs, parented to the main window.
@@ -45,9 +51,13 @@ public:
     QString saveFileName(const QString& title, const QString& proposed, const QString& filter,
                          QString* selectedFilter) override;
     std::optional<ImageKind> askImageKind(const QString& path, ImageKind proposed) override;
+    std::optional<ImageKind> askListKind(const QString& documentName, ImageKind current) override;
     std::optional<QString> askText(const QString& title, const QString& label, const QString& initial) override;
+    std::optional<int> askChoice(const QString& title, const QString& label, const QStringList& items,
+                                 int current) override;
 
 private:
+    std::optional<ImageKind> askKind(const QString& title, const QString& text, ImageKind proposed);
     QWidget* parent_;
 };
 

@@ -9,6 +9,7 @@
 #include "edit/favourite_operations.h"
 #include "edit/menu_operations.h"
 #include "edit/receiver_text.h"
+#include "edit/record_fields.h"
 #include "edit/service_operations.h"
 #include "edit/table_operations.h"
 
@@ -92,46 +93,33 @@ void setOnRows(ChannelList& list, const OptionText& given,
     edit::changeServices(list, cli::operandRows(given, rows, list), changes);
 }
 
-channeldb::TsRecord tsOf(const OptionText& given, const std::string& text, channeldb::TsRecord ts) {
-    const auto f = cli::fieldsOf(text, ',');
-    if (f.size() != 8) {
-        cli::refuseOperand(given, "a TS takes the 8 numbers of its QNF line, separated by commas");
+// The numbers of a TS or antenna line, in the order and with the ranges of the record's field
+// table (the columns of its QNF line).
+channeldb::TsRecord tsOf(const OptionText& given, const std::string& text, const ChannelList& list, std::size_t row) {
+    try {
+        return edit::tsRecordFromNumbers(list.database(), cli::fieldsOf(text, ','), list.database().transportStreams[row]);
+    } catch (const edit::EditError& refused) {
+        cli::refuseOperand(given, refused.what());
     }
-    ts.tsWordC = static_cast<std::uint16_t>(cli::operandNumber(given, f[0], 0xFFFF));
-    ts.networkIndex = cli::operandNumber(given, f[1], 0xFFFFFFFF);
-    ts.tsLongA = cli::operandNumber(given, f[2], 0xFFFFFFFF);
-    ts.tsLongB = cli::operandNumber(given, f[3], 0xFFFFFFFF);
-    ts.tsByteA = static_cast<std::uint8_t>(cli::operandNumber(given, f[4], 0xFF));
-    ts.tsByteB = static_cast<std::uint8_t>(cli::operandNumber(given, f[5], 0xFF));
-    ts.tsWordA = static_cast<std::uint16_t>(cli::operandNumber(given, f[6], 0xFFFF));
-    ts.tsWordB = static_cast<std::uint16_t>(cli::operandNumber(given, f[7], 0xFFFF));
-    return ts;
 }
 
-channeldb::AntennaRecord antennaOf(const OptionText& given, const std::string& text) {
-    const auto f = cli::fieldsOf(text, ',');
-    if (f.size() < 7) {
-        cli::refuseOperand(given, "an antenna takes 7 numbers and a name, separated by commas");
-    }
-    channeldb::AntennaRecord a;
-    a.antLong = cli::operandNumber(given, f[0], 0xFFFFFFFF);
-    a.antWordA = static_cast<std::uint16_t>(cli::operandNumber(given, f[1], 0xFFFF));
-    a.antWordB = static_cast<std::uint16_t>(cli::operandNumber(given, f[2], 0xFFFF));
-    a.antByteA = static_cast<std::uint8_t>(cli::operandNumber(given, f[3], 0xFF));
-    a.antByteB = static_cast<std::uint8_t>(cli::operandNumber(given, f[4], 0xFF));
-    a.antByteC = static_cast<std::uint8_t>(cli::operandNumber(given, f[5], 0xFF));
-    a.antByteD = static_cast<std::uint8_t>(cli::operandNumber(given, f[6], 0xFF));
+channeldb::AntennaRecord antennaOf(const OptionText& given, const std::string& text, const ChannelList& list) {
+    auto fields = cli::fieldsOf(text, ',');
     // The name is the rest, commas and all.
-    std::size_t at = 0;
-    for (int i = 0; i < 7; ++i) {
-        at = text.find(',', at) + 1;
+    std::string name;
+    if (fields.size() > 7) {
+        std::size_t at = 0;
+        for (int i = 0; i < 7; ++i) {
+            at = text.find(',', at) + 1;
+        }
+        name = text.substr(at);
+        fields.resize(7);
     }
-    const std::string name = f.size() > 7 ? text.substr(at) : std::string();
-    if (name.size() > a.antName.size()) {
-        cli::refuseOperand(given, "an antenna name holds at most 16 characters");
+    try {
+        return edit::antennaRecordFromNumbers(list.database(), fields, name);
+    } catch (const edit::EditError& refused) {
+        cli::refuseOperand(given, refused.what());
     }
-    std::copy(name.begin(), name.end(), a.antName.begin());
-    return a;
 }
 
 struct FavouriteList {
@@ -247,12 +235,12 @@ std::vector<OperationOption> operations() {
                  cli::refuseOperand(g, "TS row " + row + " does not exist: the list has " +
                                            std::to_string(l.database().tsCount) + " TS");
              }
-             edit::setTs(l, r, tsOf(g, numbers, l.database().transportStreams[r]));
+             edit::setTs(l, r, tsOf(g, numbers, l, r));
          }},
         {"--antenna", "POS=N,N,N,N,N,N,N,NAME", "set an antenna (7 numbers and a name)",
          [](ChannelList& l, const OptionText& g) {
              const auto [row, fields] = cli::splitOperand(g, g.text, '=');
-             edit::setAntenna(l, cli::operandNumber(g, row, 0xFFFF), antennaOf(g, fields));
+             edit::setAntenna(l, cli::operandNumber(g, row, 0xFFFF), antennaOf(g, fields, l));
          }},
         {"--fav-add", "G:L:ENTRY[:INDEX]", "add an entry to favourite list L of group G (0 video, 1 audio)",
          [](ChannelList& l, const OptionText& g) {
