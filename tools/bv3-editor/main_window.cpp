@@ -1,11 +1,13 @@
 #include "main_window.h"
 
+#include "disk_change_guard.h"
 #include "document_files.h"
 #include "favourites_view.h"
 #include "list_export.h"
 #include "menu_settings_form.h"
 #include "list_comparisons.h"
 #include "receiver_link.h"
+#include "recovery_keeper.h"
 #include "record_table_model.h"
 #include "settings_dialog.h"
 
@@ -139,6 +141,7 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
     restoreLayout();
     refreshAll();
     updateRecentMenu();
+    setUpSafety();
 }
 
 MainWindow::~MainWindow() {
@@ -659,6 +662,7 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     doc_->setFavouritesFollowServices(!settings_.receiver().keepFavouriteEntries);
     path_ = path;
     listener_ = doc_->subscribe([this](const edit::ListChange& change) { onListChanged(change); });
+    watchDocument(path);
     const auto* db = &doc_->database();
     video_->setDatabase(db);
     audio_->setDatabase(db);
@@ -891,6 +895,9 @@ bool MainWindow::saveAs(const QString& path) {
     if (!doc_) {
         return false;
     }
+    if (!diskChanges_->mayOverwrite(path)) {
+        return false;
+    }
     const std::string file = path.toStdString();
     try {
         keepBackup(path);
@@ -906,6 +913,7 @@ bool MainWindow::saveAs(const QString& path) {
         return false;
     }
     path_ = path;
+    diskChanges_->track(path);
     settings_.addRecentFile(path);
     updateRecentMenu();
     updateTitle();
@@ -1047,6 +1055,7 @@ void MainWindow::receive() {
             return;
         }
         adopt(std::move(*list), QString());
+        recovery_->setSource(edit::RecoverySource::Receiver, receiver.port);
         comparisons_->received(*doc_);
     } catch (const std::exception& failure) {
         prompts_->showError(tr("Receive"), tr("The received image cannot be read:\n%1").arg(QString::fromLocal8Bit(failure.what())));

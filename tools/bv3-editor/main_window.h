@@ -9,6 +9,7 @@
 #include "user_prompts.h"
 
 #include "edit/channel_list.h"
+#include "edit/recovery_copy.h"
 
 #include <QMainWindow>
 
@@ -26,10 +27,12 @@ class QTableView;
 
 namespace bv3::editor {
 
+class DiskChangeGuard;
 class FavouritesView;
 class ListComparisons;
 class MenuSettingsForm;
 class ReceiverLink;
+class RecoveryKeeper;
 class RecordTableModel;
 
 enum class EditorTab { Video, Audio, Favourites, Providers, Networks, TransportStreams, Antennas, Settings };
@@ -58,6 +61,11 @@ public:
 
     void receive();
     void send();
+    // At start: offers the recovery copies an editor that did not end cleanly left. True when
+    // one was restored (it is then the open list, unsaved).
+    bool offerRecovery();
+    RecoveryKeeper& recovery() { return *recovery_; }
+    DiskChangeGuard& diskChanges() { return *diskChanges_; }
     // Checks the open list against another receiver model (the data stays; not an edit).
     void setModelCode(std::uint8_t modelCode);
 
@@ -90,6 +98,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The recovery copy and the check for changes on the disk (main_window_safety.cpp).
+    void setUpSafety();
+    void watchDocument(const QString& path);
+    bool restoreCopy(const edit::RecoveryCopy& copy);
+    void reloadFromDisk();
+
     void buildActions();
     void buildMenus();
     void buildTabs();
@@ -159,6 +173,8 @@ private:
     std::unique_ptr<UserPrompts> prompts_;
     std::unique_ptr<ReceiverLink> link_;
     std::unique_ptr<ListComparisons> comparisons_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
+    DiskChangeGuard* diskChanges_ = nullptr;
     std::optional<edit::ChannelList> doc_;
     std::size_t listener_ = 0;
     QString path_;
