@@ -164,7 +164,7 @@ TEST_F(EditorRecoveryTest, TheOfferBoxNamesTheSourceAndTheTime) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     const QPixmap picture = box->grab();
     EXPECT_FALSE(picture.isNull());
-    if (const char* folder = std::getenv("BV3_PICTURES")) {
+    if (const char* folder = std::getenv("BV3_EDITOR_PICTURES")) {
         picture.save(QString::fromLocal8Bit(folder) + "/editor-restore.png", "PNG");
     }
 }
