@@ -7,7 +7,8 @@ add_executable(test_edit ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_operations.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_receiver_text.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_favourites.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_fields.cpp
-                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_controller.cpp)
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_controller.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_recovery.cpp)
 target_include_directories(test_edit PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(test_edit PRIVATE bv3::edit GTest::gtest GTest::gmock GTest::gtest_main)
 target_compile_definitions(test_edit PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -22,6 +22,13 @@ bv3_editor_suite(test_editor_window gui 120)
 add_dependencies(test_editor_window bv3)
 bv3_editor_suite(test_editor_comparisons gui 120)
 bv3_editor_suite(test_editor_cells gui 120)
+# Recovery copies (one test kills an editor started as a child) and changes on the disk.
+add_executable(editor_crash_child ${CMAKE_CURRENT_SOURCE_DIR}/editor_crash_child.cpp)
+target_include_directories(editor_crash_child PRIVATE ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
+target_link_libraries(editor_crash_child PRIVATE bv3::editor_app)
+bv3_warnings(editor_crash_child)
+bv3_editor_suite(test_editor_recovery gui 300)
+add_dependencies(test_editor_recovery editor_crash_child)
 # Against the simulator: needs the tools and the encoder built.
 bv3_editor_suite(test_editor_receiver e2e 900)
 add_dependencies(test_editor_receiver bv3 stb-sim tqrdll12)

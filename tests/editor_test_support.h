@@ -112,6 +112,8 @@ protected:
         writeText(file("channels.qnf"), sampleText());
         // The received lists' backups go into the test's folder, not the user's.
         ::setenv("XDG_DATA_HOME", (directory_ / "data").c_str(), 1);
+        // And the recovery copies into its state folder.
+        ::setenv("XDG_STATE_HOME", (directory_ / "state").c_str(), 1);
         window_ = std::make_unique<MainWindow>(std::make_unique<ScriptedPrompts>(script_));
         window_->show();
         QApplication::setActiveWindow(window_.get());

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -28,6 +29,18 @@ inline std::string binary(const std::string& name) {
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whether this process still has the device open: a port let go leaves no descriptor on it.
+inline bool holdsDeviceOpen(const std::string& device) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(entry.path(), linkError) == device) {
+            return true;
+        }
+    }
+    return false;
 }
 
 inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {

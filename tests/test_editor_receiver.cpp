@@ -7,6 +7,11 @@
 #include "edit/service_operations.h"
 #include "list_comparisons.h"
 
+#include "transfer/qt/download_dialog.h"
+#include "ui/message_box.h"
+
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace bv3::editor::testing {
@@ -101,6 +106,52 @@ TEST_F(EditorReceiverTest, SendShowsWhatItChangesAndVerifies) {
         << script_->informations.join("\n").toStdString();
     EXPECT_EQ(window_->comparisons().backups().entries().size(), 2u);
     EXPECT_EQ(sim.wait(30s), 0) << sim.log();
+}
+
+// The receiver's line goes away in the middle of a send (the adapter pulled out). The editor
+// says so naming the line, lets the port go, keeps the list as it was and stays usable; the
+// next send, once a line is there again, goes through.
+TEST_F(EditorReceiverTest, ALineLostDuringASendIsReportedAndTheNextSendWorks) {
+    ui::ScopedMessageBoxRecorder boxes;
+    openSample();
+    edit::renameService(const_cast<edit::ChannelList&>(*window_->document()), 1, "Lumen Zwei");
+    const std::string edited = docText();
+    window_->comparisons().answerPreview = [](const QString&, const QString&) { return std::optional<bool>(false); };
+    script_->confirmations.assign(2, true);  // the sample's warnings, once per send
+
+    Simulator gone(file("sim").string(), {"--apply", "--request-size", "256", "--hang-up-after", "200", "--wait", "120"});
+    useSimulator(gone.device());
+    bool released = false;
+    window_->receiverLink().beforeDialog = [&](QWidget& dialog) {
+        auto& download = static_cast<transfer::TfrmDownload&>(dialog);
+        auto* poll = new QTimer(&dialog);
+        QObject::connect(poll, &QTimer::timeout, &dialog, [&download, &released, poll, device = gone.device()] {
+            if (download.session().failed()) {
+                poll->stop();
+                released = !download.Comm1().IsOpen() && !bv3::testing::holdsDeviceOpen(device);
+                download.BitBtn1()->click();
+            }
+        });
+        poll->start(5);
+    };
+    window_->send();
+    EXPECT_TRUE(released) << gone.log() << window_->statusBar()->currentMessage().toStdString();
+    ASSERT_EQ(script_->errors.size(), 1) << script_->errors.join("\n").toStdString();
+    EXPECT_TRUE(script_->errors[0].contains(QString::fromStdString(gone.device() + ": the device went away")))
+        << script_->errors[0].toStdString() << gone.log();
+    EXPECT_EQ(docText(), edited);
+    EXPECT_TRUE(window_->document()->isDirty());
+    EXPECT_TRUE(window_->action("undo")->isEnabled());
+
+    // The adapter is back: a new line, and the same list goes over it.
+    script_->errors.clear();
+    window_->receiverLink().beforeDialog = nullptr;
+    Simulator back(file("sim2").string(), {"--apply", "--save", file("sent.qdf").string(), "--wait", "120"});
+    useSimulator(back.device());
+    window_->send();
+    EXPECT_TRUE(script_->errors.isEmpty()) << script_->errors.join("\n").toStdString() << back.log();
+    EXPECT_EQ(back.wait(30s), 0) << back.log();
+    EXPECT_TRUE(fs::exists(file("sent.qdf")));
 }
 
 }  // namespace

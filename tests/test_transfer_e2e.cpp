@@ -3,6 +3,7 @@
 #include "BV3Dll.h"
 #include "sim_process.h"
 #include "stb-sim/receiver_memory.h"
+#include "transfer/qt/download_dialog.h"
 #include "transfer/qt/upload_dialog.h"
 #include "ui/qt/application.h"
 #include "ui/message_box.h"
@@ -316,6 +317,63 @@ TEST_F(TransferE2eTest, AVanishingDeviceIsReportedAndLeavesNoFile) {
         ASSERT_EQ(boxes.shown().size(), 1u);
         EXPECT_NE(boxes.shown()[0].text.find(target), std::string::npos);
         EXPECT_FALSE(fs::exists(target));
+    }
+}
+
+// The receiver's line goes away in the middle of a download (an adapter pulled out: reads fail
+// with EIO). The failure names the line, the port is let go at once, and the next download
+// over a line that is there again completes, in a new bv3 and in the same process alike.
+TEST_F(TransferE2eTest, ALineLostMidDownloadIsReportedReleasedAndTheNextDownloadWorks) {
+    const Bytes file = randomFile(20000);
+    const std::string source = path("image.qdf");
+    writeBytes(source, file);
+    const std::vector<std::string> vanishing{"--download-size", "20000", "--request-size", "1000", "--hang-up-after",
+                                             "300"};
+    {
+        SCOPED_TRACE("bv3");
+        Simulator gone(path("sim"), vanishing);
+        ChildProcess lost = bv3({"download", source, "--port", gone.device()});
+        EXPECT_EQ(lost.wait(), 1);
+        EXPECT_NE(lost.standardError().find("bv3: Transfer failed on " + gone.device() + ": the device went away"),
+                  std::string::npos)
+            << lost.standardError();
+        Simulator back(path("sim2"), {"--download-size", "20000", "--save", path("bv3.got")});
+        ChildProcess again = bv3({"download", source, "--port", back.device()});
+        ASSERT_EQ(again.wait(), 0) << again.standardError();
+        EXPECT_EQ(back.wait(), 0) << back.log();
+        EXPECT_TRUE(readBytes(path("bv3.got")) == file);
+    }
+    {
+        SCOPED_TRACE("dialog");
+        Simulator gone(path("sim3"), vanishing);
+        const std::string device = gone.device();
+        transfer::TfrmDownload dialog;
+        dialog.SetupDevice(device, serial::TBaudrate::br115200, source);
+        QTimer poll;
+        bool released = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (dialog.session().failed()) {
+                poll.stop();
+                released = !dialog.Comm1().IsOpen() && !holdsDeviceOpen(device);
+                dialog.BitBtn1()->click();
+            }
+        });
+        poll.start(5);
+        EXPECT_EQ(dialog.exec(), 2);
+        EXPECT_TRUE(released) << "the port is let go when the line goes away, before the dialog closes";
+        EXPECT_TRUE(dialog.Label1()->text().startsWith(QStringLiteral("Transfer failed on")));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_NE(boxes.shown()[0].text.find(device + ": the device went away"), std::string::npos)
+            << boxes.shown()[0].text;
+
+        Simulator back(path("sim4"), {"--download-size", "20000", "--save", path("dialog.got")});
+        transfer::TfrmDownload second;
+        second.SetupDevice(back.device(), serial::TBaudrate::br115200, source);
+        EXPECT_EQ(second.exec(), 2);
+        EXPECT_TRUE(second.session().completed());
+        EXPECT_EQ(back.wait(), 0) << back.log();
+        EXPECT_TRUE(readBytes(path("dialog.got")) == file);
+        EXPECT_EQ(boxes.shown().size(), 1u);
     }
 }
 

@@ -293,6 +293,13 @@ void ChannelList::setModelCode(std::uint8_t modelCode) {
     notify({ChangeCause::Model, {}, {}});
 }
 
+void ChannelList::markRestored(ListOrigin origin, std::string path, std::optional<std::uint8_t> configVariant) {
+    adoptLoaded(origin, std::move(path));
+    configVariant_ = configVariant;
+    // No state of the history is the one a file holds.
+    savedSerial_ = std::numeric_limits<std::uint64_t>::max();
+}
+
 bool ChannelList::isDirty() const {
     return groupDepth_ > 0 || history_.stateSerial() != savedSerial_;
 }

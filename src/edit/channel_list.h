@@ -106,6 +106,10 @@ public:
     const std::string& originPath() const { return originPath_; }
     ListOrigin origin() const { return origin_; }
     bool isDirty() const;
+    // Makes this list one restored from a recovery copy: it came from origin at path (with the
+    // image's configuration variant, if any) and holds changes no file has, so it stays dirty,
+    // whatever is undone, until it is saved.
+    void markRestored(ListOrigin origin, std::string path, std::optional<std::uint8_t> configVariant);
 
     // The identity of the service at a row: stays with the service as it moves, never reused.
     ServiceId serviceId(std::size_t row) const { return state_.serviceIds.at(row); }

@@ -123,7 +123,9 @@ int main(int argc, char** argv) {
     bv3::editor::MainWindow window;
     window.show();
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty() && !window.openFile(files.first(), imageKind) && parser.isSet(screenshot)) {
+    // Work an editor lost in a crash comes first; a restored list stands in for the file given.
+    const bool restored = !parser.isSet(screenshot) && window.offerRecovery();
+    if (!restored && !files.isEmpty() && !window.openFile(files.first(), imageKind) && parser.isSet(screenshot)) {
         return 1;
     }
     if (modelCode) {

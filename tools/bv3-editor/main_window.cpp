@@ -5,6 +5,8 @@
 #include "main_window.h"
 #include "main_window_support.h"
 #include "row_choice_delegate.h"
+#include "disk_change_guard.h"
+#include "recovery_keeper.h"
 
 #include "document_files.h"
 #include "favourites_view.h"
@@ -77,6 +79,7 @@ MainWindow::MainWindow(std::unique_ptr<UserPrompts> prompts, QWidget* parent)
     restoreLayout();
     refreshAll();
     updateRecentMenu();
+    setUpSafety();
 }
 
 MainWindow::~MainWindow() {

@@ -11,6 +11,7 @@
 #include "edit/channel_list.h"
 #include "edit/editor_controller.h"
 #include "edit/record_fields.h"
+#include "edit/recovery_copy.h"
 
 #include <QMainWindow>
 
@@ -30,10 +31,12 @@ class QTableView;
 
 namespace bv3::editor {
 
+class DiskChangeGuard;
 class FavouritesView;
 class ListComparisons;
 class MenuSettingsForm;
 class ReceiverLink;
+class RecoveryKeeper;
 class RecordTableModel;
 
 enum class EditorTab { Video, Audio, Favourites, Providers, Networks, TransportStreams, Antennas, Settings };
@@ -62,6 +65,11 @@ public:
 
     void receive();
     void send();
+    // At start: offers the recovery copies an editor that did not end cleanly left. True when
+    // one was restored (it is then the open list, unsaved).
+    bool offerRecovery();
+    RecoveryKeeper& recovery() { return *recovery_; }
+    DiskChangeGuard& diskChanges() { return *diskChanges_; }
     // Checks the open list against another receiver model (the data stays; not an edit).
     void setModelCode(std::uint8_t modelCode);
 
@@ -95,6 +103,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The recovery copy and the check for changes on the disk (main_window_safety.cpp).
+    void setUpSafety();
+    void watchDocument(const QString& path);
+    bool restoreCopy(const edit::RecoveryCopy& copy);
+    void reloadFromDisk();
+
     void buildActions();
     void buildMenus();
     void buildTabs();
@@ -170,6 +184,8 @@ private:
     // The open list, the selection and the cut, and the rules of drops, cells, favourite
     // additions and the send guard.
     edit::EditorController controller_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
+    DiskChangeGuard* diskChanges_ = nullptr;
     std::size_t listener_ = 0;
     QString path_;
 

@@ -81,6 +81,7 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     controller_.document().setFavouritesFollowServices(!settings_.receiver().keepFavouriteEntries);
     path_ = path;
     listener_ = controller_.document().subscribe([this](const edit::ListChange& change) { onListChanged(change); });
+    watchDocument(path);
     const auto* db = &controller_.document().database();
     video_->setDatabase(db);
     audio_->setDatabase(db);

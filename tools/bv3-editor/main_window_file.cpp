@@ -170,6 +170,9 @@ bool MainWindow::saveAs(const QString& path) {
     if (!controller_.hasDocument()) {
         return false;
     }
+    if (!diskChanges_->mayOverwrite(path)) {
+        return false;
+    }
     const std::string file = path.toStdString();
     try {
         keepBackup(path);
@@ -185,6 +188,7 @@ bool MainWindow::saveAs(const QString& path) {
         return false;
     }
     path_ = path;
+    diskChanges_->track(path);
     settings_.addRecentFile(path);
     updateRecentMenu();
     updateTitle();

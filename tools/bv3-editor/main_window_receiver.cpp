@@ -123,6 +123,7 @@ void MainWindow::receive() {
             return;
         }
         adopt(std::move(*list), QString());
+        recovery_->setSource(edit::RecoverySource::Receiver, receiver.port);
         comparisons_->received(controller_.document());
     } catch (const std::exception& failure) {
         prompts_->showError(tr("Receive"), tr("The received image cannot be read:\n%1").arg(QString::fromLocal8Bit(failure.what())));

@@ -4,6 +4,7 @@
 
 #include "safe_write/safe_write.h"
 #include "stb-sim/image_applier.h"
+#include "stb-sim/line_recording.h"
 #include "stb-sim/receiver_memory.h"
 #include "stb-sim/receiver_simulator.h"
 #include "stb-sim/sim_port.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using bv3::stbsim::LineRecording;
 using bv3::stbsim::ReceiverMemory;
 using bv3::stbsim::ReceiverSimulator;
 using bv3::stbsim::SessionMode;
@@ -29,11 +31,19 @@ using bv3::stbsim::SimPort;
 
 class PortLink final : public bv3::stbsim::ReceiverLink {
 public:
-    explicit PortLink(SimPort& port) : port_(port) {}
-    void send(std::span<const std::uint8_t> bytes) override { port_.write(bytes); }
+    PortLink(SimPort& port, LineRecording& recording) : port_(port), recording_(recording) {}
+    void send(std::span<const std::uint8_t> bytes) override {
+        port_.write(bytes);
+        recording_.receiverWrote(bytes);
+    }
+    void sendNoise(std::span<const std::uint8_t> bytes) override {
+        port_.write(bytes);
+        recording_.receiverSentNoise(bytes);
+    }
     void pause(std::chrono::milliseconds duration) override {
         std::cerr << "stb-sim: falling silent for " << duration.count() << " ms\n";
         std::this_thread::sleep_for(duration);
+        recording_.receiverFellSilent();
     }
     void hangUp() override {
         std::cerr << "stb-sim: hanging up\n";
@@ -42,6 +52,7 @@ public:
 
 private:
     SimPort& port_;
+    LineRecording& recording_;
 };
 
 void saveFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -57,6 +68,8 @@ struct RunSettings {
     bool apply = false;
     unsigned sessions = 1;
     unsigned waitSeconds = 60;
+    std::string recordLine;
+    std::string recordPc;
 };
 
 // The receiver speaks only once somebody listens: wait for the PC to open its end, then give
@@ -75,7 +88,7 @@ bool waitForThePc(SimPort& port, unsigned waitSeconds) {
 }
 
 // Runs one exchange to its end; false when the PC went away in the middle.
-bool serve(SimPort& port, ReceiverSimulator& simulator) {
+bool serve(SimPort& port, ReceiverSimulator& simulator, LineRecording& recording) {
     simulator.start();
     std::array<std::uint8_t, 4096> buffer{};
     bool heardAnything = false;
@@ -95,6 +108,7 @@ bool serve(SimPort& port, ReceiverSimulator& simulator) {
             continue;
         }
         heardAnything = true;
+        recording.pcSent(std::span(buffer.data(), *got));
         for (std::size_t i = 0; i < *got && !simulator.done(); ++i) {
             simulator.handleByte(buffer[i]);
         }
@@ -129,6 +143,16 @@ bool applyImage(ReceiverMemory& memory, const std::vector<std::uint8_t>& image, 
     return true;
 }
 
+// The exchange's recording, as seeds for the line fuzzers (the newest session's, when several).
+void saveRecording(const RunSettings& settings, const LineRecording& recording) {
+    if (!settings.recordLine.empty()) {
+        saveFile(settings.recordLine, recording.lineScript());
+    }
+    if (!settings.recordPc.empty()) {
+        saveFile(settings.recordPc, recording.pcBytes());
+    }
+}
+
 int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& options) {
     SimPort port =
         settings.device.empty() ? SimPort::openPseudoTerminal() : SimPort::openDevice(settings.device, settings.baud);
@@ -141,9 +165,12 @@ int run(const RunSettings& settings, const bv3::stbsim::SimulatorOptions& option
         if (!waitForThePc(port, settings.waitSeconds)) {
             return 1;
         }
-        PortLink link(port);
+        LineRecording recording;
+        PortLink link(port, recording);
         ReceiverSimulator simulator(memory, options, link);
-        if (!serve(port, simulator)) {
+        const bool served = serve(port, simulator, recording);
+        saveRecording(settings, recording);
+        if (!served) {
             // The PC gave the exchange up (a cancelled transfer): it is lost, and the sessions
             // left are still served, as a receiver starts over when the PC calls again.
             status = 1;
@@ -199,6 +226,9 @@ int main(int argc, char** argv) {
     app.add_option("--hang-up-after", options.hangUpAfterByte, "close the line after sending byte K");
     app.add_option("--garbage-after", options.garbageAfterByte, "send garbage after sending byte K");
     app.add_option("--garbage-count", options.garbageCount, "how many garbage bytes");
+    app.add_option("--record-line", settings.recordLine,
+                   "write what this side sent as a line script for the PC protocols' fuzzers");
+    app.add_option("--record-pc", settings.recordPc, "write the bytes the PC sent, for the receiver's fuzzer");
     app.add_option("--wait", settings.waitSeconds, "seconds to wait for the PC to open the line");
     CLI11_PARSE(app, argc, argv);
     options.silence = std::chrono::milliseconds(silenceMs);

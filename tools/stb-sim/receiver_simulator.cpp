@@ -75,7 +75,7 @@ void ReceiverSimulator::emit(std::uint8_t b) {
             noiseSeed_ ^= noiseSeed_ << 5;
             g = static_cast<std::uint8_t>(noiseSeed_);
         }
-        link_.send(garbage);
+        link_.sendNoise(garbage);
     }
     if (bytesSent_ == options_.silenceAfterByte) {
         link_.pause(options_.silence);

@@ -36,6 +36,8 @@ class ReceiverLink {
 public:
     virtual ~ReceiverLink() = default;
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
+    // Garbage the line adds (--garbage-after): sent like any bytes unless the link tells them apart.
+    virtual void sendNoise(std::span<const std::uint8_t> bytes) { send(bytes); }
     // Stay silent (neither read nor write) for the given time.
     virtual void pause(std::chrono::milliseconds duration) = 0;
     virtual void hangUp() = 0;
