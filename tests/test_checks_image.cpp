@@ -20,6 +20,7 @@ namespace bv3::channeldb {
 namespace {
 
 using testing::storeComplemented;
+using testing::describe;
 using Image = std::vector<std::uint8_t>;
 
 // A small receiver: three TS (the third referred to by no service), two networks, three
@@ -79,14 +80,6 @@ std::set<std::size_t> offsetsOf(const CheckReport& report) {
         offsets.insert(f.offset.value_or(0));
     }
     return offsets;
-}
-
-std::string describe(const CheckReport& report) {
-    std::string text;
-    for (const Finding& f : report.findings) {
-        text += "  " + formatFinding(f) + "\n";
-    }
-    return text;
 }
 
 class CleanUpload : public ::testing::TestWithParam<int> {};
