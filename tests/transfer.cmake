@@ -13,6 +13,7 @@ bv3_add_test_suite(NAME test_transfer LABELS unit
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_download.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_stbsim.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_port_setup.cpp
                    LIBS bv3::transfer bv3::stbsim)
 
 bv3_add_test_suite(NAME test_transfer_dialogs LABELS gui QT_OFFSCREEN
