@@ -19,8 +19,8 @@
 namespace bv3::channeldb {
 namespace {
 
-using testing::storeComplemented;
 using testing::describe;
+using testing::storeComplemented;
 using Image = std::vector<std::uint8_t>;
 
 // A small receiver: three TS (the third referred to by no service), two networks, three

@@ -40,8 +40,8 @@ protected:
                           file("make").string());
         ASSERT_EQ(make.wait(60s), 0) << make.standardError();
         simulator_ = std::make_unique<Simulator>(
-            file("sim").string(),
-            std::vector<std::string>{"--memory", file("start.raw").string(), "--apply", "--sessions", "3", "--wait", "120"});
+            file("sim").string(), std::vector<std::string>{"--memory", file("start.raw").string(), "--apply",
+                                                           "--sessions", "3", "--wait", "120"});
         useSimulator(simulator_->device());
 
         window_->receive();

@@ -25,7 +25,8 @@ inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
 
 // Replaces the file's contents.
 inline void writeText(const std::filesystem::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 inline void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

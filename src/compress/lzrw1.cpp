@@ -184,8 +184,8 @@ void Tlzrw1::AbandonSession(Session& session) noexcept {
     }
 }
 
-std::int32_t Tlzrw1::RunSession(const std::function<void(Session&)>& prepare,
-                                const std::function<void(Session&)>& work, SessionDoneTexts done) {
+std::int32_t Tlzrw1::RunSession(const std::function<void(Session&)>& prepare, const std::function<void(Session&)>& work,
+                                SessionDoneTexts done) {
     std::unique_ptr<Session> allocated;
     try {
         allocated = std::make_unique<Session>();

@@ -56,7 +56,8 @@ void install(CLI::App& app) {
     auto options = std::make_shared<DiffOptions>();
     auto* command = app.add_subcommand(
         "diff", "Show what differs between two channel lists (exit 0 the same, 1 different, 2 trouble)");
-    bv3::cli::addListOptions(*command, options->first, "A", "QNF list, compressed list, or uploaded image (with --variant)",
+    bv3::cli::addListOptions(*command, options->first, "A",
+                             "QNF list, compressed list, or uploaded image (with --variant)",
                              bv3::cli::VariantNeed::ForUploadedImages);
     command->add_option("B", options->second, "the list to compare A with, of the same kinds")->required();
     bv3::cli::addNumberOption(*command, "--model-b", options->secondModel, "B's model, if not A's (must match)", 5);

@@ -84,8 +84,8 @@ bv3::edit::ChannelList receiveList(const SendOptions& o, const fs::path& imagePa
                                                         o.sent.layout.model());
     } catch (const std::exception& unreadable) {
         throw CommandFailure(std::string("the receiver's memory cannot be read as a list of model ") +
-                             std::to_string(o.sent.layout.modelCode) + ", variant " + std::to_string(o.sent.layout.configVariant) + ": " +
-                             unreadable.what());
+                             std::to_string(o.sent.layout.modelCode) + ", variant " +
+                             std::to_string(o.sent.layout.configVariant) + ": " + unreadable.what());
     }
 }
 
@@ -102,10 +102,10 @@ auto runStep(const std::string& name, const std::string& backup, Step step) {
 
 void runSend(const SendOptions& o) {
     // Everything that can be refused is refused before the port is opened.
-    auto list = bv3::cli::openListToCompare(o.sent.list, o.sent.layout.model(),
-                                           o.sent.layout.variant());
+    auto list = bv3::cli::openListToCompare(o.sent.list, o.sent.layout.model(), o.sent.layout.variant());
     if (list.database().serviceCount() == 0) {
-        throw CommandFailure(o.sent.list + ": the list holds no services; sent, it would empty the receiver; nothing was sent");
+        throw CommandFailure(o.sent.list +
+                             ": the list holds no services; sent, it would empty the receiver; nothing was sent");
     }
     if (!o.backupDir.empty()) {
         checkBackupFolder(o.backupDir);
