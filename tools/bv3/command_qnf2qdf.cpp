@@ -59,7 +59,9 @@ void runQnf2Qdf(const Qnf2QdfOptions& options) {
 void install(CLI::App& app) {
     auto options = std::make_shared<Qnf2QdfOptions>();
     auto* command = app.add_subcommand("qnf2qdf", "Build a QDF download image from a QNF channel list");
-    bv3::cli::addListOptions(*command, options->qnf, "QNF", "channel list to read", bv3::cli::VariantNeed::Required);
+    // A model above 5 reaches the build, whose refusal names the known models (exit 1).
+    bv3::cli::addListOptions(*command, options->qnf, "QNF", "channel list to read", bv3::cli::VariantNeed::Required,
+                             0xFF);
     command->add_option("QDF", options->qdfPath, "download image to write")->required();
     bv3::cli::addNumberOption(*command, "--header-id", options->headerId, "receiver identifier (32 bits)")->required();
     command->add_flag("--allow-empty", options->allowEmpty,

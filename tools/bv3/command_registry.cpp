@@ -48,8 +48,8 @@ CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::ui
 
 namespace {
 
-CLI::Option* addModelOption(CLI::App& command, std::uint32_t& modelCode) {
-    return addNumberOption(command, "--model", modelCode, "receiver model code (0-5)", 5)->required();
+CLI::Option* addModelOption(CLI::App& command, std::uint32_t& modelCode, std::uint32_t modelMax = 5) {
+    return addNumberOption(command, "--model", modelCode, "receiver model code (0-5)", modelMax)->required();
 }
 
 CLI::Option* addVariantOption(CLI::App& command, std::uint32_t& configVariant, const std::string& use = "") {
@@ -64,9 +64,9 @@ void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout) {
 }
 
 void addListOptions(CLI::App& command, ListOptions& options, const std::string& name, const std::string& description,
-                    VariantNeed variant) {
+                    VariantNeed variant, std::uint32_t modelMax) {
     command.add_option(name, options.list, description)->required();
-    addModelOption(command, options.layout.modelCode);
+    addModelOption(command, options.layout.modelCode, modelMax);
     if (variant == VariantNeed::Required) {
         addVariantOption(command, options.layout.configVariant)->required();
     } else {
