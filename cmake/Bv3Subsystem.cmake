@@ -10,10 +10,16 @@
 # and must stay out of reach of the toolkit-free piece of its parent folder. The links are
 # made again at every configure, which the header globs trigger when headers come or go.
 
-# bv3_expose_headers(<target> <folder below src>)
+# bv3_expose_headers(<target> <folder> [ROOT <tools>])
+# The folder lies below src/ unless ROOT names another top-level folder of the project (the
+# programs of tools/ follow the same rule as the library's pieces).
 function(bv3_expose_headers target folder)
+  cmake_parse_arguments(EXPOSE "" "ROOT" "" ${ARGN})
+  if(NOT EXPOSE_ROOT)
+    set(EXPOSE_ROOT src)
+  endif()
   set(root ${PROJECT_BINARY_DIR}/include-layers/${target})
-  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.h)
+  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${EXPOSE_ROOT}/${folder}/*.h)
   file(REMOVE_RECURSE ${root})
   file(MAKE_DIRECTORY ${root}/${folder})
   foreach(header IN LISTS headers)

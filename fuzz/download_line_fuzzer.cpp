@@ -86,31 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     receiver.start();
 
     fuzzline::Script script(std::span(data + 2, size - 2));
-    fuzzline::ScriptStep step{};
-    bool damaged = false;
-    while (script.next(step) && !protocol.finished()) {
-        switch (step.event) {
-            case fuzzline::LineEvent::Deliver:
-                arrive(protocol, fuzzline::takeArrived(link, step.count));
-                break;
-            case fuzzline::LineEvent::Noise: {
-                damaged = true;
-                std::vector<std::uint8_t> noise(step.count);
-                for (auto& b : noise) {
-                    b = script.noiseByte();
-                }
-                arrive(protocol, noise);
-                break;
-            }
-            case fuzzline::LineEvent::Lose:
-                damaged = true;
-                fuzzline::takeArrived(link, step.count);
-                break;
-            case fuzzline::LineEvent::Timer:
-                // The download has no timer of its own: the receiver drives it.
-                break;
-        }
-    }
+    // The download has no timer of its own: the receiver drives it.
+    const fuzzline::LineDamage damage = fuzzline::playScript(
+        script, link, [&](std::span<const std::uint8_t> bytes) { arrive(protocol, bytes); }, [] {},
+        [&] { return protocol.finished(); });
+    const bool damaged = damage.noise || damage.loss;
     // A clean line from here on, until the receiver has nothing more to say.
     while (!protocol.finished() && !link.queue.empty()) {
         arrive(protocol, fuzzline::takeArrived(link, 4096));

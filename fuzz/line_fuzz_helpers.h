@@ -73,6 +73,15 @@ public:
     // The next noise byte: the input's own bytes, so the fuzzer chooses them.
     std::uint8_t noiseByte() { return position_ < input_.size() ? input_[position_++] : 0; }
 
+    // A Noise step's bytes: count noise bytes, zeros once the input runs out.
+    std::vector<std::uint8_t> noise(std::size_t count) {
+        std::vector<std::uint8_t> bytes(count);
+        for (auto& b : bytes) {
+            b = noiseByte();
+        }
+        return bytes;
+    }
+
 private:
     std::span<const std::uint8_t> input_;
     std::size_t position_ = 0;
@@ -86,6 +95,39 @@ inline std::vector<std::uint8_t> takeArrived(QueuedLink& link, std::size_t count
         link.queue.pop_front();
     }
     return bytes;
+}
+
+// What the script did to the receiver's bytes on their way.
+struct LineDamage {
+    bool noise = false;  // bytes were inserted
+    bool loss = false;   // bytes were lost
+};
+
+// Plays the script against the link until it ends or done() holds: delivered and noise bytes
+// go to arrive(bytes), lost bytes are dropped, and a Timer step calls timer().
+template <typename Arrive, typename Timer, typename Done>
+LineDamage playScript(Script& script, QueuedLink& link, Arrive&& arrive, Timer&& timer, Done&& done) {
+    LineDamage damage;
+    ScriptStep step{};
+    while (script.next(step) && !done()) {
+        switch (step.event) {
+            case LineEvent::Deliver:
+                arrive(takeArrived(link, step.count));
+                break;
+            case LineEvent::Noise:
+                damage.noise = true;
+                arrive(script.noise(step.count));
+                break;
+            case LineEvent::Lose:
+                damage.loss = true;
+                takeArrived(link, step.count);
+                break;
+            case LineEvent::Timer:
+                timer();
+                break;
+        }
+    }
+    return damage;
 }
 
 }  // namespace bv3::fuzzline

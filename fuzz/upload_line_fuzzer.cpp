@@ -70,34 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     receiver.start();
 
     fuzzline::Script script(std::span(data, size));
-    fuzzline::ScriptStep step{};
-    bool noisy = false;
-    while (script.next(step) && host.outcomes == 0) {
-        switch (step.event) {
-            case fuzzline::LineEvent::Deliver: {
-                const auto bytes = fuzzline::takeArrived(link, step.count);
-                arrive(protocol, host, bytes);
-                break;
+    const fuzzline::LineDamage damage = fuzzline::playScript(
+        script, link, [&](std::span<const std::uint8_t> bytes) { arrive(protocol, host, bytes); },
+        [&] {
+            if (host.watchdog && !protocol.finished()) {
+                protocol.watchdogFired();
             }
-            case fuzzline::LineEvent::Noise: {
-                noisy = true;
-                std::vector<std::uint8_t> noise(step.count);
-                for (auto& b : noise) {
-                    b = script.noiseByte();
-                }
-                arrive(protocol, host, noise);
-                break;
-            }
-            case fuzzline::LineEvent::Lose:
-                fuzzline::takeArrived(link, step.count);
-                break;
-            case fuzzline::LineEvent::Timer:
-                if (host.watchdog && !protocol.finished()) {
-                    protocol.watchdogFired();
-                }
-                break;
-        }
-    }
+        },
+        [&] { return host.outcomes != 0; });
+    // Lost bytes only shorten what arrives; inserted ones may replace a data byte unseen.
+    const bool noisy = damage.noise;
     // A clean line from here on, for a while: what the receiver says arrives, and the watchdog
     // fires whenever the line falls silent, a bounded number of times. Bounded so that an input
     // costs about what its script asks (a whole upload is 401,408 bytes through both sides);

@@ -3,6 +3,8 @@
 // receiver stores them, and a temporary folder per test.
 
 #include "channeldb/channel_database.h"
+#include "channeldb/check_findings.h"
+#include "test_files.h"
 
 #include <unistd.h>
 #include <cstdint>
@@ -37,14 +39,13 @@ inline void setAntennaName(AntennaRecord& a, std::string_view name) {
     }
 }
 
+// Whole files, byte for byte, under the names these tests have always used.
 inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return testfiles::readText(path);
 }
 
 inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    testfiles::writeText(path, bytes);
 }
 
 // A fresh folder under the system's temporary folder, removed with the object.
@@ -74,5 +75,14 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A report's findings, one indented line each, for a failed expectation's message.
+inline std::string describe(const CheckReport& report) {
+    std::string text;
+    for (const Finding& f : report.findings) {
+        text += "  " + formatFinding(f) + "\n";
+    }
+    return text;
+}
 
 }  // namespace bv3::channeldb::testing

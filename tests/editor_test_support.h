@@ -3,6 +3,7 @@
 // answered from a script and its settings kept out of the user's own.
 
 #include "main_window.h"
+#include "test_files.h"
 #include "user_prompts.h"
 
 #include "edit/channel_list.h"
@@ -85,14 +86,8 @@ private:
     std::shared_ptr<Script> script_;
 };
 
-inline std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using testfiles::readText;
+using testfiles::writeText;
 
 inline std::string sampleText() {
     return readText(fs::path(BV3_SOURCE_DIR) / "samples" / "channels.qnf");

@@ -58,6 +58,20 @@ bv3_layer_case(bv3_platform_portable forbidden serial/comm.h)
 bv3_layer_case(bv3_transfer_qt allowed transfer/qt/upload_dialog.h)
 bv3_layer_case(bv3_transfer_win32 allowed transfer/win32/upload_dialog_native.h)
 bv3_layer_case(bv3_ui_qt forbidden transfer/qt/upload_dialog.h)
+# The programs of tools/ follow the same rule: each reaches its own folder and the pieces it
+# links, never another program's folder.
+bv3_layer_case(bv3_stbsim allowed stb-sim/receiver_simulator.h)
+bv3_layer_case(bv3_stbsim forbidden bv3/command_registry.h)
+bv3_layer_case(bv3_stbsim forbidden bv3-gui/gui_module.h)
+bv3_layer_case(bv3 allowed bv3/command_registry.h)
+bv3_layer_case(bv3 allowed bv3-gui/gui_module.h)
+bv3_layer_case(bv3 forbidden stb-sim/receiver_simulator.h)
+bv3_layer_case(bv3 forbidden ui/qt/progress.h)
+bv3_layer_case(bv3-gui forbidden bv3/command_registry.h)
+bv3_layer_case(bv3-gui forbidden stb-sim/sim_port.h)
+bv3_layer_case(stb-sim forbidden bv3/transfer_runner.h)
+bv3_layer_case(bv3_editor_app forbidden stb-sim/receiver_simulator.h)
+bv3_layer_case(bv3_editor_app forbidden bv3/list_comparison.h)
 
 # Each toolkit-free piece links on its own: a program that takes in every object of the piece
 # (the whole archive, not only what a caller happens to use) and nothing of a toolkit links,

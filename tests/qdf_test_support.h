@@ -2,6 +2,8 @@
 // Helpers of the download-build tests: a fresh working directory per test (the build's
 // temporaries live in the current directory) and whole-file reads and writes.
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -43,24 +45,10 @@ private:
     std::filesystem::path path_;
 };
 
-inline std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
-    const std::string text = readText(path);
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-inline void writeText(const std::filesystem::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using testfiles::readBytes;
+using testfiles::readText;
+using testfiles::writeBytes;
+using testfiles::writeText;
 
 inline std::vector<std::string> splitCrLfLines(const std::string& text) {
     std::vector<std::string> lines;

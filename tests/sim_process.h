@@ -2,6 +2,8 @@
 // Runs stb-sim (or bv3) as a child process for the end-to-end tests: the simulator's first
 // line of output is the pseudo-terminal the PC side opens.
 
+#include "test_files.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -26,10 +28,8 @@ inline std::string binary(const std::string& name) {
     return std::string(BV3_BINARY_DIR) + "/bin/" + name;
 }
 
-inline std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testfiles::readBytes;
+using testfiles::writeBytes;
 
 // Whether this process still has the device open: a port let go leaves no descriptor on it.
 inline bool holdsDeviceOpen(const std::string& device) {
@@ -41,11 +41,6 @@ inline bool holdsDeviceOpen(const std::string& device) {
         }
     }
     return false;
-}
-
-inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A child process with its stdout and stderr going to files.

@@ -19,6 +19,7 @@
 namespace bv3::channeldb {
 namespace {
 
+using testing::describe;
 using testing::storeComplemented;
 using Image = std::vector<std::uint8_t>;
 
@@ -79,14 +80,6 @@ std::set<std::size_t> offsetsOf(const CheckReport& report) {
         offsets.insert(f.offset.value_or(0));
     }
     return offsets;
-}
-
-std::string describe(const CheckReport& report) {
-    std::string text;
-    for (const Finding& f : report.findings) {
-        text += "  " + formatFinding(f) + "\n";
-    }
-    return text;
 }
 
 class CleanUpload : public ::testing::TestWithParam<int> {};

@@ -17,6 +17,8 @@
 namespace bv3::channeldb {
 namespace {
 
+using testing::describe;
+
 // A QNF text built line by line; add() gives the line number of the line it adds.
 class QnfText {
 public:
@@ -257,14 +259,6 @@ const Case cases[] = {
          return none();
      }},
 };
-
-std::string describe(const CheckReport& report) {
-    std::string text;
-    for (const Finding& f : report.findings) {
-        text += "  " + formatFinding(f) + "\n";
-    }
-    return text;
-}
 
 class ChannelListCase : public ::testing::TestWithParam<std::size_t> {};
 

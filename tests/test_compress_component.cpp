@@ -2,6 +2,7 @@
 // damaged containers, clean-up after failures, and every message and status text.
 #include "compress/lzrw1.h"
 #include "compress_test_data.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,8 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using testdata::bytesOf;
 
-Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using bv3::testfiles::readBytes;
+using bv3::testfiles::writeBytes;
 
 Bytes header(std::uint32_t magic, std::uint32_t size) {
     Bytes bytes;
@@ -402,8 +396,8 @@ class Lzrw1Damaged : public Lzrw1Files, public testing::WithParamInterface<Damag
 // target's name before keeps its content, and nothing else is left.
 TEST_P(Lzrw1Damaged, RaisesAndKeepsTheEarlierOutput) {
     const DamagedCase& c = GetParam();
-    writeFile(path("in"), c.container);
-    writeFile(path("out"), bytesOf("an older file of that name"));
+    writeBytes(path("in"), c.container);
+    writeBytes(path("out"), bytesOf("an older file of that name"));
     Tlzrw1 component;
     useFiles(component);
     std::string message = c.message;
@@ -411,7 +405,7 @@ TEST_P(Lzrw1Damaged, RaisesAndKeepsTheEarlierOutput) {
         message.replace(at, 2, path("in"));
     }
     EXPECT_EQ(failureOf([&] { component.Decompress(); }), message);
-    EXPECT_EQ(readFile(path("out")), bytesOf("an older file of that name"));
+    EXPECT_EQ(readBytes(path("out")), bytesOf("an older file of that name"));
     EXPECT_TRUE(fs::exists(path("in")));
     EXPECT_EQ(std::distance(fs::directory_iterator(path("")), fs::directory_iterator()), 2);
 }
@@ -456,18 +450,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Lzrw1Files, FilesRoundTripInEitherModeAndReplaceAnOlderOutput) {
     const Bytes input = testdata::channelText(120000);
-    writeFile(path("in"), input);
+    writeBytes(path("in"), input);
     for (const TCompressMode mode : {TCompressMode::Good, TCompressMode::Fast}) {
-        writeFile(path("packed"), bytesOf("an older, much longer file that must be replaced entirely........"));
+        writeBytes(path("packed"), bytesOf("an older, much longer file that must be replaced entirely........"));
         Tlzrw1 component;
         useFiles(component, "in", "packed");
         component.SetCompressMode(mode);
         const std::int32_t written = component.Compress();
         EXPECT_EQ(static_cast<std::uintmax_t>(written), fs::file_size(path("packed")));
-        EXPECT_EQ(readFile(path("packed")), compressBytes(input, mode));
+        EXPECT_EQ(readBytes(path("packed")), compressBytes(input, mode));
         useFiles(component, "packed", "restored");
         EXPECT_EQ(component.Decompress(), static_cast<std::int32_t>(input.size()));
-        EXPECT_EQ(readFile(path("restored")), input);
+        EXPECT_EQ(readBytes(path("restored")), input);
     }
 }
 
@@ -480,7 +474,7 @@ TEST_F(Lzrw1Files, FailuresBeforeTheOutputExistsLeaveNone) {
               "Lzrw1 (de)compression : Failed to open input file : " + path("missing"));
     EXPECT_FALSE(fs::exists(path("out")));
 
-    writeFile(path("in"), bytesOf("some text"));
+    writeBytes(path("in"), bytesOf("some text"));
     useFiles(component, "in", "no/such/folder/out");
     EXPECT_EQ(failureOf([&] { component.Compress(); }),
               "Lzrw1 (de)compression : Failed to open output file : " + path("no/such/folder/out"));
@@ -488,12 +482,12 @@ TEST_F(Lzrw1Files, FailuresBeforeTheOutputExistsLeaveNone) {
 
 TEST_F(Lzrw1Files, AFileIsNeverCompressedOntoItself) {
     const Bytes input = testdata::channelText(5000);
-    writeFile(path("in"), input);
+    writeBytes(path("in"), input);
     Tlzrw1 component;
     useFiles(component, "in", "in");
     EXPECT_EQ(failureOf([&] { component.Compress(); }),
               "Lzrw1 (de)compression : Failed to open output file : " + path("in") + " (it is the input file)");
-    EXPECT_EQ(readFile(path("in")), input);
+    EXPECT_EQ(readBytes(path("in")), input);
 }
 
 // The output reaches the disk at the latest when it is closed; a disk that is full then must
@@ -503,7 +497,7 @@ TEST_F(Lzrw1Files, AFailedCloseOfTheOutputIsAWriteFailure) {
     if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
-    writeFile(path("in"), testdata::channelText(1000));
+    writeBytes(path("in"), testdata::channelText(1000));
     fs::create_symlink("/dev/full", path("full"));
     Tlzrw1 component;
     useFiles(component, "in", "full");
@@ -514,7 +508,7 @@ TEST_F(Lzrw1Files, AFailedCloseOfTheOutputIsAWriteFailure) {
 // Advise and Auto
 
 TEST_F(Lzrw1Files, AdviseCallsInputsBelowThreePiecesSmall) {
-    writeFile(path("in"), Bytes(98303, 0));
+    writeBytes(path("in"), Bytes(98303, 0));
     Tlzrw1 component;
     useFiles(component);
     component.SetCompressMode(TCompressMode::Auto);
@@ -639,7 +633,7 @@ struct Recorder {
 
 TEST_F(Lzrw1Files, AVisibleComponentShowsProgressAndTheRatio) {
     const Bytes input(70000, 'a');
-    writeFile(path("in"), input);
+    writeBytes(path("in"), input);
     Tlzrw1 component;
     Recorder recorder;
     recorder.attach(component);

@@ -2,6 +2,7 @@
 #include "BV3Dll.h"
 #include "compress/lzrw1.h"
 #include "compress_test_data.h"
+#include "test_files.h"
 #include "ui/message_box.h"
 
 #include <gtest/gtest.h>
@@ -20,15 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using bv3::testfiles::readBytes;
+using bv3::testfiles::writeBytes;
 
 class CompressionExports : public testing::Test {
 protected:
@@ -46,15 +40,15 @@ protected:
 
 TEST_F(CompressionExports, RoundTripAChannelListThroughAnLzhContainer) {
     const Bytes qnf = bv3::compress::testdata::channelText(150000);
-    writeFile(path("channels.qnf"), qnf);
+    writeBytes(path("channels.qnf"), qnf);
     bv3::ui::ScopedMessageBoxRecorder boxes;
     QnfToV3Qnf(path("channels.qnf").c_str(), path("channels.v3").c_str());
-    const Bytes container = readFile(path("channels.v3"));
+    const Bytes container = readBytes(path("channels.v3"));
     ASSERT_GE(container.size(), 8u);
     EXPECT_EQ(std::string(container.begin(), container.begin() + 4), "!HZL");
     EXPECT_LT(container.size(), qnf.size() / 2);
     V3QnfToQnf(path("channels.v3").c_str(), path("restored.qnf").c_str());
-    EXPECT_EQ(readFile(path("restored.qnf")), qnf);
+    EXPECT_EQ(readBytes(path("restored.qnf")), qnf);
     EXPECT_TRUE(boxes.shown().empty());
 }
 
@@ -68,15 +62,15 @@ TEST_F(CompressionExports, AFastContainerIsRestoredToo) {
     component.SetOutputStream(&out);
     component.SetCompressMode(bv3::compress::TCompressMode::Fast);
     component.Compress();
-    writeFile(path("fast.v3"), out.Bytes());
+    writeBytes(path("fast.v3"), out.Bytes());
     bv3::ui::ScopedMessageBoxRecorder boxes;
     V3QnfToQnf(path("fast.v3").c_str(), path("restored.qnf").c_str());
-    EXPECT_EQ(readFile(path("restored.qnf")), qnf);
+    EXPECT_EQ(readBytes(path("restored.qnf")), qnf);
     EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(CompressionExports, ABadContainerShowsTheMessageAndLeavesNoOutput) {
-    writeFile(path("bad.v3"), bv3::compress::testdata::bytesOf("[BREVORA V3 FILE]\r\n"));
+    writeBytes(path("bad.v3"), bv3::compress::testdata::bytesOf("[BREVORA V3 FILE]\r\n"));
     bv3::ui::ScopedMessageBoxRecorder boxes;
     V3QnfToQnf(path("bad.v3").c_str(), path("out.qnf").c_str());
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -102,25 +96,25 @@ int runBv3(const std::string& arguments) {
 
 TEST_F(CompressionExports, TheBv3CommandsWriteTheSameBytesAsTheExports) {
     const Bytes qnf = bv3::compress::testdata::channelText(90000);
-    writeFile(path("channels.qnf"), qnf);
+    writeBytes(path("channels.qnf"), qnf);
     bv3::ui::ScopedMessageBoxRecorder boxes;
     QnfToV3Qnf(path("channels.qnf").c_str(), path("export.v3").c_str());
     ASSERT_EQ(runBv3("compress " + path("channels.qnf") + " " + path("tool.v3")), 0);
-    EXPECT_EQ(readFile(path("tool.v3")), readFile(path("export.v3")));
+    EXPECT_EQ(readBytes(path("tool.v3")), readBytes(path("export.v3")));
     ASSERT_EQ(runBv3("decompress " + path("tool.v3") + " " + path("tool.qnf")), 0);
-    EXPECT_EQ(readFile(path("tool.qnf")), qnf);
+    EXPECT_EQ(readBytes(path("tool.qnf")), qnf);
 
     ASSERT_EQ(runBv3("compress --mode fast " + path("channels.qnf") + " " + path("fast.v3")), 0);
     V3QnfToQnf(path("fast.v3").c_str(), path("export.qnf").c_str());
-    EXPECT_EQ(readFile(path("export.qnf")), qnf);
+    EXPECT_EQ(readBytes(path("export.qnf")), qnf);
     EXPECT_TRUE(boxes.shown().empty());
 }
 
 // stderr here is a file: running updates only when asked for (--progress), and only for
 // large inputs unless asked for; the closing line on stdout either way.
 TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnlyAndOnlyWhenAsked) {
-    writeFile(path("large"), bv3::compress::testdata::channelText(1100000));
-    writeFile(path("small"), bv3::compress::testdata::channelText(1000));
+    writeBytes(path("large"), bv3::compress::testdata::channelText(1100000));
+    writeBytes(path("small"), bv3::compress::testdata::channelText(1000));
     const std::string tool = std::string(BV3_BINARY_DIR) + "/bin/bv3 ";
     ASSERT_EQ(std::system((tool + "compress " + path("large") + " " + path("large.v3") + " >" + path("large.out") +
                            " 2>" + path("large.err"))
@@ -134,20 +128,20 @@ TEST_F(CompressionExports, Bv3ShowsProgressForLargeFilesOnlyAndOnlyWhenAsked) {
                            path("small.out") + " 2>" + path("small.err"))
                               .c_str()),
               0);
-    EXPECT_TRUE(readFile(path("large.err")).empty());
-    EXPECT_FALSE(readFile(path("large.out")).empty());
-    const Bytes progress = readFile(path("forced.err"));
+    EXPECT_TRUE(readBytes(path("large.err")).empty());
+    EXPECT_FALSE(readBytes(path("large.out")).empty());
+    const Bytes progress = readBytes(path("forced.err"));
     EXPECT_NE(std::string(progress.begin(), progress.end()).find("\r(LZH) Bytes in : 32768 Bytes out : 8"),
               std::string::npos);
-    EXPECT_TRUE(readFile(path("small.err")).empty());
-    const Bytes result = readFile(path("small.out"));
+    EXPECT_TRUE(readBytes(path("small.err")).empty());
+    const Bytes result = readBytes(path("small.out"));
     EXPECT_EQ(std::string(result.begin(), result.end()),
               path("small") + " : Lzrw1 : successfully compressed at " +
                   std::to_string(fs::file_size(path("small.v3")) * 100 / 1000) + "%\n");
 }
 
 TEST_F(CompressionExports, TheBv3CommandsFailWithStatusOneOrTwo) {
-    writeFile(path("bad.v3"), bv3::compress::testdata::bytesOf("not a container"));
+    writeBytes(path("bad.v3"), bv3::compress::testdata::bytesOf("not a container"));
     EXPECT_EQ(runBv3("decompress " + path("bad.v3") + " " + path("out")), 1);
     EXPECT_FALSE(fs::exists(path("out")));
     EXPECT_EQ(runBv3("compress " + path("missing") + " " + path("out")), 1);

@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <memory>
+
 namespace bv3::editor::testing {
 namespace {
 
@@ -34,18 +36,35 @@ protected:
         receiver.encoder = QString::fromStdString(std::string(BV3_BINARY_DIR) + "/lib/libtqrdll12.so");
         window_->settings().setReceiver(receiver);
     }
+
+    // A simulated receiver holding the sample list (model 4, variant 3) for three sessions,
+    // the window's settings pointing at it, and the window having received its list.
+    void receiveFromSimulator() {
+        ChildProcess make({binary("bv3"), "make-upload", std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf",
+                           file("start.raw").string(), "--variant", "3", "--model", "4"},
+                          file("make").string());
+        ASSERT_EQ(make.wait(60s), 0) << make.standardError();
+        simulator_ = std::make_unique<Simulator>(
+            file("sim").string(), std::vector<std::string>{"--memory", file("start.raw").string(), "--apply",
+                                                           "--sessions", "3", "--wait", "120"});
+        useSimulator(simulator_->device());
+
+        window_->receive();
+        ASSERT_NE(window_->document(), nullptr) << script_->errors.join("\n").toStdString() << simulator_->log();
+    }
+
+    // The simulator ends before the window and the test's folder go.
+    void TearDown() override {
+        simulator_.reset();
+        EditorWindowTest::TearDown();
+    }
+
+    std::unique_ptr<Simulator> simulator_;
 };
 
 TEST_F(EditorReceiverTest, ReceiveEditSendAndReceiveAgainGivesTheEditedList) {
-    ChildProcess make({binary("bv3"), "make-upload", std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf",
-                       file("start.raw").string(), "--variant", "3", "--model", "4"},
-                      file("make").string());
-    ASSERT_EQ(make.wait(60s), 0) << make.standardError();
-    Simulator sim(file("sim").string(), {"--memory", file("start.raw").string(), "--apply", "--sessions", "3", "--wait", "120"});
-    useSimulator(sim.device());
-
-    window_->receive();
-    ASSERT_NE(window_->document(), nullptr) << script_->errors.join("\n").toStdString() << sim.log();
+    ASSERT_NO_FATAL_FAILURE(receiveFromSimulator());
+    Simulator& sim = *simulator_;
     EXPECT_EQ(docText(), sampleText());
 
     window_->showTab(EditorTab::Video);
@@ -77,15 +96,8 @@ TEST_F(EditorReceiverTest, ReceiveEditSendAndReceiveAgainGivesTheEditedList) {
 // The send preview tells what the send changes against the list received before; the
 // verification receives again and finds the list sent. Both received lists are kept.
 TEST_F(EditorReceiverTest, SendShowsWhatItChangesAndVerifies) {
-    ChildProcess make({binary("bv3"), "make-upload", std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf",
-                       file("start.raw").string(), "--variant", "3", "--model", "4"},
-                      file("make").string());
-    ASSERT_EQ(make.wait(60s), 0) << make.standardError();
-    Simulator sim(file("sim").string(), {"--memory", file("start.raw").string(), "--apply", "--sessions", "3", "--wait", "120"});
-    useSimulator(sim.device());
-
-    window_->receive();
-    ASSERT_NE(window_->document(), nullptr) << script_->errors.join("\n").toStdString() << sim.log();
+    ASSERT_NO_FATAL_FAILURE(receiveFromSimulator());
+    Simulator& sim = *simulator_;
     edit::renameService(const_cast<edit::ChannelList&>(*window_->document()), 1, "Lumen Zwei");
 
     QString headline;

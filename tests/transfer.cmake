@@ -15,6 +15,7 @@ bv3_add_test_suite(NAME test_transfer LABELS unit
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_noise.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_texts.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/test_stbsim.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/test_transfer_port_setup.cpp
                    LIBS bv3::transfer bv3::stbsim)
 
 # The dialogs' controllers and the sessions' port binding, without a window or a toolkit:

@@ -184,8 +184,8 @@ void Tlzrw1::AbandonSession(Session& session) noexcept {
     }
 }
 
-std::int32_t Tlzrw1::Compress() {
-    const TCompressMode mode = compressMode_ == TCompressMode::Auto ? Advise() : compressMode_;
+std::int32_t Tlzrw1::RunSession(const std::function<void(Session&)>& prepare, const std::function<void(Session&)>& work,
+                                SessionDoneTexts done) {
     std::unique_ptr<Session> allocated;
     try {
         allocated = std::make_unique<Session>();
@@ -193,10 +193,28 @@ std::int32_t Tlzrw1::Compress() {
         throw ELzrw1Exception(buffersMessage);
     }
     Session& session = *allocated;
-    const std::uint32_t magic = mode == TCompressMode::Fast ? lzrw1khMagic : lzhMagic;
-    session.uncompressedSize = InputSize();
+    prepare(session);
     OpenSession(session);
     try {
+        work(session);
+        FinishSession(session);
+    } catch (...) {
+        AbandonSession(session);
+        throw;
+    }
+    if (visible_) {
+        const std::string ratio = percent(session.bytesOut, session.bytesIn);
+        SetStatusText(useStream_ ? done.stream + ratio + "%" : inputFile_ + done.file + ratio + "%");
+        Repaint();
+    }
+    return static_cast<std::int32_t>(session.bytesOut);
+}
+
+std::int32_t Tlzrw1::Compress() {
+    const TCompressMode mode = compressMode_ == TCompressMode::Auto ? Advise() : compressMode_;
+    const auto prepare = [this](Session& session) { session.uncompressedSize = InputSize(); };
+    const auto work = [this, mode](Session& session) {
+        const std::uint32_t magic = mode == TCompressMode::Fast ? lzrw1khMagic : lzhMagic;
         const auto magicBytes = littleEndian32(magic);
         CheckWritten(session.out->Write(magicBytes), 4);
         session.bytesOut = 4;
@@ -209,30 +227,14 @@ std::int32_t Tlzrw1::Compress() {
         } else {
             CompressGood(session);
         }
-        FinishSession(session);
-    } catch (...) {
-        AbandonSession(session);
-        throw;
-    }
-    if (visible_) {
-        const std::string ratio = percent(session.bytesOut, session.bytesIn);
-        SetStatusText(useStream_ ? "Lzrw1 : inputstream successfully compressed at " + ratio + "%"
-                                 : inputFile_ + " : Lzrw1 : successfully compressed at " + ratio + "%");
-        Repaint();
-    }
-    return static_cast<std::int32_t>(session.bytesOut);
+    };
+    return RunSession(prepare, work,
+                      {.stream = "Lzrw1 : inputstream successfully compressed at ",
+                       .file = " : Lzrw1 : successfully compressed at "});
 }
 
 std::int32_t Tlzrw1::Decompress() {
-    std::unique_ptr<Session> allocated;
-    try {
-        allocated = std::make_unique<Session>();
-    } catch (const std::bad_alloc&) {
-        throw ELzrw1Exception(buffersMessage);
-    }
-    Session& session = *allocated;
-    OpenSession(session);
-    try {
+    const auto work = [this](Session& session) {
         std::array<std::uint8_t, 4> header{};
         CheckRead(session.in->Read(header), 4);
         const std::uint32_t magic = fromLittleEndian32(header);
@@ -252,18 +254,11 @@ std::int32_t Tlzrw1::Decompress() {
         } else {
             DecompressGood(session);
         }
-        FinishSession(session);
-    } catch (...) {
-        AbandonSession(session);
-        throw;
-    }
-    if (visible_) {
-        const std::string ratio = percent(session.bytesOut, session.bytesIn);
-        SetStatusText(useStream_ ? "LZrw1 : inputstream successfully decompressed at " + ratio + "%"
-                                 : inputFile_ + " : Lzrw1 : successfully decompressed at " + ratio + "%");
-        Repaint();
-    }
-    return static_cast<std::int32_t>(session.bytesOut);
+    };
+    // The stream's text has always spelt the engine "LZrw1" in this direction.
+    return RunSession([](Session&) {}, work,
+                      {.stream = "LZrw1 : inputstream successfully decompressed at ",
+                       .file = " : Lzrw1 : successfully decompressed at "});
 }
 
 }  // namespace bv3::compress

@@ -105,6 +105,16 @@ private:
     void ProcessMessages();
     void Progress(TCompressProgress::Engine engine, const Session& session);
 
+    // What a run reports when it succeeds, for a stream and for a file (after its name).
+    struct SessionDoneTexts {
+        const char* stream;
+        const char* file;
+    };
+    // One run of either direction: the session's buffers, prepare (which may refuse before
+    // anything is opened), the input and output opened, work, both closed; a failure once the
+    // output exists abandons it. Returns the bytes written.
+    std::int32_t RunSession(const std::function<void(Session&)>& prepare, const std::function<void(Session&)>& work,
+                            SessionDoneTexts done);
     void OpenSession(Session& session);
     void FinishSession(Session& session);
     void AbandonSession(Session& session) noexcept;

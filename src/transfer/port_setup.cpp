@@ -1,8 +1,29 @@
 #include "transfer/port_setup.h"
 
+#include <array>
+
 namespace bv3::transfer {
 
 using serial::TBaudrate;
+
+namespace {
+
+// The rates a transfer offers, in the order of the host's rate index: one table for both the
+// index and the bit/s lookups, so the two never disagree.
+struct TransferRate {
+    std::uint32_t bitsPerSecond;
+    TBaudrate rate;
+};
+
+constexpr std::array<TransferRate, 5> transferRates{{
+    {115200, TBaudrate::br115200},
+    {57600, TBaudrate::br57600},
+    {38400, TBaudrate::br38400},
+    {19200, TBaudrate::br19200},
+    {9600, TBaudrate::br9600},
+}};
+
+}  // namespace
 
 std::optional<std::string> deviceNameForIndex(std::uint8_t portIndex) {
     if (portIndex > 3) {
@@ -16,20 +37,10 @@ std::string portOpenFailureText(const std::string& deviceName, const std::string
 }
 
 std::optional<TBaudrate> baudRateForIndex(std::uint8_t baudIndex) {
-    switch (baudIndex) {
-        case 0:
-            return TBaudrate::br115200;
-        case 1:
-            return TBaudrate::br57600;
-        case 2:
-            return TBaudrate::br38400;
-        case 3:
-            return TBaudrate::br19200;
-        case 4:
-            return TBaudrate::br9600;
-        default:
-            return std::nullopt;
+    if (baudIndex >= transferRates.size()) {
+        return std::nullopt;
     }
+    return transferRates[baudIndex].rate;
 }
 
 void applyPortIndexes(serial::TComm& comm, std::uint8_t portIndex, std::uint8_t baudIndex) {
@@ -49,20 +60,12 @@ void configureTransferPort(serial::TComm& comm) {
 }
 
 std::optional<TBaudrate> baudRateForBits(std::uint32_t bitsPerSecond) {
-    switch (bitsPerSecond) {
-        case 9600:
-            return TBaudrate::br9600;
-        case 19200:
-            return TBaudrate::br19200;
-        case 38400:
-            return TBaudrate::br38400;
-        case 57600:
-            return TBaudrate::br57600;
-        case 115200:
-            return TBaudrate::br115200;
-        default:
-            return std::nullopt;
+    for (const TransferRate& known : transferRates) {
+        if (known.bitsPerSecond == bitsPerSecond) {
+            return known.rate;
+        }
     }
+    return std::nullopt;
 }
 
 }  // namespace bv3::transfer

@@ -1,6 +1,6 @@
 // libbv3-gui.so: bv3's windowed part, the about box and the transfer dialogs. bv3 loads it
 // only for `bv3 about` and `--gui`, so that every other command runs without the toolkit.
-#include "bv3/gui_module.h"
+#include "bv3-gui/gui_module.h"
 
 #include "platform/library_entry.h"
 #include "serial/comm_types.h"

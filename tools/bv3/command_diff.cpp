@@ -11,10 +11,8 @@
 namespace {
 
 struct DiffOptions {
-    std::string first;
+    bv3::cli::ListOptions first;
     std::string second;
-    std::uint32_t modelCode = 0;
-    std::uint32_t configVariant = 0;
     std::uint32_t secondModel = 0;
     std::uint32_t secondVariant = 0;
     bool json = false;
@@ -29,9 +27,9 @@ std::optional<std::uint8_t> variantOf(bool given, std::uint32_t value) {
 }
 
 int runDiff(const DiffOptions& o) {
-    const auto model = static_cast<std::uint8_t>(o.modelCode);
+    const auto model = o.first.layout.model();
     const auto secondModel = o.secondModelGiven ? static_cast<std::uint8_t>(o.secondModel) : model;
-    const auto variant = variantOf(o.variantGiven, o.configVariant);
+    const auto variant = variantOf(o.variantGiven, o.first.layout.configVariant);
     const auto secondVariant = o.secondVariantGiven ? variantOf(true, o.secondVariant) : variant;
     if (secondModel != model) {
         throw bv3::cli::CommandFailure("cannot compare a list of model " + std::to_string(model) +
@@ -42,7 +40,7 @@ int runDiff(const DiffOptions& o) {
         throw bv3::cli::CommandFailure("cannot compare images of configuration variants " + std::to_string(*variant) +
                                        " and " + std::to_string(*secondVariant));
     }
-    const auto a = bv3::cli::openListToCompare(o.first, model, variant);
+    const auto a = bv3::cli::openListToCompare(o.first.list, model, variant);
     const auto b = bv3::cli::openListToCompare(o.second, secondModel, secondVariant);
     const auto diff = bv3::edit::diffLists(a.database(), b.database());
     if (o.json) {
@@ -58,12 +56,10 @@ void install(CLI::App& app) {
     auto options = std::make_shared<DiffOptions>();
     auto* command = app.add_subcommand(
         "diff", "Show what differs between two channel lists (exit 0 the same, 1 different, 2 trouble)");
-    command->add_option("A", options->first, "QNF list, compressed list, or uploaded image (with --variant)")
-        ->required();
+    bv3::cli::addListOptions(*command, options->first, "A",
+                             "QNF list, compressed list, or uploaded image (with --variant)",
+                             bv3::cli::VariantNeed::ForUploadedImages);
     command->add_option("B", options->second, "the list to compare A with, of the same kinds")->required();
-    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0-5)", 5)->required();
-    bv3::cli::addNumberOption(*command, "--variant", options->configVariant,
-                              "configuration variant (0-255), for uploaded images", 0xFF);
     bv3::cli::addNumberOption(*command, "--model-b", options->secondModel, "B's model, if not A's (must match)", 5);
     bv3::cli::addNumberOption(*command, "--variant-b", options->secondVariant,
                               "B's configuration variant, if not A's (must match)", 0xFF);

@@ -18,41 +18,39 @@
 namespace {
 
 struct Qnf2QdfOptions {
-    std::string qnfPath;
+    bv3::cli::ListOptions qnf;
     std::string qdfPath;
-    std::uint32_t configVariant = 0;
-    std::uint32_t modelCode = 0;
     std::uint32_t headerId = 0;
     bool allowEmpty = false;
 };
 
 void runQnf2Qdf(const Qnf2QdfOptions& options) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(options.qnfPath, ignored)) {
-        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath + "\": it is a directory");
+    if (std::filesystem::is_directory(options.qnf.list, ignored)) {
+        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnf.list + "\": it is a directory");
     }
     errno = 0;
-    std::ifstream qnf(options.qnfPath, std::ios::binary);
+    std::ifstream qnf(options.qnf.list, std::ios::binary);
     if (!qnf.is_open()) {
-        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnfPath +
+        throw bv3::cli::CommandFailure("cannot open the channel list \"" + options.qnf.list +
                                        "\": " + (errno != 0 ? std::strerror(errno) : "cannot be opened"));
     }
-    bv3::safewrite::refuseOutputThatIsInput(options.qnfPath, options.qdfPath);
-    bv3::channeldb::refuseOversizedQnfFile(options.qnfPath);
+    bv3::safewrite::refuseOutputThatIsInput(options.qnf.list, options.qdfPath);
+    bv3::channeldb::refuseOversizedQnfFile(options.qnf.list);
     // A list the receiver's images cannot hold is refused before anything is written.
-    bv3::cli::refuseUnrepresentableList(options.qnfPath, static_cast<std::uint8_t>(options.modelCode));
+    bv3::cli::refuseUnrepresentableList(options.qnf.list, options.qnf.layout.model());
     // The output is named from the user's current folder, not the build's.
     const std::string qdfPath = std::filesystem::absolute(options.qdfPath).string();
     try {
         const bv3::cli::PrivateBuildFolder folder;
-        bv3::qdfbuild::runQdfBuild(qnf, {.qnfName = options.qnfPath,
+        bv3::qdfbuild::runQdfBuild(qnf, {.qnfName = options.qnf.list,
                                          .qdfPath = qdfPath,
-                                         .configVariant = static_cast<std::uint8_t>(options.configVariant),
-                                         .modelCode = static_cast<std::uint8_t>(options.modelCode),
+                                         .configVariant = options.qnf.layout.variant(),
+                                         .modelCode = options.qnf.layout.model(),
                                          .headerId = options.headerId,
                                          .allowEmpty = options.allowEmpty});
     } catch (const bv3::channeldb::CorruptQnfHeader& failure) {
-        throw bv3::cli::CommandFailure("\"" + options.qnfPath + "\": " + failure.what() + " (" + failure.detail() +
+        throw bv3::cli::CommandFailure("\"" + options.qnf.list + "\": " + failure.what() + " (" + failure.detail() +
                                        "); nothing was built");
     }
     std::cout << "wrote " << options.qdfPath << '\n';
@@ -61,12 +59,10 @@ void runQnf2Qdf(const Qnf2QdfOptions& options) {
 void install(CLI::App& app) {
     auto options = std::make_shared<Qnf2QdfOptions>();
     auto* command = app.add_subcommand("qnf2qdf", "Build a QDF download image from a QNF channel list");
-    command->add_option("QNF", options->qnfPath, "channel list to read")->required();
+    // A model above 5 reaches the build, whose refusal names the known models (exit 1).
+    bv3::cli::addListOptions(*command, options->qnf, "QNF", "channel list to read", bv3::cli::VariantNeed::Required,
+                             0xFF);
     command->add_option("QDF", options->qdfPath, "download image to write")->required();
-    bv3::cli::addNumberOption(*command, "--variant", options->configVariant, "configuration layout variant (0-255)",
-                              0xFF)
-        ->required();
-    bv3::cli::addNumberOption(*command, "--model", options->modelCode, "receiver model code (0-5)", 0xFF)->required();
     bv3::cli::addNumberOption(*command, "--header-id", options->headerId, "receiver identifier (32 bits)")->required();
     command->add_flag("--allow-empty", options->allowEmpty,
                       "build even from a list without services (the image empties the receiver)");

@@ -1,7 +1,8 @@
 #include "bv3/command_registry.h"
 
+#include "bv3/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -28,20 +29,12 @@ void installRegisteredCommands(CLI::App& app) {
 }
 
 std::uint32_t parseNumber(const std::string& text, const std::string& what, std::uint32_t max) {
-    std::string_view digits(text);
-    int base = 10;
-    if (digits.starts_with("0x") || digits.starts_with("0X")) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    std::uint64_t value = 0;
-    const auto* end = digits.data() + digits.size();
-    const auto [stop, error] = std::from_chars(digits.data(), end, value, base);
-    if (digits.empty() || error != std::errc() || stop != end || value > max) {
+    const auto value = numberFromText(text, max);
+    if (!value) {
         throw CLI::ValidationError(what, "'" + text + "' is not a number from 0 to " + std::to_string(max) +
                                              " (decimal or 0x-hex)");
     }
-    return static_cast<std::uint32_t>(value);
+    return *value;
 }
 
 CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::uint32_t& target,
@@ -53,9 +46,32 @@ CLI::Option* addNumberOption(CLI::App& command, const std::string& name, std::ui
         ->type_name("N");
 }
 
+namespace {
+
+CLI::Option* addModelOption(CLI::App& command, std::uint32_t& modelCode, std::uint32_t modelMax = 5) {
+    return addNumberOption(command, "--model", modelCode, "receiver model code (0-5)", modelMax)->required();
+}
+
+CLI::Option* addVariantOption(CLI::App& command, std::uint32_t& configVariant, const std::string& use = "") {
+    return addNumberOption(command, "--variant", configVariant, "configuration variant (0-255)" + use, 0xFF);
+}
+
+}  // namespace
+
 void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout) {
-    addNumberOption(command, "--variant", layout.configVariant, "configuration variant (0..255)", 0xFF)->required();
-    addNumberOption(command, "--model", layout.modelCode, "receiver model code (0..5)", 5)->required();
+    addVariantOption(command, layout.configVariant)->required();
+    addModelOption(command, layout.modelCode);
+}
+
+void addListOptions(CLI::App& command, ListOptions& options, const std::string& name, const std::string& description,
+                    VariantNeed variant, std::uint32_t modelMax) {
+    command.add_option(name, options.list, description)->required();
+    addModelOption(command, options.layout.modelCode, modelMax);
+    if (variant == VariantNeed::Required) {
+        addVariantOption(command, options.layout.configVariant)->required();
+    } else {
+        addVariantOption(command, options.layout.configVariant, ", for uploaded images");
+    }
 }
 
 void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty) {

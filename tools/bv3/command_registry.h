@@ -56,6 +56,22 @@ struct ReceiverLayout {
 
 // Adds the required --variant and --model options of the commands that read or write images.
 void addReceiverLayoutOptions(CLI::App& command, ReceiverLayout& layout);
+
+// A channel list given on the command line (a QNF list, a compressed list or an uploaded image)
+// and the receiver it belongs to.
+struct ListOptions {
+    std::string list;
+    ReceiverLayout layout;
+};
+
+// Whether a command needs --variant: always, or only to read an uploaded image.
+enum class VariantNeed { Required, ForUploadedImages };
+
+// Adds the list's positional argument (name, description), the required --model and --variant,
+// required or optional as variant says. --model takes 0 to modelMax: a command that leaves an
+// unknown model to the build (which names the known ones) passes 255.
+void addListOptions(CLI::App& command, ListOptions& options, const std::string& name, const std::string& description,
+                    VariantNeed variant, std::uint32_t modelMax = 5);
 // Adds --allow-empty: accept a list without services, whose images would empty the receiver.
 void addAllowEmptyFlag(CLI::App& command, bool& allowEmpty);
 // Adds --progress (running updates even when stderr is no terminal) and --quiet (nothing but

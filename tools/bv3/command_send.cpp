@@ -23,11 +23,9 @@ namespace fs = std::filesystem;
 using bv3::cli::CommandFailure;
 
 struct SendOptions {
-    std::string list;
+    bv3::cli::ListOptions sent;
     std::string port;
     std::uint32_t baud = 115200;
-    std::uint32_t modelCode = 0;
-    std::uint32_t configVariant = 0;
     std::uint32_t headerId = 0x12345678;  // the editor's default
     std::string backupDir;
     bool verify = false;
@@ -54,13 +52,13 @@ void buildImage(const bv3::edit::ChannelList& list, const SendOptions& o, const 
     std::istringstream text(list.qnfText());
     try {
         const bv3::cli::PrivateBuildFolder folder;
-        bv3::qdfbuild::runQdfBuild(text, {.qnfName = o.list,
+        bv3::qdfbuild::runQdfBuild(text, {.qnfName = o.sent.list,
                                           .qdfPath = qdfPath.string(),
-                                          .configVariant = static_cast<std::uint8_t>(o.configVariant),
-                                          .modelCode = static_cast<std::uint8_t>(o.modelCode),
+                                          .configVariant = o.sent.layout.variant(),
+                                          .modelCode = o.sent.layout.model(),
                                           .headerId = o.headerId});
     } catch (const std::exception& refused) {
-        throw CommandFailure(o.list + ": the download image cannot be built: " + refused.what() +
+        throw CommandFailure(o.sent.list + ": the download image cannot be built: " + refused.what() +
                              "; nothing was sent");
     }
 }
@@ -82,12 +80,12 @@ bv3::cli::TransferCommandOptions transferOptions(const SendOptions& o, const fs:
 bv3::edit::ChannelList receiveList(const SendOptions& o, const fs::path& imagePath) {
     bv3::cli::runTransfer(bv3::cli::TransferDirection::Upload, transferOptions(o, imagePath));
     try {
-        return bv3::edit::ChannelList::fromRawImageFile(imagePath.string(), static_cast<std::uint8_t>(o.configVariant),
-                                                        static_cast<std::uint8_t>(o.modelCode));
+        return bv3::edit::ChannelList::fromRawImageFile(imagePath.string(), o.sent.layout.variant(),
+                                                        o.sent.layout.model());
     } catch (const std::exception& unreadable) {
         throw CommandFailure(std::string("the receiver's memory cannot be read as a list of model ") +
-                             std::to_string(o.modelCode) + ", variant " + std::to_string(o.configVariant) + ": " +
-                             unreadable.what());
+                             std::to_string(o.sent.layout.modelCode) + ", variant " +
+                             std::to_string(o.sent.layout.configVariant) + ": " + unreadable.what());
     }
 }
 
@@ -104,10 +102,10 @@ auto runStep(const std::string& name, const std::string& backup, Step step) {
 
 void runSend(const SendOptions& o) {
     // Everything that can be refused is refused before the port is opened.
-    auto list = bv3::cli::openListToCompare(o.list, static_cast<std::uint8_t>(o.modelCode),
-                                           static_cast<std::uint8_t>(o.configVariant));
+    auto list = bv3::cli::openListToCompare(o.sent.list, o.sent.layout.model(), o.sent.layout.variant());
     if (list.database().serviceCount() == 0) {
-        throw CommandFailure(o.list + ": the list holds no services; sent, it would empty the receiver; nothing was sent");
+        throw CommandFailure(o.sent.list +
+                             ": the list holds no services; sent, it would empty the receiver; nothing was sent");
     }
     if (!o.backupDir.empty()) {
         checkBackupFolder(o.backupDir);
@@ -160,12 +158,10 @@ void install(CLI::App& app) {
     auto o = std::make_shared<SendOptions>();
     auto* command = app.add_subcommand(
         "send", "Send a channel list to the receiver: backup what it holds, send, and verify what it holds then");
-    command->add_option("LIST", o->list, "QNF list, compressed list or uploaded image to send")->required();
+    bv3::cli::addListOptions(*command, o->sent, "LIST", "QNF list, compressed list or uploaded image to send",
+                             bv3::cli::VariantNeed::Required);
     command->add_option("--port", o->port, "serial device: Com1..Com4 or a device path")->required();
     bv3::cli::addNumberOption(*command, "--baud", o->baud, "line rate (default 115200)");
-    bv3::cli::addNumberOption(*command, "--model", o->modelCode, "receiver model code (0-5)", 5)->required();
-    bv3::cli::addNumberOption(*command, "--variant", o->configVariant, "configuration variant (0-255)", 0xFF)
-        ->required();
     bv3::cli::addNumberOption(*command, "--header-id", o->headerId,
                               "receiver identifier for the download image (default 0x12345678)");
     command->add_option("--backup", o->backupDir,

@@ -1,13 +1,13 @@
 #include "bv3/edit_arguments.h"
 
 #include "bv3/command_registry.h"
+#include "bv3/number_text.h"
 #include "edit/edit_error.h"
 #include "edit/receiver_text.h"
 #include "edit/service_operations.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 
 namespace bv3::cli {
 
@@ -16,18 +16,11 @@ void refuseOperand(const OptionText& given, const std::string& why) {
 }
 
 std::uint32_t operandNumber(const OptionText& given, const std::string& text, std::uint32_t max) {
-    std::string_view digits(text);
-    int base = 10;
-    if (digits.starts_with("0x") || digits.starts_with("0X")) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    std::uint64_t value = 0;
-    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() || value > max) {
+    const auto value = numberFromText(text, max);
+    if (!value) {
         refuseOperand(given, "'" + text + "' is not a number from 0 to " + std::to_string(max));
     }
-    return static_cast<std::uint32_t>(value);
+    return *value;
 }
 
 std::pair<std::string, std::string> splitOperand(const OptionText& given, const std::string& text, char separator) {

@@ -2,7 +2,7 @@
 // Loads bv3's windowed part (gui_module.h) on first need and runs its entry points; a
 // module that is missing or of another build is a CommandFailure that names it.
 
-#include "bv3/gui_module.h"
+#include "bv3-gui/gui_module.h"
 
 #include <string>
 

@@ -33,34 +33,6 @@ TProgress::TProgress(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TProgress::SetBackColor(TColor value) {
-    backColor_ = value;
-    update();
-}
-
-void TProgress::SetBorderColor(TColor value) {
-    borderColor_ = value;
-    update();
-}
-
-void TProgress::SetFromColor(TColor value) {
-    fromColor_ = value;
-    update();
-}
-
-void TProgress::SetToColor(TColor value) {
-    toColor_ = value;
-    update();
-}
-
-void TProgress::SetProgress(std::int32_t value) {
-    if (value > 100 || value == progress_) {
-        return;
-    }
-    progress_ = value;
-    repaint();
-}
-
 void TProgress::SetText(const QString& value) {
     text_ = value;
     repaint();
@@ -75,8 +47,7 @@ QImage TProgress::render() const {
     if (width() <= 0 || height() <= 0) {
         return QImage(width(), height(), QImage::Format_RGB32);
     }
-    platform::PixelPicture picture = paintGauge(
-        {.back = backColor_, .border = borderColor_, .from = fromColor_, .to = toColor_}, width(), height(), progress_);
+    platform::PixelPicture picture = paintBar(width(), height());
     invertUnderCaption(picture, captionMask());
     return toQImage(picture);
 }

@@ -2,11 +2,13 @@
 // TProgress: a percentage shown as a bar filled with a colour gradient inside a one-pixel
 // border, with an optional centred caption drawn in the inverse of the colours beneath it.
 // The picture is built off screen (render()) and copied to the control in one step, so what
-// the control shows is exactly what render() returns. The drawing itself is the toolkit-free
-// one of gauge_picture.h; Qt only lays out the caption's text mask.
+// the control shows is exactly what render() returns. The properties and their rules are the
+// toolkit-free ones of gauge_state.h and the drawing is that of gauge_picture.h; Qt only lays
+// out the caption's text mask.
 
 #include "ui/colour.h"
 #include "ui/gauge_picture.h"
+#include "ui/gauge_state.h"
 
 #include <QFont>
 #include <QImage>
@@ -17,22 +19,10 @@
 
 namespace bv3::ui {
 
-class TProgress : public QWidget {
+class TProgress : public QWidget, public GaugeState {
 public:
     explicit TProgress(QWidget* parent = nullptr);
 
-    TColor BackColor() const { return backColor_; }
-    void SetBackColor(TColor value);
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor value);
-    TColor FromColor() const { return fromColor_; }
-    void SetFromColor(TColor value);
-    TColor ToColor() const { return toColor_; }
-    void SetToColor(TColor value);
-    std::int32_t Progress() const { return progress_; }
-    // Values above 100 and the value already shown are ignored; anything else (negative
-    // values too, which draw no bar) is stored and painted at once.
-    void SetProgress(std::int32_t value);
     const QString& Text() const { return text_; }
     void SetText(const QString& value);
     QFont TextFont() const { return font(); }
@@ -48,17 +38,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A colour waits for the next paint; a value is painted at once.
+    void colourChanged() override { update(); }
+    void progressChanged() override { repaint(); }
 
 private:
     // The pixels the caption covers, drawn without smoothing so that a pixel is either
     // covered or not.
     TextMask captionMask() const;
 
-    TColor backColor_ = gaugeDefaultColours.back;
-    TColor borderColor_ = gaugeDefaultColours.border;
-    TColor fromColor_ = gaugeDefaultColours.from;
-    TColor toColor_ = gaugeDefaultColours.to;
-    std::int32_t progress_ = 0;
     QString text_;
     QColor textColor_ = Qt::black;
     int paintCount_ = 0;

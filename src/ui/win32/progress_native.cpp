@@ -7,34 +7,6 @@
 
 namespace bv3::ui::native {
 
-void TProgress::SetBackColor(TColor value) {
-    backColor_ = value;
-    repaint();
-}
-
-void TProgress::SetBorderColor(TColor value) {
-    borderColor_ = value;
-    repaint();
-}
-
-void TProgress::SetFromColor(TColor value) {
-    fromColor_ = value;
-    repaint();
-}
-
-void TProgress::SetToColor(TColor value) {
-    toColor_ = value;
-    repaint();
-}
-
-void TProgress::SetProgress(std::int32_t value) {
-    if (value > 100 || value == progress_) {
-        return;
-    }
-    progress_ = value;
-    repaint();
-}
-
 void TProgress::SetText(const std::string& value) {
     text_ = value;
     repaint();
@@ -57,8 +29,7 @@ void TProgress::SetBounds(int left, int top, int width, int height) {
 }
 
 platform::PixelPicture TProgress::render() const {
-    platform::PixelPicture picture = paintGauge(
-        {.back = backColor_, .border = borderColor_, .from = fromColor_, .to = toColor_}, width_, height_, progress_);
+    platform::PixelPicture picture = paintBar(width_, height_);
     if (!text_.empty() && picture.width > 0 && picture.height > 0) {
         invertUnderCaption(picture, platform::renderTextMask(textFont_.name, textFont_.height, text_));
     }

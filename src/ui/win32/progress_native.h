@@ -1,12 +1,13 @@
 #pragma once
 // TProgress for builds without a toolkit: the gradient gauge with the same properties and
-// setter rules as the Qt control, drawing through gauge_picture.h. It owns no window; the
+// setter rules as the Qt control (gauge_state.h), drawing through gauge_picture.h. It owns no window; the
 // dialog that shows it names a paint target, which receives the whole picture each time the
 // control repaints and only copies it to the screen at the control's bounds.
 
 #include "platform/pixel_picture.h"
 #include "ui/colour.h"
 #include "ui/gauge_picture.h"
+#include "ui/gauge_state.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,24 +24,12 @@ struct GaugeFont {
     bool operator==(const GaugeFont&) const = default;
 };
 
-class TProgress {
+class TProgress final : public GaugeState {
 public:
     using PaintTarget = std::function<void(const platform::PixelPicture&)>;
 
     TProgress() = default;
 
-    TColor BackColor() const { return backColor_; }
-    void SetBackColor(TColor value);
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor value);
-    TColor FromColor() const { return fromColor_; }
-    void SetFromColor(TColor value);
-    TColor ToColor() const { return toColor_; }
-    void SetToColor(TColor value);
-    std::int32_t Progress() const { return progress_; }
-    // Values above 100 and the value already shown are ignored; anything else (negative
-    // values too, which draw no bar) is stored and painted at once.
-    void SetProgress(std::int32_t value);
     const std::string& Text() const { return text_; }
     void SetText(const std::string& value);
     const GaugeFont& TextFont() const { return textFont_; }
@@ -69,13 +58,11 @@ public:
     int paintCount() const { return paintCount_; }
 
 private:
+    // Every change is painted at once: the paint target is the screen.
+    void colourChanged() override { repaint(); }
+    void progressChanged() override { repaint(); }
     void repaint();
 
-    TColor backColor_ = gaugeDefaultColours.back;
-    TColor borderColor_ = gaugeDefaultColours.border;
-    TColor fromColor_ = gaugeDefaultColours.from;
-    TColor toColor_ = gaugeDefaultColours.to;
-    std::int32_t progress_ = 0;
     std::string text_;
     GaugeFont textFont_;
     TColor textColor_ = clBlack;
