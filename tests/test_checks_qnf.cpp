@@ -4,6 +4,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/qnf_check.h"
 #include "channeldb/qnf_reader.h"
+#include "channeldb/qnf_writer.h"
 #include "channeldb_test_support.h"
 
 #include <gtest/gtest.h>
@@ -375,6 +376,20 @@ TEST(ChannelListCheck, LineNumbersFollowTheReadersLineEndsAndTags) {
     EXPECT_EQ(db.networkCount, map.networks.size());
 }
 
+// The editor names its findings by the lines of the text it saves as, from the counts alone:
+// those lines must be where the writer puts the records, favourite entries included.
+TEST(ChannelListCheck, TheWritersLinesAreTheLinesOfTheTextItWrites) {
+    auto db = std::make_unique<ChannelDatabase>();
+    readQnfFile(std::string(BV3_SOURCE_DIR) + "/samples/channels.qnf", *db);
+    db->favCount[1][3] = 2;  // a list after gaps, so the entry order across lists counts
+    const QnfLineMap written = qnfLinesOf(*db);
+    EXPECT_EQ(written, mapQnfLines(formatQnf(*db)));
+    ASSERT_FALSE(written.services.empty());
+    EXPECT_EQ(lineOf(written, {ListTable::Services, 0, 0, 0}), written.services[0]);
+    EXPECT_EQ(lineOf(written, {ListTable::Favourites, 1, 1, 3}), written.favourites[1][3][1]);
+    EXPECT_FALSE(lineOf(written, {ListTable::Favourites, 2, 1, 3}));
+}
+
 TEST(ChannelListCheck, WithoutLinesAFindingNamesTheRow) {
     auto db = std::make_unique<ChannelDatabase>();
     db->videoCount = 2;
@@ -383,6 +398,8 @@ TEST(ChannelListCheck, WithoutLinesAFindingNamesTheRow) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].where, "service 2");
     EXPECT_FALSE(findings[0].line.has_value());
+    EXPECT_EQ(findings[0].place.table, ListTable::Services);
+    EXPECT_EQ(findings[0].place.row, 1u);
 }
 
 TEST(ChannelListCheck, RefusesAnUnknownModel) {

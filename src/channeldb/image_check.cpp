@@ -7,6 +7,7 @@
 #include "channeldb/layout.h"
 #include "channeldb/qnf_names.h"
 #include "channeldb/raw_reader.h"
+#include "channeldb/record_layout.h"
 #include "channeldb/uploaded_image.h"
 
 #include <algorithm>
@@ -32,13 +33,6 @@ std::string hexWord(std::uint16_t value) {
     return hex(value, 4);
 }
 
-std::size_t headerChecksumLength(std::uint8_t configVariant) {
-    if (configVariant == 2 || configVariant == 5) {
-        return 80;
-    }
-    return configVariant == 4 ? 104 : 92;
-}
-
 // A record table of the TS region: where it starts, its record size and how many it holds.
 struct RecordTable {
     const char* name;
@@ -50,7 +44,11 @@ struct RecordTable {
 class UploadedImageChecker {
 public:
     UploadedImageChecker(Bytes file, std::uint8_t configVariant, std::uint8_t modelCode)
-        : file_(file), configVariant_(configVariant), modelCode_(modelCode), layout_(layoutFor(modelCode)) {}
+        : file_(file),
+          configLayout_(configLayoutFor(configVariant)),
+          modelCode_(modelCode),
+          layout_(layoutFor(modelCode)),
+          rules_(modelRulesFor(modelCode)) {}
 
     CheckReport run() {
         checkSize();
@@ -86,7 +84,7 @@ private:
     }
 
     void add(Severity severity, std::size_t offset, const std::string& region, const std::string& message) {
-        report_.findings.push_back({severity, "offset " + hex(offset, 5) + " (" + region + ")", message, offset, {}});
+        report_.findings.push_back({severity, "offset " + hex(offset, 5) + " (" + region + ")", message, offset, {}, {}});
     }
     void error(std::size_t offset, const std::string& region, const std::string& message) {
         add(Severity::Error, offset, region, message);
@@ -123,21 +121,23 @@ private:
     // ---- configuration area ----
 
     void checkConfigurationArea() {
-        checkChecksum(2, 4, headerChecksumLength(configVariant_), false, "configuration area, header checksum");
+        checkChecksum(menublock::headerChecksum, menublock::headerChecksumFrom, configLayout_.headerChecksumLength,
+                      false, "configuration area, header checksum");
         for (const configarea::ChecksummedRange& guarded : configarea::checksummedRanges) {
             checkChecksum(guarded.checksumAt, guarded.from, guarded.length, false,
                           "configuration area, checksum of " + std::to_string(guarded.from) + " to " +
                               std::to_string(guarded.last()));
         }
         const std::size_t antennas = layout_.antennaBlockOffset;
-        const std::uint16_t marker = getComplementedWord(file_, antennas);
-        if (marker != 0xABCD) {
-            error(antennas, "configuration area, antenna block marker",
-                  "marker " + hexWord(marker) + " where the receiver expects 0xABCD");
+        const std::uint16_t marker = getComplementedWord(file_, antennas + antennablock::marker);
+        if (marker != antennablock::markerValue) {
+            error(antennas + antennablock::marker, "configuration area, antenna block marker",
+                  "marker " + hexWord(marker) + " where the receiver expects " + hexWord(antennablock::markerValue));
         }
-        checkChecksum(antennas + 2, antennas + 4, antennaCount * antennaRecordSize, false,
-                      "configuration area, antenna block checksum");
-        checkChecksum(configAreaSize - 2, 0, configAreaSize - 2, true, "configuration area, last word");
+        checkChecksum(antennas + antennablock::checksum, antennas + antennablock::records,
+                      antennaCount * antennaRecordSize, false, "configuration area, antenna block checksum");
+        checkChecksum(configarea::offsetChecksumAt, 0, configarea::offsetChecksumAt, true,
+                      "configuration area, last word");
     }
 
     // ---- service area ----
@@ -157,31 +157,18 @@ private:
     }
 
     void checkMarkers() {
-        for (const std::uint32_t at : {0xFFFEu, 0x1FFFEu, 0x2FFFEu, 0x3FFFEu}) {
+        for (const std::uint32_t at : bankMarkers) {
             const std::uint16_t marker = getComplementedWord(file_, fileOffset(at));
-            if (marker != 0xA5A5) {
+            if (marker != bankMarkerValue) {
                 error(fileOffset(at), regionOf(at) + ", marker",
-                      "marker " + hexWord(marker) + " where the receiver expects 0xA5A5");
+                      "marker " + hexWord(marker) + " where the receiver expects " + hexWord(bankMarkerValue));
             }
         }
     }
 
     void checkIndexChecksums() {
-        const LayoutParameters& l = layout_;
-        const struct {
-            const char* name;
-            std::size_t offset;
-            std::size_t length;
-        } covered[] = {
-            {"allocation block", 20, l.allocationBlockSize},
-            {"bank table", l.bankTableOffset, l.bankTableLength},
-            {"service lists", l.videoListOffset, 2 * std::size_t{l.listSize()}},
-            {"provider list", l.providerListOffset, 2004},
-            {"network list", l.networkListOffset, 2004},
-            {"TS list", l.tsListOffset, 4004},
-            {"favourite lists", l.favouriteListsOffset, std::size_t{favouriteListBytes} * 2 * l.favouriteListCount},
-        };
-        for (std::size_t i = 0; i < std::size(covered); ++i) {
+        const auto covered = indexChecksumsOf(layout_);
+        for (std::size_t i = 0; i < covered.size(); ++i) {
             checkChecksum(indexOffset(2 * i), indexOffset(covered[i].offset), covered[i].length, true,
                           std::string("index region, checksum of the ") + covered[i].name);
         }
@@ -303,7 +290,7 @@ private:
         for (std::size_t i = 0; i < tsAddresses_.size(); ++i) {
             if (isRecordOf(table, tsAddresses_[i])) {
                 const std::size_t at = fileOffset(serviceOffsetOf(tsAddresses_[i]));
-                checkReference(networkAddresses_, "network", at + 8,
+                checkReference(networkAddresses_, "network", at + tsrecord::networkAddress,
                                "TS region, TS record of slot " + std::to_string(i));
             }
         }
@@ -316,7 +303,7 @@ private:
     std::vector<std::size_t> usedSlots(std::size_t listAt, std::size_t count, const std::string& region) {
         auto slot = [&](std::size_t s) { return getComplementedLong(file_, listAt + 4 + 4 * s); };
         std::vector<std::size_t> slots;
-        if (modelCode_ == 4 || modelCode_ == 5) {
+        if (rules_.listsSkipEmptySlots) {
             for (std::size_t s = 0; s < layout_.listSlots && slots.size() < count; ++s) {
                 if (slot(s) != 0) {
                     slots.push_back(s);
@@ -333,9 +320,9 @@ private:
         EmptySlots empty;
         for (std::size_t n = 0; n < count; ++n) {
             std::size_t s = n;
-            if (modelCode_ == 3 && slot(n) == 0) {
-                // The services without a number sit from slot 999 on.
-                s = 999 + emptyBefore++;
+            if (rules_.firstUnnumberedSlot != 0 && slot(n) == 0) {
+                // The services without a number sit from a fixed slot on.
+                s = rules_.firstUnnumberedSlot + emptyBefore++;
                 if (s >= layout_.listSlots) {
                     error(listAt, region,
                           "service " + std::to_string(n + 1) + " of " + std::to_string(count) +
@@ -399,14 +386,14 @@ private:
     void checkServiceRecord(std::size_t at, std::size_t group, std::size_t slot) {
         const std::string region = regionOf(static_cast<std::uint32_t>(at - layout_.uploadedServiceOffset)) +
                                    ", service of " + (group == 0 ? "video" : "audio") + " slot " + std::to_string(slot);
-        const std::uint8_t kind = getComplementedByte(file_, at + 14);
+        const std::uint8_t kind = getComplementedByte(file_, at + servicerecord::kind);
         if ((kind == 0) != (group == 0)) {
-            error(at + 14, region,
+            error(at + servicerecord::kind, region,
                   "kind byte " + std::to_string(kind) + " marks " + (group == 0 ? "an audio" : "a video") +
                       " service in the " + (group == 0 ? "video" : "audio") + " list");
         }
-        checkReference(tsAddresses_, "TS", at + 20, region);
-        checkReference(providerAddresses_, "provider", at + 24, region);
+        checkReference(tsAddresses_, "TS", at + servicerecord::tsAddress, region);
+        checkReference(providerAddresses_, "provider", at + servicerecord::providerAddress, region);
     }
 
     // ---- favourites ----
@@ -427,9 +414,10 @@ private:
     }
 
     Bytes file_;
-    std::uint8_t configVariant_;
+    const ConfigLayout& configLayout_;
     std::uint8_t modelCode_;
     const LayoutParameters& layout_;
+    const ModelRules& rules_;
     CheckReport report_;
     std::vector<std::uint32_t> tsAddresses_;
     std::vector<std::uint32_t> providerAddresses_;

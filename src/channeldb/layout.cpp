@@ -32,9 +32,9 @@ constexpr LayoutParameters makeLayout(std::uint32_t serviceBase, std::uint32_t b
     p.videoListOffset = p.bankTableOffset + (bankTableLength == 10 ? 10 : 8);
     p.audioListOffset = p.videoListOffset + p.listSize();
     p.providerListOffset = p.audioListOffset + p.listSize();
-    p.networkListOffset = p.providerListOffset + 2004;
-    p.tsListOffset = p.networkListOffset + 2004;
-    p.favouriteListsOffset = p.tsListOffset + 4004;
+    p.networkListOffset = p.providerListOffset + providerListBytes;
+    p.tsListOffset = p.networkListOffset + networkListBytes;
+    p.favouriteListsOffset = p.tsListOffset + tsListBytes;
     p.bankTable = bankTable;
     return p;
 }
@@ -61,7 +61,29 @@ static_assert(model1.favouriteListsOffset + 2 * 4 * favouriteListBytes == 0xA8D2
 static_assert(model0.uploadedServiceOffset == 0x12000 && model1.uploadedServiceOffset == 0x2000);
 static_assert(model0.serviceAreaSize == 0x50000 && model1.serviceAreaSize == 0x60000);
 
+constexpr ModelRules plainRules{0, false, false, false, false};
+constexpr ModelRules fourBitRules{0, false, false, true, false};
+constexpr ModelRules pdmRules{999, false, false, false, true};
+constexpr ModelRules numberedRules{100, true, true, false, false};
+constexpr ModelRules numberedFourBitRules{100, true, true, true, false};
+
 }  // namespace
+
+const ModelRules& modelRulesFor(std::uint8_t modelCode) {
+    switch (modelCode) {
+        case 0:
+        case 2:
+            return plainRules;
+        case 3:
+            return pdmRules;
+        case 4:
+            return numberedFourBitRules;
+        case 5:
+            return numberedRules;
+        default:
+            return fourBitRules;
+    }
+}
 
 const LayoutParameters& layoutFor(std::uint8_t modelCode) {
     switch (modelCode) {

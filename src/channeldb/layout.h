@@ -56,25 +56,36 @@ inline constexpr std::uint32_t networkRecordsOffset = 38000;
 inline constexpr std::uint32_t shortNameLength = 20;  // provider and network name fields
 inline constexpr std::uint32_t favouriteListBytes = 204;
 inline constexpr std::uint32_t antennaRecordSize = 28;
+// The provider, network and TS lists of the index region: a word count, two spare bytes and
+// one address for each record the table can hold.
+inline constexpr std::uint32_t providerListBytes = 2004;
+inline constexpr std::uint32_t networkListBytes = 2004;
+inline constexpr std::uint32_t tsListBytes = 4004;
 
 // The layout of modelCode. Codes above 5 get the parameters of model 1, as the receiver
 // software does; the conversions refuse such codes before they lay anything out.
 const LayoutParameters& layoutFor(std::uint8_t modelCode);
 
+// What a model does with its services beyond where it keeps them: how its lists place the
+// services and which fields of a service record it keeps.
+struct ModelRules {
+    // The list slot from which services without a channel number sit, in list order; 0 when
+    // every service sits at its own position.
+    std::uint32_t firstUnnumberedSlot;
+    // The n-th service of a list is the one in the n-th non-empty slot (else the n-th slot, or
+    // from firstUnnumberedSlot on for a service without a number).
+    bool listsSkipEmptySlots;
+    bool keepsChannelNumber;  // the service record holds the channel number
+    bool keepsFourBitValue;   // the service record holds the 0-to-15 value in its flags byte
+    bool numbersPdmServices;  // the receiver numbers the services of the provider "PDM" itself
+};
+
+// The rules of modelCode; codes above 5 get those of model 1, like their layout.
+const ModelRules& modelRulesFor(std::uint8_t modelCode);
+
 // True for the models this system knows (0 to 5).
 constexpr bool isKnownModel(std::uint8_t modelCode) {
     return modelCode <= highestModelCode;
-}
-
-// Configuration-area offsets of the menu blocks that move with configVariant.
-constexpr std::uint32_t menuBlockOffsetB(std::uint8_t configVariant) {
-    return configVariant == 4 ? 60 : 48;
-}
-constexpr bool hasMenuExtras(std::uint8_t configVariant) {
-    return configVariant != 2 && configVariant != 5;
-}
-constexpr std::uint32_t menuBlockOffsetC(std::uint8_t configVariant) {
-    return menuBlockOffsetB(configVariant) + (hasMenuExtras(configVariant) ? 40 : 26);
 }
 
 }  // namespace bv3::channeldb

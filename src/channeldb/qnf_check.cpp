@@ -17,81 +17,61 @@ namespace bv3::channeldb {
 
 namespace {
 
-enum class Section { None, Antenna, Ts, Network, Provider, Favourite, Service, Menu };
-
-// The reader looks for the tags anywhere in a line, in this order, on every line.
-constexpr std::pair<std::string_view, Section> sectionTags[] = {
-    {"[ANTENNA]", Section::Antenna},    {"[TS]", Section::Ts},
-    {"[NETWORK]", Section::Network},    {"[PROVIDER]", Section::Provider},
-    {"[FAVORITE]", Section::Favourite}, {"[SERVICE]", Section::Service},
-    {"[MENU]", Section::Menu},
-};
-
-std::optional<Section> tagOf(std::string_view line) {
-    for (const auto& [tag, section] : sectionTags) {
-        if (line.find(tag) != std::string_view::npos) {
-            return section;
-        }
-    }
-    return std::nullopt;
-}
-
-// The favourite group or list in a column, in the plain decimal form the writer produces.
-std::optional<std::size_t> smallNumber(std::string_view column) {
-    while (!column.empty() && column.front() == ' ') {
-        column.remove_prefix(1);
-    }
-    std::size_t value = 0;
-    const auto [end, failure] = std::from_chars(column.data(), column.data() + column.size(), value);
-    if (failure != std::errc() || end != column.data() + column.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-void mapFavourite(std::string_view line, std::size_t lineNumber, QnfLineMap& map) {
-    const std::size_t firstTab = line.find('\t');
-    if (firstTab == std::string_view::npos) {
-        return;
-    }
-    const std::string_view rest = line.substr(firstTab + 1);
-    const auto group = smallNumber(line.substr(0, firstTab));
-    const auto list = smallNumber(rest.substr(0, rest.find('\t')));
-    if (group && list && *group < favouriteGroupCount && *list < favouriteListsPerGroup &&
-        map.favouriteLists[*group][*list] == 0) {
-        map.favouriteLists[*group][*list] = lineNumber;
-    }
-}
-
-// Where a finding about a row is: its line when known, else the table and row.
+// Where a finding about a record is, for people: its line when the text is known, else the
+// table and row.
 class Locator {
 public:
     explicit Locator(const QnfLineMap* lines) : lines_(lines) {}
 
-    Finding at(const std::vector<std::size_t> QnfLineMap::*table, const char* tableName, std::size_t row,
-               Severity severity, std::string message) const {
-        if (lines_ != nullptr && row < (lines_->*table).size()) {
-            const std::size_t line = (lines_->*table)[row];
-            return {severity, "line " + std::to_string(line), std::move(message), {}, line};
+    Finding at(const ListPlace& place, Severity severity, std::string message) const {
+        Finding finding{severity, {}, std::move(message), {}, {}, place};
+        if (const auto line = lineAt(place)) {
+            finding.where = "line " + std::to_string(*line);
+            finding.line = line;
+        } else {
+            finding.where = rowName(place);
         }
-        return {severity, std::string(tableName) + " " + std::to_string(row + 1), std::move(message), {}, {}};
+        return finding;
     }
 
-    Finding favouriteList(std::size_t group, std::size_t list, Severity severity, std::string message) const {
-        if (lines_ != nullptr && lines_->favouriteLists[group][list] != 0) {
-            const std::size_t line = lines_->favouriteLists[group][list];
-            return {severity, "line " + std::to_string(line), std::move(message), {}, line};
-        }
-        return {severity,
-                "favourite list " + std::to_string(group) + "/" + std::to_string(list),
-                std::move(message),
-                {},
-                {}};
+    // The same words for a place a message names.
+    std::string name(const ListPlace& place) const {
+        const auto line = lineAt(place);
+        return line ? "line " + std::to_string(*line) : rowName(place);
     }
 
 private:
+    std::optional<std::size_t> lineAt(const ListPlace& place) const {
+        return lines_ != nullptr ? lineOf(*lines_, place) : std::nullopt;
+    }
+
+    static std::string rowName(const ListPlace& place) {
+        const std::string row = std::to_string(place.row + 1);
+        switch (place.table.value_or(ListTable::Menu)) {
+            case ListTable::Services:
+                return "service " + row;
+            case ListTable::TransportStreams:
+                return "TS " + row;
+            case ListTable::Networks:
+                return "network " + row;
+            case ListTable::Providers:
+                return "provider " + row;
+            case ListTable::Favourites:
+                return "favourite list " + std::to_string(place.group) + "/" + std::to_string(place.list);
+            case ListTable::Antennas:
+                return "antenna " + std::to_string(place.row);
+            case ListTable::Menu:
+                break;
+        }
+        return {};
+    }
+
     const QnfLineMap* lines_;
 };
+
+ListPlace rowOf(ListTable table, std::size_t row) {
+    return {table, row, 0, 0};
+}
 
 std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
@@ -100,7 +80,7 @@ std::string quoted(const std::string& name) {
 class ChannelListChecker {
 public:
     ChannelListChecker(const ChannelDatabase& db, std::uint8_t modelCode, const QnfLineMap* lines)
-        : db_(db), modelCode_(modelCode), layout_(layoutFor(modelCode)), where_(lines) {}
+        : db_(db), modelCode_(modelCode), layout_(layoutFor(modelCode)), rules_(modelRulesFor(modelCode)), where_(lines) {}
 
     std::vector<Finding> run() {
         checkReferences();
@@ -118,8 +98,9 @@ private:
     std::size_t serviceRows() const { return std::min(db_.serviceCount(), db_.services.size()); }
 
     void service(std::size_t row, Severity severity, std::string message) {
-        findings_.push_back(where_.at(&QnfLineMap::services, "service", row, severity, std::move(message)));
+        findings_.push_back(where_.at(rowOf(ListTable::Services, row), severity, std::move(message)));
     }
+    std::string serviceName(std::size_t row) const { return where_.name(rowOf(ListTable::Services, row)); }
 
     // A row reference is sound when it names a row of the table; an empty table has none,
     // and its default reference 0 is what the receiver's own lists hold then.
@@ -143,7 +124,7 @@ private:
         for (std::size_t row = 0; row < std::min<std::size_t>(db_.tsCount, db_.transportStreams.size()); ++row) {
             const TsRecord& t = db_.transportStreams[row];
             if (!inRange(t.networkIndex, db_.networkCount)) {
-                findings_.push_back(where_.at(&QnfLineMap::transportStreams, "TS", row, Severity::Error,
+                findings_.push_back(where_.at(rowOf(ListTable::TransportStreams, row), Severity::Error,
                                               "TS refers to network " + std::to_string(t.networkIndex) +
                                                   "; the list has " + std::to_string(db_.networkCount) + " networks"));
             }
@@ -165,11 +146,10 @@ private:
             }
         }
         if (firstDisplaced) {
-            const Finding audio = where_.at(&QnfLineMap::services, "service", *firstAudio, Severity::Warning, {});
             service(*firstDisplaced, Severity::Warning,
                     "video service " + quoted(db_.services[*firstDisplaced].svcName) +
                         " comes after the audio service " + quoted(db_.services[*firstAudio].svcName) + " (" +
-                        audio.where + "); " + std::to_string(displaced) +
+                        serviceName(*firstAudio) + "); " + std::to_string(displaced) +
                         " video service(s) follow audio ones; every video service must come first");
         }
     }
@@ -187,12 +167,7 @@ private:
     // The slot of every service in its list, as the receiver places them: by position, and
     // for models 3, 4 and 5 the services without a number from a fixed slot on.
     void checkListSlots() {
-        std::uint32_t firstUnnumbered = 0;
-        if (modelCode_ == 4 || modelCode_ == 5) {
-            firstUnnumbered = 100;
-        } else if (modelCode_ == 3) {
-            firstUnnumbered = 999;
-        }
+        const std::uint32_t firstUnnumbered = rules_.firstUnnumberedSlot;
         for (std::uint8_t group = 0; group < 2; ++group) {
             const char* list = group == 0 ? "video" : "audio";
             std::vector<std::optional<std::size_t>> holder(layout_.listSlots);
@@ -214,12 +189,10 @@ private:
                     continue;
                 }
                 if (holder[slot]) {
-                    const Finding other =
-                        where_.at(&QnfLineMap::services, "service", *holder[slot], Severity::Error, {});
                     service(row, Severity::Error,
                             std::string(list) + " service " + quoted(s.svcName) + " falls on list slot " +
                                 std::to_string(slot) + ", which " + quoted(db_.services[*holder[slot]].svcName) + " (" +
-                                other.where + ") already holds: model " + std::to_string(modelCode_) +
+                                serviceName(*holder[slot]) + ") already holds: model " + std::to_string(modelCode_) +
                                 " puts services without a number from slot " + std::to_string(firstUnnumbered) + " on");
                     continue;
                 }
@@ -243,13 +216,13 @@ private:
         for (std::size_t row = 0; row < std::min<std::size_t>(db_.networkCount, db_.networks.size()); ++row) {
             checkName(db_.networks[row].netName, shortNameLength, [&](std::string message) {
                 findings_.push_back(
-                    where_.at(&QnfLineMap::networks, "network", row, Severity::Warning, std::move(message)));
+                    where_.at(rowOf(ListTable::Networks, row), Severity::Warning, std::move(message)));
             });
         }
         for (std::size_t row = 0; row < std::min<std::size_t>(db_.providerCount, db_.providers.size()); ++row) {
             checkName(db_.providers[row].provName, shortNameLength, [&](std::string message) {
                 findings_.push_back(
-                    where_.at(&QnfLineMap::providers, "provider", row, Severity::Warning, std::move(message)));
+                    where_.at(rowOf(ListTable::Providers, row), Severity::Warning, std::move(message)));
             });
         }
     }
@@ -257,7 +230,7 @@ private:
     // Only models 4 and 5 keep the channel number in the service record; two services of one
     // list under the same number there make the receiver show both under it.
     void checkChannelNumbers() {
-        if (modelCode_ != 4 && modelCode_ != 5) {
+        if (!rules_.keepsChannelNumber) {
             return;
         }
         std::map<std::uint16_t, std::size_t> seen[2];
@@ -268,10 +241,9 @@ private:
             }
             const auto [first, inserted] = seen[s.serviceKind == 0 ? 0 : 1].emplace(s.channelNumber, row);
             if (!inserted) {
-                const Finding other = where_.at(&QnfLineMap::services, "service", first->second, Severity::Warning, {});
                 service(row, Severity::Warning,
                         "service " + quoted(s.svcName) + " has channel number " + std::to_string(s.channelNumber) +
-                            ", which " + quoted(db_.services[first->second].svcName) + " (" + other.where +
+                            ", which " + quoted(db_.services[first->second].svcName) + " (" + serviceName(first->second) +
                             ") of the same list already has");
             }
         }
@@ -280,7 +252,7 @@ private:
     // The service's 0-to-15 value is a byte in the list but four bits in the receiver, which
     // models 1 and 4 keep and the others do not store at all.
     void checkFourBitValues() {
-        const bool stored = modelCode_ == 1 || modelCode_ == 4;
+        const bool stored = rules_.keepsFourBitValue;
         for (std::size_t row = 0; row < serviceRows(); ++row) {
             const unsigned value = db_.services[row].svcNibble;
             if (value > 15) {
@@ -295,8 +267,10 @@ private:
         for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
             for (std::size_t l = layout_.favouriteListCount; l < favouriteListsPerGroup; ++l) {
                 if (db_.favCount[g][l] != 0) {
-                    findings_.push_back(where_.favouriteList(
-                        g, l, Severity::Warning,
+                    const ListPlace list{ListTable::Favourites, 0, static_cast<std::uint8_t>(g),
+                                         static_cast<std::uint8_t>(l)};
+                    findings_.push_back(where_.at(
+                        list, Severity::Warning,
                         "favourite list " + std::to_string(g) + "/" + std::to_string(l) + " has " +
                             std::to_string(db_.favCount[g][l]) + (db_.favCount[g][l] == 1 ? " entry" : " entries") +
                             "; model " + std::to_string(modelCode_) +
@@ -309,6 +283,7 @@ private:
     const ChannelDatabase& db_;
     std::uint8_t modelCode_;
     const LayoutParameters& layout_;
+    const ModelRules& rules_;
     Locator where_;
     std::vector<Finding> findings_;
 };
@@ -352,49 +327,6 @@ void checkModel(std::uint8_t modelCode) {
 
 }  // namespace
 
-QnfLineMap mapQnfLines(std::string_view text) {
-    QnfLineMap map;
-    text = text.substr(0, text.find('\x1A'));
-    Section section = Section::None;
-    std::size_t position = 0;
-    for (std::size_t lineNumber = 1; position < text.size(); ++lineNumber) {
-        const std::size_t cr = text.find('\r', position);
-        const std::size_t end = cr == std::string_view::npos ? text.size() : cr;
-        const std::string_view line = text.substr(position, end - position);
-        position = end == text.size() ? end : end + 1;
-        if (cr != std::string_view::npos && position < text.size() && text[position] == '\n') {
-            ++position;
-        }
-        if (lineNumber == 1) {
-            continue;  // the header
-        }
-        if (const auto tag = tagOf(line)) {
-            section = *tag;
-            continue;
-        }
-        switch (section) {
-            case Section::Ts:
-                map.transportStreams.push_back(lineNumber);
-                break;
-            case Section::Network:
-                map.networks.push_back(lineNumber);
-                break;
-            case Section::Provider:
-                map.providers.push_back(lineNumber);
-                break;
-            case Section::Service:
-                map.services.push_back(lineNumber);
-                break;
-            case Section::Favourite:
-                mapFavourite(line, lineNumber, map);
-                break;
-            default:
-                break;
-        }
-    }
-    return map;
-}
-
 std::vector<Finding> checkChannelList(const ChannelDatabase& db, std::uint8_t modelCode, const QnfLineMap* lines) {
     checkModel(modelCode);
     return ChannelListChecker(db, modelCode, lines).run();
@@ -414,12 +346,13 @@ CheckReport checkChannelListText(std::string_view text, std::uint8_t modelCode, 
                                    "line 1",
                                    std::string(corrupt.what()) + " (" + corrupt.detail() + ")",
                                    {},
-                                   1});
+                                   1,
+                                   {}});
         return report;
     } catch (const ConversionError& refused) {
         // The reader's message already says where ("FILE: line N, column C: reason"); the
         // line is kept as a number too, for a host that lists findings by line.
-        report.findings.push_back({Severity::Error, {}, refused.what(), {}, lineIn(refused.what(), fileName)});
+        report.findings.push_back({Severity::Error, {}, refused.what(), {}, lineIn(refused.what(), fileName), {}});
         return report;
     }
     report.counts = countsOf(*db);

@@ -5,32 +5,18 @@
 
 #include "channeldb/channel_database.h"
 #include "channeldb/check_findings.h"
+#include "channeldb/qnf_lines.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace bv3::channeldb {
 
-// The line numbers (from 1) of the data lines of a QNF text, by table row. The reader keeps
-// no line numbers, so the checks take them from this light scan of the same text, which
-// splits lines and switches sections exactly as the reader does.
-struct QnfLineMap {
-    std::vector<std::size_t> transportStreams;
-    std::vector<std::size_t> networks;
-    std::vector<std::size_t> providers;
-    std::vector<std::size_t> services;
-    // The line of the first entry of each favourite list (0 when the list has none).
-    std::array<std::array<std::size_t, favouriteListsPerGroup>, favouriteGroupCount> favouriteLists{};
-};
-
-QnfLineMap mapQnfLines(std::string_view text);
-
-// Checks a database the QNF reader filled, for modelCode. Findings carry the line of the
-// record when lines is given, else its row. Throws ConversionError for a modelCode above 5.
+// Checks a database the QNF reader filled, for modelCode. Every finding carries the place of
+// its record; where and the places a message names are its line when lines is given, else
+// its row. Throws ConversionError for a modelCode above 5.
 std::vector<Finding> checkChannelList(const ChannelDatabase& db, std::uint8_t modelCode,
                                       const QnfLineMap* lines = nullptr);
 

@@ -1,16 +1,13 @@
 #include "channeldb/qnf_names.h"
 
+#include "channeldb/qnf_scanner.h"
 #include "channeldb/quoted_text.h"
 
 #include <algorithm>
-#include <array>
 
 namespace bv3::channeldb {
 
 namespace {
-
-constexpr std::array<std::string_view, 7> sectionTags = {"[ANTENNA]",  "[TS]",      "[NETWORK]", "[PROVIDER]",
-                                                         "[FAVORITE]", "[SERVICE]", "[MENU]"};
 
 const char* unsafeByteName(char c) {
     switch (c) {
@@ -57,7 +54,8 @@ std::string qnfSafeName(std::string_view name) {
     // Each replacement removes two brackets and adds none, so this ends.
     for (bool changed = true; changed;) {
         changed = false;
-        for (const std::string_view tag : sectionTags) {
+        for (const auto& entry : qnfSectionTags) {
+            const std::string_view tag = entry.first;
             const std::size_t at = safe.find(tag);
             if (at != std::string::npos) {
                 safe[at] = '(';
@@ -75,10 +73,8 @@ std::string qnfUnsafePart(std::string_view name) {
             return what;
         }
     }
-    for (const std::string_view tag : sectionTags) {
-        if (name.find(tag) != std::string_view::npos) {
-            return "the section tag " + std::string(tag);
-        }
+    if (const auto tag = qnfSectionTagIn(name)) {
+        return "the section tag " + std::string(tag->first);
     }
     return {};
 }

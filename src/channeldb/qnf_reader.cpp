@@ -2,6 +2,7 @@
 
 #include "channeldb/conversion_error.h"
 #include "channeldb/file_output.h"
+#include "channeldb/qnf_scanner.h"
 #include "channeldb/quoted_text.h"
 
 #include <algorithm>
@@ -16,50 +17,6 @@
 namespace bv3::channeldb {
 
 namespace {
-
-constexpr std::string_view headerLine = "[BREVORA V3 FILE]";
-
-enum class Section { None, Antenna, Ts, Network, Provider, Favourite, Service, Menu };
-
-// The tags are looked for anywhere in a line, in this order, on every line.
-constexpr std::pair<std::string_view, Section> sectionTags[] = {
-    {"[ANTENNA]", Section::Antenna},    {"[TS]", Section::Ts},
-    {"[NETWORK]", Section::Network},    {"[PROVIDER]", Section::Provider},
-    {"[FAVORITE]", Section::Favourite}, {"[SERVICE]", Section::Service},
-    {"[MENU]", Section::Menu},
-};
-
-// Splits the text into lines: a line ends at CR, and one LF right after it belongs to the
-// line end. Ctrl-Z ends the text like its physical end.
-class LineSource {
-public:
-    explicit LineSource(std::string_view text) : text_(text.substr(0, text.find('\x1A'))) {}
-
-    std::optional<std::string_view> next() {
-        if (position_ >= text_.size()) {
-            return std::nullopt;
-        }
-        const std::size_t cr = text_.find('\r', position_);
-        const std::size_t end = cr == std::string_view::npos ? text_.size() : cr;
-        const std::string_view line = text_.substr(position_, end - position_);
-        position_ = end;
-        if (cr != std::string_view::npos) {
-            ++position_;
-            if (position_ < text_.size() && text_[position_] == '\n') {
-                ++position_;
-            }
-        }
-        ++number_;
-        return line;
-    }
-
-    std::size_t lineNumber() const { return number_; }
-
-private:
-    std::string_view text_;
-    std::size_t position_ = 0;
-    std::size_t number_ = 0;
-};
 
 // The receiver software's text-to-integer rule: leading spaces, an optional sign, then
 // decimal digits within the signed 32-bit range, or hexadecimal after "$", "x", "X", "0x"
@@ -139,17 +96,15 @@ public:
         : lines_(text), db_(db), fileName_(fileName), menuLine_(menuLine), outOfRange_(outOfRange) {}
 
     void run() {
-        const auto first = lines_.next();
-        if (!first || *first != headerLine) {
-            if (first && first->starts_with(std::string(headerLine) + "\n")) {
+        const auto first = lines_.header();
+        if (!first || *first != qnfHeaderLine) {
+            if (first && first->starts_with(std::string(qnfHeaderLine) + "\n")) {
                 throw CorruptQnfHeader(fileName_, "the lines end in LF where CR LF is required");
             }
             throw CorruptQnfHeader(fileName_);
         }
         while (const auto line = lines_.next()) {
-            if (!switchSection(*line)) {
-                readDataLine(*line);
-            }
+            readDataLine(*line);
         }
         if (!menuRead_ && menuLine_ == MenuLine::required) {
             throw IncompleteQnf(fileName_, lines_.lineNumber());
@@ -160,16 +115,6 @@ public:
     }
 
 private:
-    bool switchSection(std::string_view line) {
-        for (const auto& [tag, section] : sectionTags) {
-            if (line.find(tag) != std::string_view::npos) {
-                section_ = section;
-                return true;
-            }
-        }
-        return false;
-    }
-
     // ---- columns of the current line ----
 
     void startLine(std::string_view line) {
@@ -273,30 +218,31 @@ private:
 
     // ---- sections ----
 
-    void readDataLine(std::string_view line) {
+    void readDataLine(const QnfDataLine& data) {
+        const std::string_view line = data.text;
         startLine(line);
-        switch (section_) {
-            case Section::None:
+        switch (data.section) {
+            case QnfSection::None:
                 break;
-            case Section::Antenna:
+            case QnfSection::Antenna:
                 readAntenna();
                 break;
-            case Section::Ts:
+            case QnfSection::Ts:
                 readTs();
                 break;
-            case Section::Network:
+            case QnfSection::Network:
                 readNetwork(line);
                 break;
-            case Section::Provider:
+            case QnfSection::Provider:
                 readProvider(line);
                 break;
-            case Section::Favourite:
+            case QnfSection::Favourite:
                 readFavourite();
                 break;
-            case Section::Service:
+            case QnfSection::Service:
                 readService();
                 break;
-            case Section::Menu:
+            case QnfSection::Menu:
                 readMenu();
                 break;
         }
@@ -419,11 +365,10 @@ private:
         });
     }
 
-    LineSource lines_;
+    QnfScanner lines_;
     ChannelDatabase& db_;
     const std::string& fileName_;
     MenuLine menuLine_;
-    Section section_ = Section::None;
     std::size_t tsRead_ = 0;
     std::size_t networksRead_ = 0;
     std::size_t providersRead_ = 0;

@@ -11,6 +11,14 @@ namespace bv3::channeldb {
 
 namespace {
 
+// The rows formatQnf writes of each table.
+std::size_t favouriteRows(const ChannelDatabase& db, std::size_t g, std::size_t l) {
+    return std::min<std::size_t>(db.favCount[g][l], favouriteEntryCapacity);
+}
+std::size_t serviceRows(const ChannelDatabase& db) {
+    return std::min(db.serviceCount(), db.services.size());
+}
+
 class QnfText {
 public:
     void line(std::string_view text) {
@@ -83,8 +91,7 @@ void writeFavourites(const ChannelDatabase& db, QnfText& q) {
     q.line("[FAVORITE]");
     for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
         for (std::size_t l = 0; l < favouriteListsPerGroup; ++l) {
-            const std::size_t count = std::min<std::size_t>(db.favCount[g][l], favouriteEntryCapacity);
-            for (std::size_t e = 0; e < count; ++e) {
+            for (std::size_t e = 0; e < favouriteRows(db, g, l); ++e) {
                 q.column(g);
                 q.column(l);
                 q.number(db.favEntry[g][l][e]);
@@ -96,8 +103,7 @@ void writeFavourites(const ChannelDatabase& db, QnfText& q) {
 
 void writeServices(const ChannelDatabase& db, QnfText& q) {
     q.line("[SERVICE]");
-    const std::size_t count = std::min(db.serviceCount(), db.services.size());
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < serviceRows(db); ++i) {
         const ServiceRecord& s = db.services[i];
         q.text(s.serviceKind == 0 ? "V" : "A");
         q.tab();
@@ -150,6 +156,31 @@ std::string formatQnf(const ChannelDatabase& db) {
     writeServices(db, q);
     writeMenu(db, q);
     return q.take();
+}
+
+QnfLineMap qnfLinesOf(const ChannelDatabase& db) {
+    QnfLineMap map;
+    std::size_t line = 1;      // the header
+    line += 1 + antennaCount;  // "[ANTENNA]" and a line for each antenna
+    const auto section = [&line](std::vector<std::size_t>& lines, std::size_t rows) {
+        ++line;  // the tag
+        for (std::size_t i = 0; i < rows; ++i) {
+            lines.push_back(++line);
+        }
+    };
+    section(map.transportStreams, db.tsCount);
+    section(map.networks, db.networkCount);
+    section(map.providers, db.providerCount);
+    ++line;  // "[FAVORITE]"
+    for (std::size_t g = 0; g < favouriteGroupCount; ++g) {
+        for (std::size_t l = 0; l < favouriteListsPerGroup; ++l) {
+            for (std::size_t e = 0; e < favouriteRows(db, g, l); ++e) {
+                map.favourites[g][l].push_back(++line);
+            }
+        }
+    }
+    section(map.services, serviceRows(db));
+    return map;
 }
 
 void writeQnfFile(const std::string& path, const ChannelDatabase& db) {

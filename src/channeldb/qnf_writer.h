@@ -2,6 +2,7 @@
 // The QNF text writer: the channel list as the host's editor reads it.
 
 #include "channeldb/channel_database.h"
+#include "channeldb/qnf_lines.h"
 
 #include <string>
 
@@ -11,6 +12,8 @@ namespace bv3::channeldb {
 // a QNF line cannot carry (qnf_names.h: a TAB, CR, LF or Ctrl-Z becomes '?', a section tag
 // "[TS]" becomes "(TS)").
 std::string formatQnf(const ChannelDatabase& db);
+// The lines formatQnf(db) puts each record on, from the counts alone (no text is made).
+QnfLineMap qnfLinesOf(const ChannelDatabase& db);
 // Writes formatQnf(db) through a temporary beside path that replaces path only when complete.
 void writeQnfFile(const std::string& path, const ChannelDatabase& db);
 

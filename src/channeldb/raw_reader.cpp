@@ -4,6 +4,7 @@
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
 #include "channeldb/layout.h"
+#include "channeldb/record_layout.h"
 
 #include <algorithm>
 #include <string>
@@ -72,8 +73,8 @@ public:
         : config_(file.first(std::min(file.size(), configAreaSize))),
           area_(serviceAreaOf(file, layoutFor(modelCode))),
           layout_(layoutFor(modelCode)),
-          configVariant_(configVariant),
-          modelCode_(modelCode),
+          configLayout_(configLayoutFor(configVariant)),
+          rules_(modelRulesFor(modelCode)),
           db_(db),
           tsList_(area_, layout_.indexRegionOffset + layout_.tsListOffset, tsCapacity),
           providerList_(area_, layout_.indexRegionOffset + layout_.providerListOffset, providerCapacity),
@@ -85,7 +86,7 @@ public:
         readNetworks();
         readTransportStreams();
         readFavourites();
-        if (modelCode_ == 3) {
+        if (rules_.numbersPdmServices) {
             numberPdmServices();
         }
         readMenu();
@@ -103,15 +104,15 @@ private:
         auto slot = [&](std::size_t s) { return getComplementedLong(area_, listOffset + 4 + 4 * s); };
         std::vector<std::uint32_t> addresses;
         addresses.reserve(count);
-        if (modelCode_ == 4 || modelCode_ == 5) {
+        if (rules_.listsSkipEmptySlots) {
             // The n-th service is the n-th non-empty slot.
             for (std::size_t s = 0; s < layout_.listSlots && addresses.size() < count; ++s) {
                 if (slot(s) != 0) {
                     addresses.push_back(slot(s));
                 }
             }
-        } else if (modelCode_ == 3) {
-            // Numbered services sit at their own position, the others from slot 999 on.
+        } else if (rules_.firstUnnumberedSlot != 0) {
+            // Numbered services sit at their own position, the others from a fixed slot on.
             std::size_t emptyBefore = 0;
             for (std::size_t n = 0; n < count; ++n) {
                 const std::uint32_t own = slot(n);
@@ -119,7 +120,7 @@ private:
                     addresses.push_back(own);
                     continue;
                 }
-                const std::size_t spare = 999 + emptyBefore++;
+                const std::size_t spare = rules_.firstUnnumberedSlot + emptyBefore++;
                 if (spare >= layout_.listSlots) {
                     break;
                 }
@@ -134,27 +135,28 @@ private:
     }
 
     void readServiceRecord(std::uint32_t address, ServiceRecord& s) const {
+        namespace f = servicerecord;
         const std::size_t at = offsetOf(address);
-        s.svcWordA = getComplementedWord(area_, at);
-        s.svcWordB = getComplementedWord(area_, at + 2);
-        s.svcWordC = getComplementedWord(area_, at + 4);
-        s.svcWordD = getComplementedWord(area_, at + 6);
-        s.svcWordE = getComplementedWord(area_, at + 8);
-        s.svcWordF = getComplementedWord(area_, at + 10);
-        s.svcWordG = getComplementedWord(area_, at + 12);
-        s.serviceKind = getComplementedByte(area_, at + 14);
-        const std::uint8_t flags = getComplementedByte(area_, at + 15);
+        s.svcWordA = getComplementedWord(area_, at + f::wordA);
+        s.svcWordB = getComplementedWord(area_, at + f::wordB);
+        s.svcWordC = getComplementedWord(area_, at + f::wordC);
+        s.svcWordD = getComplementedWord(area_, at + f::wordD);
+        s.svcWordE = getComplementedWord(area_, at + f::wordE);
+        s.svcWordF = getComplementedWord(area_, at + f::wordF);
+        s.svcWordG = getComplementedWord(area_, at + f::wordG);
+        s.serviceKind = getComplementedByte(area_, at + f::kind);
+        const std::uint8_t flags = getComplementedByte(area_, at + f::flags);
         s.svcNibble = static_cast<std::uint8_t>(flags >> 4);
         s.svcFlag3 = (flags >> 3) & 1u;
         s.svcFlag2 = (flags >> 2) & 1u;
         s.svcFlag1 = (flags >> 1) & 1u;
         s.svcFlag0 = flags & 1u;
-        s.svcByteA = getComplementedByte(area_, at + 16);
-        s.svcByteB = getComplementedByte(area_, at + 17);
-        s.channelNumber = getComplementedWord(area_, at + 18);
-        s.tsIndex = tsList_.rowOf(getComplementedLong(area_, at + 20));
-        s.providerIndex = providerList_.rowOf(getComplementedLong(area_, at + 24));
-        s.svcName = readName(area_, at + 28, layout_.serviceNameLength);
+        s.svcByteA = getComplementedByte(area_, at + f::byteA);
+        s.svcByteB = getComplementedByte(area_, at + f::byteB);
+        s.channelNumber = getComplementedWord(area_, at + f::channelNumber);
+        s.tsIndex = tsList_.rowOf(getComplementedLong(area_, at + f::tsAddress));
+        s.providerIndex = providerList_.rowOf(getComplementedLong(area_, at + f::providerAddress));
+        s.svcName = readName(area_, at + f::name, layout_.serviceNameLength);
     }
 
     void readServices() {
@@ -173,7 +175,8 @@ private:
 
     void readProviders() {
         for (std::size_t i = 0; i < providerList_.count(); ++i) {
-            db_.providers[i].provName = readName(area_, offsetOf(providerList_.address(i)), shortNameLength);
+            db_.providers[i].provName =
+                readName(area_, offsetOf(providerList_.address(i)) + providerrecord::name, shortNameLength);
         }
         db_.providerCount = static_cast<std::uint16_t>(providerList_.count());
     }
@@ -182,27 +185,28 @@ private:
         for (std::size_t i = 0; i < networkList_.count(); ++i) {
             const std::size_t at = offsetOf(networkList_.address(i));
             NetworkRecord& n = db_.networks[i];
-            n.netWordA = getComplementedWord(area_, at);
-            n.netWordB = getComplementedWord(area_, at + 2);
-            n.netName = readName(area_, at + 4, shortNameLength);
+            n.netWordA = getComplementedWord(area_, at + networkrecord::wordA);
+            n.netWordB = getComplementedWord(area_, at + networkrecord::wordB);
+            n.netName = readName(area_, at + networkrecord::name, shortNameLength);
         }
         db_.networkCount = static_cast<std::uint16_t>(networkList_.count());
     }
 
     void readTransportStreams() {
         for (std::size_t i = 0; i < tsList_.count(); ++i) {
+            namespace f = tsrecord;
             const std::size_t at = offsetOf(tsList_.address(i));
             TsRecord& t = db_.transportStreams[i];
-            t.tsWordA = getComplementedWord(area_, at);
-            t.tsWordB = getComplementedWord(area_, at + 2);
-            t.tsWordC = getComplementedWord(area_, at + 4);
-            t.networkIndex = networkList_.rowOf(getComplementedLong(area_, at + 8));
-            t.tsLongA = getComplementedLong(area_, at + 12);
-            t.tsLongB = getComplementedLong(area_, at + 16);
-            t.tsWordD = getComplementedWord(area_, at + 20);
-            t.tsByteA = getComplementedByte(area_, at + 22);
-            t.tsByteB = getComplementedByte(area_, at + 23);
-            t.tsWordE = getComplementedWord(area_, at + 24);
+            t.tsWordA = getComplementedWord(area_, at + f::wordA);
+            t.tsWordB = getComplementedWord(area_, at + f::wordB);
+            t.tsWordC = getComplementedWord(area_, at + f::wordC);
+            t.networkIndex = networkList_.rowOf(getComplementedLong(area_, at + f::networkAddress));
+            t.tsLongA = getComplementedLong(area_, at + f::longA);
+            t.tsLongB = getComplementedLong(area_, at + f::longB);
+            t.tsWordD = getComplementedWord(area_, at + f::wordD);
+            t.tsByteA = getComplementedByte(area_, at + f::byteA);
+            t.tsByteB = getComplementedByte(area_, at + f::byteB);
+            t.tsWordE = getComplementedWord(area_, at + f::wordE);
         }
         db_.tsCount = static_cast<std::uint16_t>(tsList_.count());
     }
@@ -243,56 +247,56 @@ private:
     }
 
     void readMenu() {
+        namespace f = menublock;
         const Bytes c = config_;
         MenuRecord& m = db_.menu;
-        m.menuHeaderWord = getComplementedWord(c, 0);
-        m.menuChecksumWord = getComplementedWord(c, 2);
-        m.menuValue1 = getComplementedByte(c, 4);
-        m.menuValue2 = getComplementedByte(c, 5);
-        m.menuValue3 = getComplementedByte(c, 6);
-        m.menuValue4 = getComplementedByte(c, 7);
+        m.menuHeaderWord = getComplementedWord(c, f::headerWord);
+        m.menuChecksumWord = getComplementedWord(c, f::headerChecksum);
+        m.menuValue1 = getComplementedByte(c, f::value1);
+        m.menuValue2 = getComplementedByte(c, f::value2);
+        m.menuValue3 = getComplementedByte(c, f::value3);
+        m.menuValue4 = getComplementedByte(c, f::value4);
         const int minutes = static_cast<std::int16_t>(getComplementedWord(c, configarea::menuValue5Minutes));
         m.menuValue5 = (minutes / 60) * 100 + minutes % 60;
-        m.menuValue6 = static_cast<std::int32_t>(getComplementedLong(c, 12));
+        m.menuValue6 = static_cast<std::int32_t>(getComplementedLong(c, f::value6));
         m.menuValue7 = getComplementedByte(c, configarea::menuValue7Copy);
         m.menuValue8 = static_cast<std::uint8_t>(getComplementedByte(c, configarea::menuValue8Copy) >> 4);
-        readMenuCode(getComplementedByte(c, configarea::menuCodeCopy), getComplementedByte(c, 19));
-        std::uint8_t* const bytes20to31[] = {&m.menuValue11, &m.menuValue12, &m.menuValue13, &m.menuValue14,
+        readMenuCode(getComplementedByte(c, configarea::menuCodeCopy), getComplementedByte(c, f::value10));
+        std::uint8_t* const bytes11to22[] = {&m.menuValue11, &m.menuValue12, &m.menuValue13, &m.menuValue14,
                                              &m.menuValue15, &m.menuValue16, &m.menuValue17, &m.menuValue18,
                                              &m.menuValue19, &m.menuValue20, &m.menuValue21, &m.menuValue22};
-        for (std::size_t i = 0; i < std::size(bytes20to31); ++i) {
-            *bytes20to31[i] = getComplementedByte(c, 20 + i);
+        for (std::size_t i = 0; i < std::size(bytes11to22); ++i) {
+            *bytes11to22[i] = getComplementedByte(c, f::values11to22 + i);
         }
         m.menuValue23 = getComplementedByte(c, configarea::menuValue23Copy);
         m.menuValue24 = getComplementedByte(c, configarea::menuValue24Copy);
         m.menuValue25 = static_cast<std::int8_t>(getComplementedByte(c, configarea::menuValue25Copy));
-        m.menuValue26 = getComplementedByte(c, 36);
-        m.menuValue27 = static_cast<std::int16_t>(getComplementedWord(c, 38));
-        m.menuValue28 = static_cast<std::int32_t>(getComplementedLong(c, 40));
-        m.menuValue29 = static_cast<std::int32_t>(getComplementedLong(c, 44));
-        const std::size_t b = menuBlockOffsetB(configVariant_);
+        m.menuValue26 = getComplementedByte(c, f::value26);
+        m.menuValue27 = static_cast<std::int16_t>(getComplementedWord(c, f::value27));
+        m.menuValue28 = static_cast<std::int32_t>(getComplementedLong(c, f::value28));
+        m.menuValue29 = static_cast<std::int32_t>(getComplementedLong(c, f::value29));
+        const std::size_t b = configLayout_.blockB;
         std::int32_t* const longs[] = {&m.menuValue30, &m.menuValue31, &m.menuValue32, &m.menuValue33, &m.menuValue34};
         for (std::size_t i = 0; i < std::size(longs); ++i) {
-            *longs[i] = static_cast<std::int32_t>(getComplementedLong(c, b + 4 * i));
+            *longs[i] = static_cast<std::int32_t>(getComplementedLong(c, b + f::values30to34 + 4 * i));
         }
         std::uint8_t* const bytes[] = {&m.menuValue35, &m.menuValue36, &m.menuValue37,
                                        &m.menuValue38, &m.menuValue39, &m.menuValue40};
         for (std::size_t i = 0; i < std::size(bytes); ++i) {
-            *bytes[i] = getComplementedByte(c, b + 20 + i);
+            *bytes[i] = getComplementedByte(c, b + f::values35to40 + i);
         }
-        if (hasMenuExtras(configVariant_)) {
-            m.menuExtraByte = getComplementedByte(c, b + 26);
-            m.menuExtraLongA = getComplementedLong(c, b + 28);
-            m.menuExtraLongB = getComplementedLong(c, b + 32);
-            m.menuExtraByteA = getComplementedByte(c, b + 36);
-            m.menuExtraByteB = getComplementedByte(c, b + 37);
-            m.menuExtraByteC = getComplementedByte(c, b + 38);
+        if (configLayout_.hasMenuExtras) {
+            m.menuExtraByte = getComplementedByte(c, b + f::extraByte);
+            m.menuExtraLongA = getComplementedLong(c, b + f::extraLongA);
+            m.menuExtraLongB = getComplementedLong(c, b + f::extraLongB);
+            m.menuExtraByteA = getComplementedByte(c, b + f::extraByteA);
+            m.menuExtraByteB = getComplementedByte(c, b + f::extraByteB);
+            m.menuExtraByteC = getComplementedByte(c, b + f::extraByteC);
         }
-        const std::size_t cOffset = menuBlockOffsetC(configVariant_);
-        m.menuValue41 = getComplementedWord(c, cOffset);
-        m.menuValue42 = getComplementedWord(c, cOffset + 2);
-        m.menuValue43 = getComplementedWord(c, cOffset + 4);
-        m.menuValue44 = getComplementedWord(c, cOffset + 6);
+        std::uint16_t* const words[] = {&m.menuValue41, &m.menuValue42, &m.menuValue43, &m.menuValue44};
+        for (std::size_t i = 0; i < std::size(words); ++i) {
+            *words[i] = getComplementedWord(c, configLayout_.blockC() + f::values41to44 + 2 * i);
+        }
     }
 
     // The code byte (configarea::menuCodeCopy) packs menuValue9 and menuValue10.
@@ -318,18 +322,19 @@ private:
     }
 
     void readAntennas() {
+        namespace f = antennarecord;
         for (std::size_t i = 0; i < antennaCount; ++i) {
-            const std::size_t at = layout_.antennaBlockOffset + 4 + antennaRecordSize * i;
+            const std::size_t at = layout_.antennaBlockOffset + antennablock::records + antennaRecordSize * i;
             AntennaRecord& a = db_.antennas[i];
-            a.antLong = getComplementedLong(config_, at);
-            a.antWordA = getComplementedWord(config_, at + 4);
-            a.antWordB = getComplementedWord(config_, at + 6);
-            a.antByteA = getComplementedByte(config_, at + 8);
-            a.antByteB = getComplementedByte(config_, at + 9);
-            a.antByteC = getComplementedByte(config_, at + 10);
-            a.antByteD = getComplementedByte(config_, at + 11);
+            a.antLong = getComplementedLong(config_, at + f::longValue);
+            a.antWordA = getComplementedWord(config_, at + f::wordA);
+            a.antWordB = getComplementedWord(config_, at + f::wordB);
+            a.antByteA = getComplementedByte(config_, at + f::byteA);
+            a.antByteB = getComplementedByte(config_, at + f::byteB);
+            a.antByteC = getComplementedByte(config_, at + f::byteC);
+            a.antByteD = getComplementedByte(config_, at + f::byteD);
             for (std::size_t k = 0; k < antennaNameLength; ++k) {
-                a.antName[k] = static_cast<char>(getComplementedByte(config_, at + 12 + k));
+                a.antName[k] = static_cast<char>(getComplementedByte(config_, at + f::name + k));
             }
         }
     }
@@ -337,8 +342,8 @@ private:
     Bytes config_;
     Bytes area_;
     const LayoutParameters& layout_;
-    std::uint8_t configVariant_;
-    std::uint8_t modelCode_;
+    const ConfigLayout& configLayout_;
+    const ModelRules& rules_;
     ChannelDatabase& db_;
     RecordList tsList_;
     RecordList providerList_;

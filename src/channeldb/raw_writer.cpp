@@ -3,8 +3,9 @@
 #include "channeldb/config_area.h"
 #include "channeldb/conversion_error.h"
 #include "channeldb/field_codec.h"
-#include "safe_write/safe_write.h"
 #include "channeldb/layout.h"
+#include "channeldb/record_layout.h"
+#include "safe_write/safe_write.h"
 
 #include <algorithm>
 #include <string>
@@ -53,90 +54,83 @@ std::int32_t toMinutes(std::int32_t v) {
     return (v / 100) * 60 + v % 100;
 }
 
-void putMenu(const MenuRecord& m, std::uint8_t cv, Image& c) {
-    putWord(1, c, 0);
-    putByte(m.menuValue1, c, 4);
-    putByte(m.menuValue2, c, 5);
-    putByte(m.menuValue3, c, 6);
-    putByte(m.menuValue4, c, 7);
-    putLong(static_cast<std::uint32_t>(m.menuValue5), c, 8);
-    putLong(static_cast<std::uint32_t>(m.menuValue6), c, 12);
-    const std::uint8_t value7 = (cv == 0 || cv == 5) ? 0xFF : m.menuValue7;
-    putByte(value7, c, 16);
+void putMenu(const MenuRecord& m, const ConfigLayout& layout, Image& c) {
+    namespace f = menublock;
+    putWord(1, c, f::headerWord);
+    putByte(m.menuValue1, c, f::value1);
+    putByte(m.menuValue2, c, f::value2);
+    putByte(m.menuValue3, c, f::value3);
+    putByte(m.menuValue4, c, f::value4);
+    putLong(static_cast<std::uint32_t>(m.menuValue5), c, f::value5);
+    putLong(static_cast<std::uint32_t>(m.menuValue6), c, f::value6);
+    const std::uint8_t value7 = layout.value7Fixed ? 0xFF : m.menuValue7;
+    putByte(value7, c, f::value7);
     putByte(value7, c, configarea::menuValue7Copy);
-    putByte((m.menuValue8 + 1u) & 1u, c, 17);
+    putByte((m.menuValue8 + 1u) & 1u, c, f::value8);
     putByte(m.menuValue8 * 16u, c, configarea::menuValue8Copy);
-    putByte(m.menuValue9, c, 18);
-    putByte(m.menuValue10, c, 19);
+    putByte(m.menuValue9, c, f::value9);
+    putByte(m.menuValue10, c, f::value10);
     putByte(menuCode(m), c, configarea::menuCodeCopy);
-    const bool onlyOnOff = cv == 0 || cv == 1 || cv == 5;
-    putByte(onlyOnOff ? (m.menuValue11 != 0 ? 1u : 0u) : m.menuValue11, c, 20);
-    const std::uint8_t bytes21to31[] = {m.menuValue12, m.menuValue13, m.menuValue14, m.menuValue15,
+    putByte(layout.value11OnOff ? (m.menuValue11 != 0 ? 1u : 0u) : m.menuValue11, c, f::values11to22);
+    const std::uint8_t bytes12to22[] = {m.menuValue12, m.menuValue13, m.menuValue14, m.menuValue15,
                                         m.menuValue16, m.menuValue17, m.menuValue18, m.menuValue19,
                                         m.menuValue20, m.menuValue21, m.menuValue22};
-    for (std::size_t i = 0; i < std::size(bytes21to31); ++i) {
-        putByte(bytes21to31[i], c, 21 + i);
+    for (std::size_t i = 0; i < std::size(bytes12to22); ++i) {
+        putByte(bytes12to22[i], c, f::values11to22 + 1 + i);
     }
-    if (cv != 1) {
-        putByte(m.menuValue23, c, 32);
-        putByte(m.menuValue24, c, 33);
-        putWord(static_cast<std::uint16_t>(m.menuValue25), c, 34);
+    if (layout.keepsValues23to25) {
+        putByte(m.menuValue23, c, f::value23);
+        putByte(m.menuValue24, c, f::value24);
+        putWord(static_cast<std::uint16_t>(m.menuValue25), c, f::value25);
         putByte(m.menuValue23, c, configarea::menuValue23Copy);
         putByte(m.menuValue24, c, configarea::menuValue24Copy);
         putByte(static_cast<std::uint16_t>(m.menuValue25) & 0xFFu, c, configarea::menuValue25Copy);
     }
-    putByte(m.menuValue26, c, 36);
-    putByte(m.menuValue26, c, 37);
-    putWord(static_cast<std::uint16_t>(m.menuValue27), c, 38);
-    putLong(static_cast<std::uint32_t>(m.menuValue28), c, 40);
-    putLong(static_cast<std::uint32_t>(m.menuValue29), c, 44);
-    const std::size_t b = menuBlockOffsetB(cv);
+    putByte(m.menuValue26, c, f::value26);
+    putByte(m.menuValue26, c, f::value26Again);
+    putWord(static_cast<std::uint16_t>(m.menuValue27), c, f::value27);
+    putLong(static_cast<std::uint32_t>(m.menuValue28), c, f::value28);
+    putLong(static_cast<std::uint32_t>(m.menuValue29), c, f::value29);
+    const std::size_t b = layout.blockB;
     const std::int32_t longs[] = {m.menuValue30, m.menuValue31, m.menuValue32, m.menuValue33, m.menuValue34};
     for (std::size_t i = 0; i < std::size(longs); ++i) {
-        putLong(static_cast<std::uint32_t>(longs[i]), c, b + 4 * i);
+        putLong(static_cast<std::uint32_t>(longs[i]), c, b + f::values30to34 + 4 * i);
     }
     const std::uint8_t bytes[] = {m.menuValue35, m.menuValue36, m.menuValue37,
                                   m.menuValue38, m.menuValue39, m.menuValue40};
     for (std::size_t i = 0; i < std::size(bytes); ++i) {
-        putByte(bytes[i], c, b + 20 + i);
+        putByte(bytes[i], c, b + f::values35to40 + i);
     }
-    if (hasMenuExtras(cv)) {
-        putByte(m.menuExtraByte, c, b + 26);
-        putLong(m.menuExtraLongA, c, b + 28);
-        putLong(m.menuExtraLongB, c, b + 32);
-        putByte(m.menuExtraByteA, c, b + 36);
-        putByte(m.menuExtraByteB, c, b + 37);
-        putByte(m.menuExtraByteC, c, b + 38);
+    if (layout.hasMenuExtras) {
+        putByte(m.menuExtraByte, c, b + f::extraByte);
+        putLong(m.menuExtraLongA, c, b + f::extraLongA);
+        putLong(m.menuExtraLongB, c, b + f::extraLongB);
+        putByte(m.menuExtraByteA, c, b + f::extraByteA);
+        putByte(m.menuExtraByteB, c, b + f::extraByteB);
+        putByte(m.menuExtraByteC, c, b + f::extraByteC);
     }
-    const std::size_t at = menuBlockOffsetC(cv);
-    putWord(m.menuValue41, c, at);
-    putWord(m.menuValue42, c, at + 2);
-    putWord(m.menuValue43, c, at + 4);
-    putWord(m.menuValue44, c, at + 6);
+    const std::uint16_t words[] = {m.menuValue41, m.menuValue42, m.menuValue43, m.menuValue44};
+    for (std::size_t i = 0; i < std::size(words); ++i) {
+        putWord(words[i], c, layout.blockC() + f::values41to44 + 2 * i);
+    }
     putWord(static_cast<std::uint32_t>(toMinutes(m.menuValue5)), c, configarea::menuValue5Minutes);
     putByte(0x88, c, configarea::endMarker);
 }
 
-std::size_t headerChecksumLength(std::uint8_t cv) {
-    if (cv == 2 || cv == 5) {
-        return 80;
-    }
-    return cv == 4 ? 104 : 92;
-}
-
 void putAntennas(const ChannelDatabase& db, std::size_t block, Image& c) {
+    namespace f = antennarecord;
     for (std::size_t i = 0; i < antennaCount; ++i) {
         const AntennaRecord& a = db.antennas[i];
-        const std::size_t at = block + 4 + antennaRecordSize * i;
-        putLong(a.antLong, c, at);
-        putWord(a.antWordA, c, at + 4);
-        putWord(a.antWordB, c, at + 6);
-        putByte(a.antByteA, c, at + 8);
-        putByte(a.antByteB, c, at + 9);
-        putByte(a.antByteC, c, at + 10);
-        putByte(a.antByteD, c, at + 11);
+        const std::size_t at = block + antennablock::records + antennaRecordSize * i;
+        putLong(a.antLong, c, at + f::longValue);
+        putWord(a.antWordA, c, at + f::wordA);
+        putWord(a.antWordB, c, at + f::wordB);
+        putByte(a.antByteA, c, at + f::byteA);
+        putByte(a.antByteB, c, at + f::byteB);
+        putByte(a.antByteC, c, at + f::byteC);
+        putByte(a.antByteD, c, at + f::byteD);
         for (std::size_t k = 0; k < antennaNameLength; ++k) {
-            putByte(static_cast<std::uint8_t>(a.antName[k]), c, at + 12 + k);
+            putByte(static_cast<std::uint8_t>(a.antName[k]), c, at + f::name + k);
         }
     }
 }
@@ -162,12 +156,7 @@ ServiceLists splitByKind(const ChannelDatabase& db) {
 // The list slot of each service of a list, or a refusal when the model cannot hold the list.
 std::vector<std::uint32_t> assignSlots(const ChannelDatabase& db, const std::vector<std::size_t>& rows,
                                        std::uint8_t modelCode, const LayoutParameters& layout, const char* which) {
-    std::uint32_t firstUnnumbered = 0;
-    if (modelCode == 4 || modelCode == 5) {
-        firstUnnumbered = 100;
-    } else if (modelCode == 3) {
-        firstUnnumbered = 999;
-    }
+    const std::uint32_t firstUnnumbered = modelRulesFor(modelCode).firstUnnumberedSlot;
     std::vector<std::uint32_t> slots;
     std::vector<bool> taken(layout.listSlots, false);
     std::uint32_t nextUnnumbered = firstUnnumbered;
@@ -198,6 +187,7 @@ public:
         : db_(db),
           modelCode_(modelCode),
           layout_(layoutFor(modelCode)),
+          rules_(modelRulesFor(modelCode)),
           index_(layout_.indexRegionOffset),
           image_(maxServiceAreaSize),
           lists_(splitByKind(db)) {}
@@ -208,8 +198,8 @@ public:
         const auto audioSlots = assignSlots(db_, lists_.rows[1], modelCode_, layout_, "audio");
         fill();
         putServiceRecords();
-        for (const std::size_t bank : {0xFFFEu, 0x1FFFEu, 0x2FFFEu, 0x3FFFEu}) {
-            putWord(0xA5A5, image_, bank);
+        for (const std::uint32_t marker : bankMarkers) {
+            putWord(bankMarkerValue, image_, marker);
         }
         putTransportStreams();
         putProviders();
@@ -244,8 +234,9 @@ private:
     }
 
     void fill() {
-        const bool threeBankFill = modelCode_ == 1 || modelCode_ == 4;
-        const std::size_t ffEnd = threeBankFill ? 0x40000 : 0x30000;
+        // The service banks and the TS region read as erased flash; the index region and its
+        // copy start as zeros, except past the favourite lists.
+        const std::size_t ffEnd = layout_.indexRegionOffset;
         std::fill(image_.begin(), image_.begin() + ffEnd, 0xFF);
         std::fill(image_.begin() + ffEnd, image_.end(), 0x00);
         std::fill(image_.begin() + ffEnd + 0xA8D2, image_.begin() + ffEnd + 0x10000, 0xFF);
@@ -263,43 +254,47 @@ private:
     }
 
     void putServiceRecord(const ServiceRecord& s, std::uint8_t g, std::size_t at) {
-        putWord(s.svcWordA, image_, at);
-        putWord(s.svcWordB, image_, at + 2);
-        putWord(s.svcWordC, image_, at + 4);
-        putWord(s.svcWordD, image_, at + 6);
-        putWord(0x2000, image_, at + 8);
-        putWord(0x2000, image_, at + 10);
-        putWord(s.svcWordG, image_, at + 12);
-        putByte(g, image_, at + 14);
-        std::uint32_t flags = (modelCode_ == 1 || modelCode_ == 4) ? (s.svcNibble & 0x0Fu) * 16u : 0u;
+        namespace f = servicerecord;
+        putWord(s.svcWordA, image_, at + f::wordA);
+        putWord(s.svcWordB, image_, at + f::wordB);
+        putWord(s.svcWordC, image_, at + f::wordC);
+        putWord(s.svcWordD, image_, at + f::wordD);
+        putWord(0x2000, image_, at + f::wordE);
+        putWord(0x2000, image_, at + f::wordF);
+        putWord(s.svcWordG, image_, at + f::wordG);
+        putByte(g, image_, at + f::kind);
+        std::uint32_t flags = rules_.keepsFourBitValue ? (s.svcNibble & 0x0Fu) * 16u : 0u;
         flags |= s.svcFlag3 != 0 ? 8u : 0u;
         flags |= 4u;
         flags |= s.svcFlag1 != 0 ? 2u : 0u;
         flags |= s.svcFlag0 != 0 ? 1u : 0u;
-        putByte(flags, image_, at + 15);
-        putByte(0xFF, image_, at + 16);
-        putByte(0xFF, image_, at + 17);
-        putWord((modelCode_ == 4 || modelCode_ == 5) ? s.channelNumber : 0u, image_, at + 18);
-        putLong(tsRegionAddress(tsRecordSize * s.tsIndex), image_, at + 20);
-        putLong(tsRegionAddress(providerRecordsOffset + providerRecordSize * s.providerIndex), image_, at + 24);
-        putName(s.svcName, image_, at + 28, layout_.serviceNameLength);
+        putByte(flags, image_, at + f::flags);
+        putByte(0xFF, image_, at + f::byteA);
+        putByte(0xFF, image_, at + f::byteB);
+        putWord(rules_.keepsChannelNumber ? s.channelNumber : 0u, image_, at + f::channelNumber);
+        putLong(tsRegionAddress(tsRecordSize * s.tsIndex), image_, at + f::tsAddress);
+        putLong(tsRegionAddress(providerRecordsOffset + providerRecordSize * s.providerIndex), image_,
+                at + f::providerAddress);
+        putName(s.svcName, image_, at + f::name, layout_.serviceNameLength);
     }
 
     void putTransportStreams() {
         putWord(db_.tsCount, image_, index_ + layout_.tsListOffset);
         for (std::size_t i = 0; i < db_.tsCount; ++i) {
+            namespace f = tsrecord;
             const TsRecord& t = db_.transportStreams[i];
             const std::size_t at = layout_.tsRegionOffset + tsRecordSize * i;
-            putWord(t.tsWordA, image_, at);
-            putWord(t.tsWordB, image_, at + 2);
-            putWord(t.tsWordC, image_, at + 4);
-            putLong(tsRegionAddress(networkRecordsOffset + networkRecordSize * t.networkIndex), image_, at + 8);
-            putLong(t.tsLongA, image_, at + 12);
-            putLong(t.tsLongB, image_, at + 16);
-            putWord(t.tsWordD, image_, at + 20);
-            putByte(t.tsByteA, image_, at + 22);
-            putByte(t.tsByteB, image_, at + 23);
-            putWord(t.tsWordE, image_, at + 24);
+            putWord(t.tsWordA, image_, at + f::wordA);
+            putWord(t.tsWordB, image_, at + f::wordB);
+            putWord(t.tsWordC, image_, at + f::wordC);
+            putLong(tsRegionAddress(networkRecordsOffset + networkRecordSize * t.networkIndex), image_,
+                    at + f::networkAddress);
+            putLong(t.tsLongA, image_, at + f::longA);
+            putLong(t.tsLongB, image_, at + f::longB);
+            putWord(t.tsWordD, image_, at + f::wordD);
+            putByte(t.tsByteA, image_, at + f::byteA);
+            putByte(t.tsByteB, image_, at + f::byteB);
+            putWord(t.tsWordE, image_, at + f::wordE);
         }
     }
 
@@ -307,7 +302,8 @@ private:
         putWord(db_.providerCount, image_, index_ + layout_.providerListOffset);
         for (std::size_t i = 0; i < db_.providerCount; ++i) {
             putName(db_.providers[i].provName, image_,
-                    layout_.tsRegionOffset + providerRecordsOffset + providerRecordSize * i, shortNameLength);
+                    layout_.tsRegionOffset + providerRecordsOffset + providerRecordSize * i + providerrecord::name,
+                    shortNameLength);
         }
     }
 
@@ -316,9 +312,9 @@ private:
         for (std::size_t i = 0; i < db_.networkCount; ++i) {
             const NetworkRecord& n = db_.networks[i];
             const std::size_t at = layout_.tsRegionOffset + networkRecordsOffset + networkRecordSize * i;
-            putWord(n.netWordA, image_, at);
-            putWord(n.netWordB, image_, at + 2);
-            putName(n.netName, image_, at + 4, shortNameLength);
+            putWord(n.netWordA, image_, at + networkrecord::wordA);
+            putWord(n.netWordB, image_, at + networkrecord::wordB);
+            putName(n.netName, image_, at + networkrecord::name, shortNameLength);
         }
     }
 
@@ -392,19 +388,9 @@ private:
     }
 
     void putChecksums() {
-        const LayoutParameters& l = layout_;
-        const std::size_t favouriteBytes = std::size_t{favouriteListBytes} * 2 * l.favouriteListCount;
-        const std::pair<std::size_t, std::size_t> covered[] = {
-            {20, l.allocationBlockSize},
-            {l.bankTableOffset, l.bankTableLength},
-            {l.videoListOffset, 2 * std::size_t{l.listSize()}},
-            {l.providerListOffset, 2004},
-            {l.networkListOffset, 2004},
-            {l.tsListOffset, 4004},
-            {l.favouriteListsOffset, favouriteBytes},
-        };
-        for (std::size_t i = 0; i < std::size(covered); ++i) {
-            putWord(offsetChecksum(range(image_, index_ + covered[i].first, covered[i].second)), image_,
+        const auto covered = indexChecksumsOf(layout_);
+        for (std::size_t i = 0; i < covered.size(); ++i) {
+            putWord(offsetChecksum(range(image_, index_ + covered[i].offset, covered[i].length)), image_,
                     index_ + 2 * i);
         }
     }
@@ -412,6 +398,7 @@ private:
     const ChannelDatabase& db_;
     std::uint8_t modelCode_;
     const LayoutParameters& layout_;
+    const ModelRules& rules_;
     std::size_t index_;
     Image image_;
     ServiceLists lists_;
@@ -423,16 +410,18 @@ std::vector<std::uint8_t> buildConfigImage(const ChannelDatabase& db, std::uint8
                                            std::uint8_t modelCode) {
     checkModel(modelCode);
     const LayoutParameters& layout = layoutFor(modelCode);
+    const ConfigLayout& config = configLayoutFor(configVariant);
     Image c(configAreaSize, 0);
-    putMenu(db.menu, configVariant, c);
-    putWord(crc16(range(c, 4, headerChecksumLength(configVariant))), c, 2);
+    putMenu(db.menu, config, c);
+    putWord(crc16(range(c, menublock::headerChecksumFrom, config.headerChecksumLength)), c,
+            menublock::headerChecksum);
     putAntennas(db, layout.antennaBlockOffset, c);
     for (const configarea::ChecksummedRange& guarded : configarea::checksummedRanges) {
         putWord(crc16(range(c, guarded.from, guarded.length)), c, guarded.checksumAt);
     }
-    putWord(0xABCD, c, layout.antennaBlockOffset);
-    putWord(crc16(range(c, layout.antennaBlockOffset + 4, antennaCount * antennaRecordSize)), c,
-            layout.antennaBlockOffset + 2);
+    putWord(antennablock::markerValue, c, layout.antennaBlockOffset + antennablock::marker);
+    putWord(crc16(range(c, layout.antennaBlockOffset + antennablock::records, antennaCount * antennaRecordSize)), c,
+            layout.antennaBlockOffset + antennablock::checksum);
     putWord(offsetChecksum(range(c, 0, configarea::offsetChecksumAt)), c, configarea::offsetChecksumAt);
     return c;
 }

@@ -11,7 +11,6 @@
 #include "edit/edit_error.h"
 #include "edit/favourite_reading.h"
 #include "edit/list_file_kind.h"
-#include "edit/list_findings.h"
 #include "safe_write/safe_write.h"
 
 #include <algorithm>

@@ -14,6 +14,7 @@
 #include "edit/edit_action.h"
 #include "edit/history.h"
 #include "edit/list_change.h"
+#include "edit/list_findings.h"
 #include "edit/list_state.h"
 
 #include <cstddef>
@@ -34,21 +35,8 @@ enum class ListOrigin : std::uint8_t {
     Container,  // a compressed QNF container ("!HZL" or "WRZL")
 };
 
-// Where a finding is in the list: a table row, a favourite entry, or the list as a whole.
-struct ListPlace {
-    std::optional<ListTable> table;  // none: the list as a whole
-    std::size_t row = 0;             // the row of the table; for Favourites the entry in its list
-    std::uint8_t group = 0;          // Favourites: 0 video, 1 audio
-    std::uint8_t list = 0;           // Favourites: 0 .. 3
-};
-
 // Whether loading an uploaded image refuses one that fails its integrity checks.
 enum class ImageCheck { Refuse, Accept };
-
-struct ListFinding {
-    channeldb::Finding finding;  // where is "line N" of the QNF text the list saves as
-    ListPlace place;
-};
 
 using ChangeListener = std::function<void(const ListChange&)>;
 

@@ -180,7 +180,7 @@ void insertRow(std::vector<Record>& table, std::uint16_t& count, std::uint16_t r
 // References to the rows after an erased row follow them down; on the way back, up again.
 // Only references to rows of the table move: one that names no row stays as it was.
 template <class Field>
-void shiftReferences(Field&& field, std::size_t items, std::uint32_t row, std::uint32_t countBefore, bool erase) {
+void shiftRowReferences(Field&& field, std::size_t items, std::uint32_t row, std::uint32_t countBefore, bool erase) {
     for (std::size_t i = 0; i < items; ++i) {
         std::uint32_t& ref = field(i);
         if (erase && ref > row && ref < countBefore) {
@@ -191,28 +191,64 @@ void shiftReferences(Field&& field, std::size_t items, std::uint32_t row, std::u
     }
 }
 
-void eraseProvider(ListState& state, const action::EraseProvider& erase, bool forward) {
-    ChannelDatabase& db = *state.db;
-    const std::uint32_t countBefore = forward ? db.providerCount : db.providerCount + 1u;
-    if (forward) {
-        eraseRow(db.providers, db.providerCount, erase.row);
-    } else {
-        insertRow(db.providers, db.providerCount, erase.row, erase.record);
+// Where each table of one-row changes stands in the database, and which references follow
+// its rows when one is erased.
+template <class Record>
+struct TableOf;
+
+template <>
+struct TableOf<channeldb::ProviderRecord> {
+    static constexpr ListTable table = ListTable::Providers;
+    static constexpr ListTable referredFrom = ListTable::Services;
+    static auto& rows(ChannelDatabase& db) { return db.providers; }
+    static std::uint16_t& count(ChannelDatabase& db) { return db.providerCount; }
+    static void shiftReferences(ChannelDatabase& db, std::uint32_t row, std::uint32_t countBefore, bool erase) {
+        shiftRowReferences([&](std::size_t i) -> std::uint32_t& { return db.services[i].providerIndex; },
+                              db.serviceCount(), row, countBefore, erase);
     }
-    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.services[i].providerIndex; }, db.serviceCount(),
-                    erase.row, countBefore, forward);
+};
+
+template <>
+struct TableOf<channeldb::NetworkRecord> {
+    static constexpr ListTable table = ListTable::Networks;
+    static constexpr ListTable referredFrom = ListTable::TransportStreams;
+    static auto& rows(ChannelDatabase& db) { return db.networks; }
+    static std::uint16_t& count(ChannelDatabase& db) { return db.networkCount; }
+    static void shiftReferences(ChannelDatabase& db, std::uint32_t row, std::uint32_t countBefore, bool erase) {
+        shiftRowReferences([&](std::size_t i) -> std::uint32_t& { return db.transportStreams[i].networkIndex; },
+                              db.tsCount, row, countBefore, erase);
+    }
+};
+
+template <>
+struct TableOf<channeldb::AntennaRecord> {
+    static constexpr ListTable table = ListTable::Antennas;
+    static auto& rows(ChannelDatabase& db) { return db.antennas; }
+};
+
+template <class Record>
+void applyAppendRow(ListState& state, const action::AppendRow<Record>& append, bool forward) {
+    using Table = TableOf<Record>;
+    ChannelDatabase& db = *state.db;
+    if (forward) {
+        Table::rows(db)[Table::count(db)++] = append.record;
+    } else {
+        Table::rows(db)[--Table::count(db)] = Record{};
+    }
 }
 
-void eraseNetwork(ListState& state, const action::EraseNetwork& erase, bool forward) {
+template <class Record>
+void applyEraseRow(ListState& state, const action::EraseRow<Record>& erase, bool forward) {
+    using Table = TableOf<Record>;
     ChannelDatabase& db = *state.db;
-    const std::uint32_t countBefore = forward ? db.networkCount : db.networkCount + 1u;
+    std::uint16_t& count = Table::count(db);
+    const std::uint32_t countBefore = forward ? count : count + 1u;
     if (forward) {
-        eraseRow(db.networks, db.networkCount, erase.row);
+        eraseRow(Table::rows(db), count, erase.row);
     } else {
-        insertRow(db.networks, db.networkCount, erase.row, erase.record);
+        insertRow(Table::rows(db), count, erase.row, erase.record);
     }
-    shiftReferences([&](std::size_t i) -> std::uint32_t& { return db.transportStreams[i].networkIndex; }, db.tsCount,
-                    erase.row, countBefore, forward);
+    Table::shiftReferences(db, erase.row, countBefore, forward);
 }
 
 void setFavouriteList(ListState& state, std::uint8_t group, std::uint8_t list,
@@ -245,32 +281,21 @@ struct Apply {
     void operator()(const action::EraseServices& a) const {
         forward ? eraseServices(state, a) : restoreServices(state, a);
     }
-    void operator()(const action::AppendProvider& a) const {
-        ChannelDatabase& db = *state.db;
-        if (forward) {
-            db.providers[db.providerCount++] = a.record;
-        } else {
-            db.providers[--db.providerCount] = channeldb::ProviderRecord{};
-        }
+    template <class Record>
+    void operator()(const action::AppendRow<Record>& a) const {
+        applyAppendRow(state, a, forward);
     }
-    void operator()(const action::AppendNetwork& a) const {
-        ChannelDatabase& db = *state.db;
-        if (forward) {
-            db.networks[db.networkCount++] = a.record;
-        } else {
-            db.networks[--db.networkCount] = channeldb::NetworkRecord{};
-        }
+    template <class Record>
+    void operator()(const action::EraseRow<Record>& a) const {
+        applyEraseRow(state, a, forward);
     }
-    void operator()(const action::EraseProvider& a) const { eraseProvider(state, a, forward); }
-    void operator()(const action::EraseNetwork& a) const { eraseNetwork(state, a, forward); }
+    template <class Record>
+    void operator()(const action::ReplaceRow<Record>& a) const {
+        TableOf<Record>::rows(*state.db)[a.row] = forward ? a.after : a.before;
+    }
     void operator()(const action::ReplaceTsRows& a) const {
         replaceRows(state.db->transportStreams, a.rows, forward ? a.after : a.before);
     }
-    void operator()(const action::ReplaceProvider& a) const {
-        state.db->providers[a.row] = forward ? a.after : a.before;
-    }
-    void operator()(const action::ReplaceNetwork& a) const { state.db->networks[a.row] = forward ? a.after : a.before; }
-    void operator()(const action::ReplaceAntenna& a) const { state.db->antennas[a.row] = forward ? a.after : a.before; }
     void operator()(const action::ReplaceMenu& a) const { state.db->menu = forward ? a.after : a.before; }
     void operator()(const action::ReplaceFavouriteList& a) const {
         setFavouriteList(state, a.group, a.list, forward ? a.after : a.before);
@@ -324,18 +349,19 @@ struct Tables {
     TableSet operator()(const action::MoveServices&) const { return ListTable::Services; }
     TableSet operator()(const action::PermuteServices&) const { return ListTable::Services; }
     TableSet operator()(const action::EraseServices&) const { return ListTable::Services; }
-    TableSet operator()(const action::AppendProvider&) const { return ListTable::Providers; }
-    TableSet operator()(const action::AppendNetwork&) const { return ListTable::Networks; }
-    TableSet operator()(const action::EraseProvider&) const {
-        return TableSet(ListTable::Providers) | ListTable::Services;
+    template <class Record>
+    TableSet operator()(const action::AppendRow<Record>&) const {
+        return TableOf<Record>::table;
     }
-    TableSet operator()(const action::EraseNetwork&) const {
-        return TableSet(ListTable::Networks) | ListTable::TransportStreams;
+    template <class Record>
+    TableSet operator()(const action::EraseRow<Record>&) const {
+        return TableSet(TableOf<Record>::table) | TableOf<Record>::referredFrom;
+    }
+    template <class Record>
+    TableSet operator()(const action::ReplaceRow<Record>&) const {
+        return TableOf<Record>::table;
     }
     TableSet operator()(const action::ReplaceTsRows&) const { return ListTable::TransportStreams; }
-    TableSet operator()(const action::ReplaceProvider&) const { return ListTable::Providers; }
-    TableSet operator()(const action::ReplaceNetwork&) const { return ListTable::Networks; }
-    TableSet operator()(const action::ReplaceAntenna&) const { return ListTable::Antennas; }
     TableSet operator()(const action::ReplaceMenu&) const { return ListTable::Menu; }
     TableSet operator()(const action::ReplaceFavouriteList&) const { return ListTable::Favourites; }
 };

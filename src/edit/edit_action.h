@@ -51,24 +51,36 @@ struct EraseServices {
     std::uint16_t audioAfter = 0;
 };
 
-// Appends a provider or network row (no reference moves).
-struct AppendProvider {
-    channeldb::ProviderRecord record;
-};
-struct AppendNetwork {
-    channeldb::NetworkRecord record;
+// The one-row changes of the provider, network and antenna tables, one template each.
+
+// Appends a row (no reference moves).
+template <class Record>
+struct AppendRow {
+    Record record;
 };
 
-// Removes a provider or network row that nothing refers to; references to the rows after it
-// move down with them. References outside the table stay as they are (the findings show them).
-struct EraseProvider {
+// Removes a row that nothing refers to; references to the rows after it move down with them.
+// References outside the table stay as they are (the findings show them).
+template <class Record>
+struct EraseRow {
     std::uint16_t row = 0;
-    channeldb::ProviderRecord record;
+    Record record;
 };
-struct EraseNetwork {
+
+// Replaces a whole row.
+template <class Record>
+struct ReplaceRow {
     std::uint16_t row = 0;
-    channeldb::NetworkRecord record;
+    Record before, after;
 };
+
+using AppendProvider = AppendRow<channeldb::ProviderRecord>;
+using AppendNetwork = AppendRow<channeldb::NetworkRecord>;
+using EraseProvider = EraseRow<channeldb::ProviderRecord>;
+using EraseNetwork = EraseRow<channeldb::NetworkRecord>;
+using ReplaceProvider = ReplaceRow<channeldb::ProviderRecord>;
+using ReplaceNetwork = ReplaceRow<channeldb::NetworkRecord>;
+using ReplaceAntenna = ReplaceRow<channeldb::AntennaRecord>;
 
 // Replaces whole TS records at the given rows (their numbers, or their network reference
 // when the network they named goes).
@@ -78,18 +90,6 @@ struct ReplaceTsRows {
     std::vector<channeldb::TsRecord> after;
 };
 
-struct ReplaceProvider {
-    std::uint16_t row = 0;
-    channeldb::ProviderRecord before, after;
-};
-struct ReplaceNetwork {
-    std::uint16_t row = 0;
-    channeldb::NetworkRecord before, after;
-};
-struct ReplaceAntenna {
-    std::uint16_t row = 0;
-    channeldb::AntennaRecord before, after;
-};
 struct ReplaceMenu {
     channeldb::MenuRecord before, after;
 };

@@ -1,21 +1,15 @@
 #pragma once
 // What a change to a channel list touched, so that a view refreshes only what it shows.
 
+#include "channeldb/check_findings.h"
+
 #include <cstdint>
 #include <string>
 
 namespace bv3::edit {
 
-// The parts of a channel list, as bits of a TableSet.
-enum class ListTable : std::uint8_t {
-    Services = 1 << 0,
-    TransportStreams = 1 << 1,
-    Networks = 1 << 2,
-    Providers = 1 << 3,
-    Favourites = 1 << 4,
-    Antennas = 1 << 5,
-    Menu = 1 << 6,
-};
+// The parts of a channel list, as bits of a TableSet: the tables the checks place findings in.
+using ListTable = channeldb::ListTable;
 
 class TableSet {
 public:

@@ -20,6 +20,16 @@ std::string antennaName(const channeldb::AntennaRecord& a) {
     return std::string(a.antName.begin(), end);
 }
 
+// The names of the rows of a provider or network table in use.
+template <class Record>
+std::vector<std::string> namesOf(const std::vector<Record>& rows, std::size_t count, std::string Record::*name) {
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < count && row < rows.size(); ++row) {
+        names.push_back(rows[row].*name);
+    }
+    return names;
+}
+
 }  // namespace
 
 NamedPairing pairNamed(const std::vector<std::string>& first, const std::vector<std::string>& second) {
@@ -49,19 +59,11 @@ NamedPairing pairNamed(const std::vector<std::string>& first, const std::vector<
 }
 
 std::vector<std::string> providerNames(const ChannelDatabase& db) {
-    std::vector<std::string> names;
-    for (std::size_t row = 0; row < db.providerCount && row < db.providers.size(); ++row) {
-        names.push_back(db.providers[row].provName);
-    }
-    return names;
+    return namesOf(db.providers, db.providerCount, &channeldb::ProviderRecord::provName);
 }
 
 std::vector<std::string> networkNames(const ChannelDatabase& db) {
-    std::vector<std::string> names;
-    for (std::size_t row = 0; row < db.networkCount && row < db.networks.size(); ++row) {
-        names.push_back(db.networks[row].netName);
-    }
-    return names;
+    return namesOf(db.networks, db.networkCount, &channeldb::NetworkRecord::netName);
 }
 
 bool sameRecord(const Pairing& pairs, std::uint32_t firstRow, std::size_t secondCount, std::uint32_t secondRow) {

@@ -1,10 +1,9 @@
 #pragma once
-// The findings of a list in memory: the channel-list checks for its model, placed on the lines
-// of the QNF text the list saves as and on the rows of its tables, and the favourite entries
+// The findings of a list in memory: the channel-list checks for its model, on the rows of its
+// tables and named by the lines of the QNF text the list saves as, and the favourite entries
 // that name no service or no longer the service they named when they entered their list.
 
-#include "channeldb/qnf_check.h"
-#include "edit/channel_list.h"
+#include "channeldb/check_findings.h"
 #include "edit/list_state.h"
 
 #include <cstdint>
@@ -12,10 +11,13 @@
 
 namespace bv3::edit {
 
-// The lines of the QNF text of the list, as the writer lays it out, from the counts alone.
-channeldb::QnfLineMap qnfLinesOf(const channeldb::ChannelDatabase& db);
-// The place of a line of that text.
-ListPlace placeOfLine(const channeldb::ChannelDatabase& db, std::size_t line);
+// Where a finding is in the list: a table row, a favourite entry, or the list as a whole.
+using ListPlace = channeldb::ListPlace;
+
+struct ListFinding {
+    channeldb::Finding finding;  // where is "line N" of the QNF text the list saves as
+    ListPlace place;             // the finding's own place, as the checks gave it
+};
 
 std::vector<ListFinding> findListFindings(const ListState& state, std::uint8_t modelCode);
 

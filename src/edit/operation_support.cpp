@@ -1,5 +1,6 @@
 #include "edit/operation_support.h"
 
+#include "channeldb/qnf_scanner.h"
 #include "edit/edit_error.h"
 
 #include <algorithm>
@@ -48,13 +49,9 @@ void checkName(std::string_view name, const std::string& what) {
                             " holds a TAB, line break or Ctrl-Z, which the QNF text cannot carry in a name");
         }
     }
-    static constexpr std::string_view tags[] = {"[ANTENNA]",  "[TS]",      "[NETWORK]", "[PROVIDER]",
-                                                "[FAVORITE]", "[SERVICE]", "[MENU]"};
-    for (const std::string_view tag : tags) {
-        if (name.find(tag) != std::string_view::npos) {
-            throw EditError(what + " " + quoted(name) + " holds the section tag " + std::string(tag) +
-                            ", which would start a new section where the list is read");
-        }
+    if (const auto tag = channeldb::qnfSectionTagIn(name)) {
+        throw EditError(what + " " + quoted(name) + " holds the section tag " + std::string(tag->first) +
+                        ", which would start a new section where the list is read");
     }
 }
 

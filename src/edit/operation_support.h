@@ -3,7 +3,6 @@
 // refuse before it changes anything, and the group a service belongs to.
 
 #include "channeldb/channel_database.h"
-#include "edit/service_operations.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "edit/reference_order.h"
 
+#include "channeldb/layout.h"
 #include "edit/favourite_reading.h"
 #include "edit/operation_support.h"
 #include "edit/service_identity.h"
@@ -20,7 +21,8 @@ using channeldb::ChannelDatabase;
 using channeldb::ServiceRecord;
 
 bool keepsNumbers(std::uint8_t modelCode) {
-    return modelCode == 3 || modelCode == 4 || modelCode == 5;
+    // Where services without a number have slots of their own, the number places a service.
+    return channeldb::modelRulesFor(modelCode).firstUnnumberedSlot != 0;
 }
 
 bool sameTs(const std::optional<TsNumbers>& a, const std::optional<TsNumbers>& b) {

@@ -194,7 +194,8 @@ void replaceServices(Transaction& tx, const ChannelDatabase& db, const std::vect
 }
 
 bool modelPlacesNumbers(std::uint8_t modelCode) {
-    return modelCode == 3 || modelCode == 4 || modelCode == 5;
+    // Where services without a number have slots of their own, the number places a service.
+    return channeldb::modelRulesFor(modelCode).firstUnnumberedSlot != 0;
 }
 
 }  // namespace

@@ -20,7 +20,16 @@ std::string currentDirectoryText() {
 
 }  // namespace
 
-BuildTemporaries::BuildTemporaries(std::vector<std::string> deletionOrder) : deletionOrder_(std::move(deletionOrder)) {}
+BuildTemporaries::BuildTemporaries(std::filesystem::path folder, std::vector<std::string> deletionOrder)
+    : folder_(std::move(folder)), deletionOrder_(std::move(deletionOrder)) {}
+
+std::string BuildTemporaries::pathOf(const std::string& name) const {
+    return folder_.empty() ? name : (folder_ / name).string();
+}
+
+std::string BuildTemporaries::folderText() const {
+    return folder_.empty() ? currentDirectoryText() : "\"" + folder_.string() + "\"";
+}
 
 BuildTemporaries::~BuildTemporaries() {
     deleteAll();
@@ -34,9 +43,9 @@ void BuildTemporaries::write(const std::string& name, std::string_view text) {
     try {
         // Written whole or not at all: a file that failed half-way is already gone, and only
         // a file the build put in place is ever deleted by it.
-        safewrite::writeFileSafely(name, text);
+        safewrite::writeFileSafely(pathOf(name), text);
     } catch (const safewrite::SafeWriteError& failure) {
-        throw QdfBuildError("cannot write the temporary file \"" + name + "\" in " + currentDirectoryText() + ": " +
+        throw QdfBuildError("cannot write the temporary file \"" + name + "\" in " + folderText() + ": " +
                             failure.reason());
     }
     if (std::find(written_.begin(), written_.end(), name) == written_.end()) {
@@ -47,8 +56,8 @@ void BuildTemporaries::write(const std::string& name, std::string_view text) {
 void BuildTemporaries::refuseExisting() const {
     for (const auto& name : deletionOrder_) {
         std::error_code error;
-        if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
-            throw QdfBuildError("cannot build: \"" + name + "\" already exists in " + currentDirectoryText() +
+        if (std::filesystem::exists(std::filesystem::symlink_status(pathOf(name), error))) {
+            throw QdfBuildError("cannot build: \"" + name + "\" already exists in " + folderText() +
                                 "; the build writes a temporary file of that name and deletes it afterwards, so "
                                 "it leaves the file alone: move or rename it and build again");
         }
@@ -58,7 +67,7 @@ void BuildTemporaries::refuseExisting() const {
 void BuildTemporaries::deleteAll() noexcept {
     for (const auto& name : deletionOrder_) {
         if (std::find(written_.begin(), written_.end(), name) != written_.end()) {
-            platform::deleteFile(name);  // a failed deletion is ignored
+            platform::deleteFile(pathOf(name));  // a failed deletion is ignored
         }
     }
     written_.clear();

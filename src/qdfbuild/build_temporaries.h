@@ -1,11 +1,12 @@
 #pragma once
-// The build's temporary files in the current directory. Whatever was written is deleted when
+// The build's temporary files, in a work folder or the current directory. Whatever was written is deleted when
 // the build ends, however it ends, in the order the build fixes; a deletion that fails is
 // ignored (the build's result does not depend on it). A file of one of the names that the
 // build did not write is never overwritten nor deleted: refuseExisting() stops the build
 // before it begins.
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,8 +16,9 @@ namespace bv3::qdfbuild {
 
 class BuildTemporaries {
 public:
-    // deletionOrder lists every name write() may be given, in the order they are deleted.
-    explicit BuildTemporaries(std::vector<std::string> deletionOrder);
+    // deletionOrder lists every name write() may be given, in the order they are deleted. The
+    // files stand in folder, or in the current directory when folder is empty.
+    BuildTemporaries(std::filesystem::path folder, std::vector<std::string> deletionOrder);
     ~BuildTemporaries();
     BuildTemporaries(const BuildTemporaries&) = delete;
     BuildTemporaries& operator=(const BuildTemporaries&) = delete;
@@ -32,7 +34,13 @@ public:
     // Deletes every written file in the deletion order; later calls do nothing.
     void deleteAll() noexcept;
 
+    // Where the file of a name stands: its path in the folder, or the bare name.
+    std::string pathOf(const std::string& name) const;
+
 private:
+    std::string folderText() const;
+
+    std::filesystem::path folder_;
     std::vector<std::string> deletionOrder_;
     std::vector<std::string> written_;
 };

@@ -2,7 +2,10 @@
 // The QnfToQDF driver: channel list in, download image out, by way of the receiver's two
 // images, the loader configuration and the maker's encoder.
 
+#include "channeldb/channel_database.h"
+
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <istream>
 #include <string>
@@ -40,5 +43,15 @@ struct QdfBuildSettings {
 // when a temporary cannot be written; and, after the steps that follow the call, when the
 // encoder is missing or lacks its entry, or returned without writing qdfPath.
 void runQdfBuild(std::istream& qnf, const QdfBuildSettings& settings, const std::function<void()>& closeInput = {});
+
+// The same build of a channel list already in memory, for a program that holds one (an
+// editor): the database is laid out as it stands, and the three temporaries are written to,
+// and deleted from, workFolder, a folder the caller made for this build alone. The loader
+// configuration names the images by their paths there, so the current directory is neither
+// used nor changed (the build may run beside other threads). qnfName only names the list in
+// messages. Refuses and throws as above; a file of a temporary's name already in workFolder
+// is refused too.
+void runQdfBuild(const channeldb::ChannelDatabase& db, const std::filesystem::path& workFolder,
+                 const QdfBuildSettings& settings);
 
 }  // namespace bv3::qdfbuild

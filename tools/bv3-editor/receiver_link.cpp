@@ -1,7 +1,6 @@
 #include "receiver_link.h"
 
 #include "channeldb/conversion_error.h"
-#include "channeldb/qnf_writer.h"
 #include "qdfbuild/qdf_build.h"
 #include "qdfbuild/qdf_build_error.h"
 #include "transfer/transfer_texts.h"
@@ -9,11 +8,9 @@
 #include "transfer/port_setup.h"
 #include "transfer/qt/upload_dialog.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sstream>
 #include <stdexcept>
 
 namespace bv3::editor {
@@ -37,22 +34,6 @@ TransferOutcome runDialog(Dialog& dialog, const ReceiverSettings& settings, cons
     return {session.completed() && !session.failed(),
             failure ? QString::fromStdString(transfer::failureText(*failure)) : QString()};
 }
-
-// Changes the current directory for the life of the object.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const QString& path) : previous_(QDir::currentPath()) {
-        if (!QDir::setCurrent(path)) {
-            throw std::runtime_error("cannot enter the scratch folder " + path.toStdString());
-        }
-    }
-    ~CurrentDirectory() { QDir::setCurrent(previous_); }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
-private:
-    QString previous_;
-};
 
 }  // namespace
 
@@ -79,14 +60,12 @@ void buildDownloadImage(const channeldb::ChannelDatabase& db, const std::string&
         throw std::runtime_error("cannot create a scratch folder for the build: " + scratch.errorString().toStdString());
     }
     const QString target = QFileInfo(qdfPath).absoluteFilePath();
-    std::istringstream text(channeldb::formatQnf(db));
-    CurrentDirectory inScratch(scratch.path());
-    qdfbuild::runQdfBuild(text, {.qnfName = listName,
-                                 .qdfPath = target.toStdString(),
-                                 .configVariant = settings.configVariant,
-                                 .modelCode = settings.modelCode,
-                                 .headerId = settings.headerId,
-                                 .encoderLibrary = settings.encoder.toStdString()});
+    qdfbuild::runQdfBuild(db, scratch.path().toStdString(), {.qnfName = listName,
+                                                             .qdfPath = target.toStdString(),
+                                                             .configVariant = settings.configVariant,
+                                                             .modelCode = settings.modelCode,
+                                                             .headerId = settings.headerId,
+                                                             .encoderLibrary = settings.encoder.toStdString()});
 }
 
 }  // namespace bv3::editor
