@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include <time.h>
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <atomic>
 #include <condition_variable>
@@ -174,7 +174,7 @@ void TCommPingPong(benchmark::State& state) {
     static int argc = 1;
     static char name[] = "bench_serial";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    static QCoreApplication app(argc, argv);  // the hand-off needs an event loop, not widgets
     bv3::platform::useQtUiThread();
 
     Pty pty;

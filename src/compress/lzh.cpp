@@ -75,15 +75,31 @@ int DecodeDistance(BitReader& in) {
     return upper * 64 + static_cast<int>(b & 63);
 }
 
-// Asks the source for one byte; false once the input has ended.
-bool NextByte(TLzhReadProc& source, std::uint8_t& byte) {
-    std::array<std::uint8_t, 1> one{};
-    if (source(one) == 0) {
-        return false;
+// The encoder's input, taken from the source in runs: a call per byte cost about as much as
+// the byte's own work. Once the source delivers nothing, every later request asks it again.
+class InputBytes {
+public:
+    explicit InputBytes(TLzhReadProc source) : source_(source) {}
+
+    // The next input byte; false once the input has ended.
+    bool Next(std::uint8_t& byte) {
+        if (next_ == fill_) {
+            fill_ = source_(std::span<std::uint8_t>(bytes_));
+            next_ = 0;
+            if (fill_ == 0) {
+                return false;
+            }
+        }
+        byte = bytes_[next_++];
+        return true;
     }
-    byte = one[0];
-    return true;
-}
+
+private:
+    TLzhReadProc source_;
+    std::array<std::uint8_t, 4096> bytes_{};
+    std::size_t next_ = 0;
+    std::size_t fill_ = 0;
+};
 
 void PrefillSpaces(SearchTree& tree) {
     std::fill_n(tree.window.begin(), spacePrefill, std::uint8_t{0x20});
@@ -126,6 +142,7 @@ std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::in
     SearchTree& tree = tables_->tree;
     HuffmanModel& model = tables_->model;
     BitWriter out(sink);
+    InputBytes input(source);
     model.Reset();
     tree.Reset();
 
@@ -134,7 +151,7 @@ std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::in
     PrefillSpaces(tree);
     int len = 0;
     std::uint8_t byte = 0;
-    while (len < lookahead && NextByte(source, byte)) {
+    while (len < lookahead && input.Next(byte)) {
         tree.window[static_cast<std::size_t>(r + len)] = byte;
         ++len;
     }
@@ -157,7 +174,7 @@ std::int32_t TLZH::EncodeStream(TLzhReadProc source, TLzhWriteProc sink, std::in
         }
         const int last = tree.matchLength;
         int i = 0;
-        while (i < last && NextByte(source, byte)) {
+        while (i < last && input.Next(byte)) {
             tree.DeleteString(s);
             tree.window[static_cast<std::size_t>(s)] = byte;
             if (s < lookahead - 1) {
@@ -253,11 +270,10 @@ std::vector<std::uint8_t> lzhEncode(std::span<const std::uint8_t> input) {
     code.reserve(input.size() / 2 + 16);
     std::size_t next = 0;
     auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
-        if (next >= input.size() || buffer.empty()) {
-            return 0;
-        }
-        buffer[0] = input[next++];
-        return 1;
+        const std::size_t count = std::min({buffer.size(), input.size() - next, std::size_t{0xFFFF}});
+        std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(next), count, buffer.begin());
+        next += count;
+        return static_cast<std::uint16_t>(count);
     };
     auto sink = [&](std::span<const std::uint8_t> buffer) -> std::uint16_t {
         code.insert(code.end(), buffer.begin(), buffer.end());

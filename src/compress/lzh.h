@@ -18,12 +18,12 @@
 namespace bv3::compress {
 
 // Reads up to buffer.size() bytes into buffer and returns how many it delivered; 0 means the
-// input has ended (and keeps meaning it). The engine always asks for exactly one byte.
+// input has ended (and keeps meaning it). The encoder asks for runs of up to 4096 bytes, the
+// decoder for one byte at a time.
 using TLzhReadProc = BoundOperation<std::uint16_t(std::span<std::uint8_t> buffer)>;
 
-// Takes the bytes of buffer and returns how many it accepted. The encoder passes one byte at a
-// time, the decoder runs of up to 4096; both ignore the result: a sink reports a failure by
-// throwing.
+// Takes the bytes of buffer and returns how many it accepted. Both sides pass runs of up to
+// 4096 bytes and ignore the result: a sink reports a failure by throwing.
 using TLzhWriteProc = BoundOperation<std::uint16_t(std::span<const std::uint8_t> buffer)>;
 
 namespace lzh_detail {

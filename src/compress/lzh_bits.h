@@ -6,7 +6,9 @@
 #include "compress/lzh.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace bv3::compress::lzh_detail {
 
@@ -34,23 +36,38 @@ public:
         }
     }
 
-    // Sends the last, partly filled byte (its unused low bits are 0).
+    // Sends the last, partly filled byte (its unused low bits are 0), and every byte still
+    // held back for the sink.
     void FlushBits() {
         if (count_ > 0) {
             Send(static_cast<std::uint8_t>(buffer_ >> 8));
             bytesWritten += 1;
         }
+        Drain();
     }
 
     std::int32_t bytesWritten = 0;
 
 private:
+    // The bytes go to the sink in runs: a call per byte cost more than making the byte. The
+    // bytes and their order are the same.
     void Send(std::uint8_t byte) {
-        const std::array<std::uint8_t, 1> one{byte};
-        sink_(one);
+        if (held_ == pending_.size()) {
+            Drain();
+        }
+        pending_[held_++] = byte;
+    }
+
+    void Drain() {
+        if (held_ > 0) {
+            sink_(std::span<const std::uint8_t>(pending_.data(), held_));
+            held_ = 0;
+        }
     }
 
     TLzhWriteProc sink_;
+    std::array<std::uint8_t, 4096> pending_{};
+    std::size_t held_ = 0;
     std::uint16_t buffer_ = 0;
     unsigned count_ = 0;
 };
