@@ -3,6 +3,7 @@
 
 #include "main_window.h"
 #include "main_window_support.h"
+#include "disk_change_guard.h"
 
 #include "document_files.h"
 #include "favourites_view.h"

@@ -2,6 +2,7 @@
 
 #include "main_window.h"
 #include "main_window_support.h"
+#include "recovery_keeper.h"
 
 #include "document_files.h"
 #include "favourites_view.h"
