@@ -2,7 +2,7 @@
 
 #include "channeldb/channel_database.h"
 #include "channeldb/conversion_error.h"
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/layout.h"
 #include "channeldb/qnf_names.h"
 #include "channeldb/qnf_writer.h"

@@ -1,7 +1,7 @@
 #include "edit/channel_list.h"
 
 #include "channeldb/conversion_error.h"
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/image_check.h"
 #include "channeldb/layout.h"
 #include "channeldb/qnf_reader.h"

@@ -1,6 +1,6 @@
 #include "edit/list_file_kind.h"
 
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/uploaded_image.h"
 
 #include <algorithm>

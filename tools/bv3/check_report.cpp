@@ -2,7 +2,7 @@
 
 #include "bv3/command_registry.h"
 #include "channeldb/conversion_error.h"
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/image_check.h"
 #include "channeldb/layout.h"
 #include "channeldb/qnf_check.h"

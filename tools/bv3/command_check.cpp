@@ -2,7 +2,7 @@
 // of a QNF channel list, told apart by content. Exit 0 when every check holds, 1 otherwise.
 #include "bv3/check_report.h"
 #include "bv3/command_registry.h"
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/image_check.h"
 #include "channeldb/qnf_check.h"
 #include "channeldb/uploaded_image.h"

@@ -2,7 +2,7 @@
 
 #include "bv3/command_registry.h"
 #include "channeldb/check_findings.h"
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 #include "channeldb/uploaded_image.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "channeldb/file_output.h"
+#include "channeldb/file_input.h"
 
 #include "channeldb/conversion_error.h"
 
