@@ -106,6 +106,15 @@ TEST(QnfNames, AnImageWithSuchNamesBecomesAListThatReadsBackWhole) {
         EXPECT_EQ(all.find("Plain"), std::string::npos) << all;
     }
     EXPECT_EQ(repairs.size(), 8u);
+    // Each names its row, so an editor can go to it; the image check's copy has no file offset,
+    // since the image itself is sound.
+    for (const Finding& f : report.findings) {
+        if (f.where == "service 3") {
+            EXPECT_EQ(f.place.table, ListTable::Services);
+            EXPECT_EQ(f.place.row, 3u);
+            EXPECT_FALSE(f.offset.has_value());
+        }
+    }
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ std::string antennaName(const AntennaRecord& antenna) {
     return std::string(antenna.antName.begin(), end);
 }
 
-void addRepair(std::vector<Finding>& repairs, const std::string& where, const std::string& name) {
+void addRepair(std::vector<Finding>& repairs, ListTable table, std::size_t row, const std::string& where,
+               const std::string& name) {
     const std::string fault = qnfUnsafePart(name);
     if (fault.empty()) {
         return;
@@ -37,6 +38,8 @@ void addRepair(std::vector<Finding>& repairs, const std::string& where, const st
     Finding finding;
     finding.severity = Severity::Warning;
     finding.where = where;
+    finding.place.table = table;
+    finding.place.row = row;
     finding.message = "the name \"" + quotedText(name) + "\" holds " + fault +
                       ", which a channel list cannot carry; written as \"" + quotedText(qnfSafeName(name)) + "\"";
     repairs.push_back(std::move(finding));
@@ -82,17 +85,17 @@ std::string qnfUnsafePart(std::string_view name) {
 std::vector<Finding> qnfNameRepairs(const ChannelDatabase& db) {
     std::vector<Finding> repairs;
     for (std::size_t i = 0; i < antennaCount; ++i) {
-        addRepair(repairs, "antenna " + std::to_string(i), antennaName(db.antennas[i]));
+        addRepair(repairs, ListTable::Antennas, i, "antenna " + std::to_string(i), antennaName(db.antennas[i]));
     }
     for (std::size_t i = 0; i < db.networkCount && i < db.networks.size(); ++i) {
-        addRepair(repairs, "network " + std::to_string(i), db.networks[i].netName);
+        addRepair(repairs, ListTable::Networks, i, "network " + std::to_string(i), db.networks[i].netName);
     }
     for (std::size_t i = 0; i < db.providerCount && i < db.providers.size(); ++i) {
-        addRepair(repairs, "provider " + std::to_string(i), db.providers[i].provName);
+        addRepair(repairs, ListTable::Providers, i, "provider " + std::to_string(i), db.providers[i].provName);
     }
     const std::size_t services = std::min(db.serviceCount(), db.services.size());
     for (std::size_t i = 0; i < services; ++i) {
-        addRepair(repairs, "service " + std::to_string(i), db.services[i].svcName);
+        addRepair(repairs, ListTable::Services, i, "service " + std::to_string(i), db.services[i].svcName);
     }
     return repairs;
 }

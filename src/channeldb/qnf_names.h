@@ -24,8 +24,8 @@ std::string qnfSafeName(std::string_view name);
 std::string qnfUnsafePart(std::string_view name);
 
 // One warning finding per name of the database (antenna, network, provider, service) that
-// qnfSafeName changes: where names the record, the message the name, its fault and what is
-// written instead.
+// qnfSafeName changes: where and place name the record (its table and row), the message the
+// name, its fault and what is written instead.
 std::vector<Finding> qnfNameRepairs(const ChannelDatabase& db);
 
 }  // namespace bv3::channeldb
