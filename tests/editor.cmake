@@ -7,8 +7,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 
 function(bv3_editor_suite name labels timeout)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp ${CMAKE_CURRENT_SOURCE_DIR}/editor_test_main.cpp)
-  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
-                                             ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE bv3::editor_app Qt6::Test GTest::gtest ${ARGN})
   target_compile_definitions(${name} PRIVATE BV3_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              BV3_BINARY_DIR="${PROJECT_BINARY_DIR}")
@@ -24,7 +23,6 @@ bv3_editor_suite(test_editor_comparisons gui 120)
 bv3_editor_suite(test_editor_cells gui 120)
 # Recovery copies (one test kills an editor started as a child) and changes on the disk.
 add_executable(editor_crash_child ${CMAKE_CURRENT_SOURCE_DIR}/editor_crash_child.cpp)
-target_include_directories(editor_crash_child PRIVATE ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
 target_link_libraries(editor_crash_child PRIVATE bv3::editor_app)
 bv3_warnings(editor_crash_child)
 bv3_editor_suite(test_editor_recovery gui 300)

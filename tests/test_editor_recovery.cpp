@@ -192,7 +192,8 @@ protected:
     void activate() {
         QEvent activation(QEvent::WindowActivate);
         QApplication::sendEvent(window_.get(), &activation);
-        QTest::qWait(50);
+        // The window checks the disk once the activation is handled, through the event queue.
+        QCoreApplication::processEvents();
     }
 
     std::vector<bool> asked;
