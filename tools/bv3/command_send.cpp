@@ -15,7 +15,6 @@
 
 #include <filesystem>
 #include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -48,15 +47,16 @@ void checkBackupFolder(const std::string& folder) {
     }
 }
 
+// The list as it stands is laid out directly, as the editor's send does; the build's temporaries
+// go to the command's own scratch folder beside the image.
 void buildImage(const bv3::edit::ChannelList& list, const SendOptions& o, const fs::path& qdfPath) {
-    std::istringstream text(list.qnfText());
     try {
-        const bv3::cli::PrivateBuildFolder folder;
-        bv3::qdfbuild::runQdfBuild(text, {.qnfName = o.sent.list,
-                                          .qdfPath = qdfPath.string(),
-                                          .configVariant = o.sent.layout.variant(),
-                                          .modelCode = o.sent.layout.model(),
-                                          .headerId = o.headerId});
+        bv3::qdfbuild::runQdfBuild(list.database(), qdfPath.parent_path(),
+                                   {.qnfName = o.sent.list,
+                                    .qdfPath = qdfPath.string(),
+                                    .configVariant = o.sent.layout.variant(),
+                                    .modelCode = o.sent.layout.model(),
+                                    .headerId = o.headerId});
     } catch (const std::exception& refused) {
         throw CommandFailure(o.sent.list + ": the download image cannot be built: " + refused.what() +
                              "; nothing was sent");
