@@ -1,6 +1,6 @@
 #include "edit/operation_support.h"
 
-#include "channeldb/qnf_scanner.h"
+#include "channeldb/qnf_names.h"
 #include "edit/edit_error.h"
 
 #include <algorithm>
@@ -43,15 +43,10 @@ void checkName(std::string_view name, const std::string& what) {
         throw EditError(what + " " + quoted(name) + " has " + std::to_string(name.size()) +
                         " characters; a name holds " + std::to_string(channeldb::nameCapacity));
     }
-    for (const char c : name) {
-        if (c == '\t' || c == '\r' || c == '\n' || c == '\x1A') {
-            throw EditError(what + " " + quoted(name) +
-                            " holds a TAB, line break or Ctrl-Z, which the QNF text cannot carry in a name");
-        }
-    }
-    if (const auto tag = channeldb::qnfSectionTagIn(name)) {
-        throw EditError(what + " " + quoted(name) + " holds the section tag " + std::string(tag->first) +
-                        ", which would start a new section where the list is read");
+    // The same bytes and tags the list's writer would have to replace, refused here instead.
+    const std::string fault = channeldb::qnfUnsafePart(name);
+    if (!fault.empty()) {
+        throw EditError(what + " " + quoted(name) + " holds " + fault + ", which the QNF text cannot carry in a name");
     }
 }
 
