@@ -66,6 +66,16 @@ void EncodeDistance(int position, BitWriter& out) {
 }
 
 int DecodeDistance(BitReader& in) {
+    // At most 14 bits: taken straight from the register when the source cannot be due before
+    // the last of them.
+    if (in.TopUp() >= 14) {
+        const std::uint64_t bits = in.Peek();
+        const auto b = static_cast<std::size_t>(bits >> 56);
+        const int length = positionCode.decodeLength[b];
+        const auto low = static_cast<int>((bits >> (64 - 6 - length)) & 63);
+        in.Skip(static_cast<unsigned>(length + 6));
+        return positionCode.decodeValue[b] * 64 + low;
+    }
     unsigned b = in.ReadByte();
     const int upper = positionCode.decodeValue[b];
     const int length = positionCode.decodeLength[b];
@@ -302,11 +312,10 @@ std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::siz
     output.reserve(count);
     std::size_t next = 0;
     auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
-        if (next >= code.size() || buffer.empty()) {
-            return 0;
-        }
-        buffer[0] = code[next++];
-        return 1;
+        const std::size_t count = std::min({buffer.size(), code.size() - next, std::size_t{0xFFFF}});
+        std::copy_n(code.begin() + static_cast<std::ptrdiff_t>(next), count, buffer.begin());
+        next += count;
+        return static_cast<std::uint16_t>(count);
     };
     // The last match may run past count; only the bytes asked for are kept.
     auto sink = [&](std::span<const std::uint8_t> buffer) -> std::uint16_t {
