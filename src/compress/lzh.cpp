@@ -226,6 +226,13 @@ public:
         }
         bytes_[used_++] = byte;
     }
+    // Room for count more bytes without a flush; Take then hands out that room.
+    bool HasRoom(std::size_t count) const { return bytes_.size() - used_ >= count; }
+    std::uint8_t* Take(std::size_t count) {
+        std::uint8_t* const at = bytes_.data() + used_;
+        used_ += count;
+        return at;
+    }
     void Flush() {
         if (used_ > 0) {
             sink_(std::span<const std::uint8_t>(bytes_.data(), used_));
@@ -262,6 +269,22 @@ TLZH::DecodeEnd TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzh
         } else {
             const int p = (r - DecodeDistance(in) - 1) & (windowSize - 1);
             const int length = c - lengthSymbolBase;
+            const auto count = static_cast<std::size_t>(length);
+            if (p + length <= windowSize && r + length <= windowSize && out.HasRoom(count)) {
+                // Neither end wraps: a plain forward copy, byte by byte since the match may
+                // overlap the bytes it is writing.
+                std::uint8_t* const to = out.Take(count);
+                std::uint8_t* const from = window.data() + p;
+                std::uint8_t* const into = window.data() + r;
+                for (std::size_t k = 0; k < count; ++k) {
+                    const std::uint8_t byte = from[k];
+                    into[k] = byte;
+                    to[k] = byte;
+                }
+                r = (r + length) & (windowSize - 1);
+                produced += length;
+                continue;
+            }
             for (int k = 0; k < length; ++k) {
                 const std::uint8_t byte = window[static_cast<std::size_t>((p + k) & (windowSize - 1))];
                 out.Put(byte);
