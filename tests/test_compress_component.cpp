@@ -369,6 +369,14 @@ Bytes truncatedGood() {
     return container;
 }
 
+// The last byte or two of a code missing: the decoder reads zero bits in their place and
+// reaches the recorded size with wrong bytes at the end.
+Bytes goodCutBy(std::size_t missing) {
+    Bytes container = compressBytes(testdata::channelText(30000), TCompressMode::Good);
+    container.resize(container.size() - missing);
+    return container;
+}
+
 Bytes hugeGoodSize() {
     Bytes container = compressBytes(bytesOf("abc"), TCompressMode::Good);
     container[4] = 0xFF;
@@ -433,6 +441,10 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedCase{"fast_size_mismatch", fastContainer(5, {{0x80, 'a', 'b', 'c'}}),
                                 "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !"},
                     DamagedCase{"good_truncated", truncatedGood(),
+                                "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+                    DamagedCase{"good_cut_by_its_last_byte", goodCutBy(1),
+                                "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
+                    DamagedCase{"good_cut_by_two_bytes", goodCutBy(2),
                                 "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},
                     DamagedCase{"good_size_far_too_large", hugeGoodSize(),
                                 "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,88 @@ TEST(LzhDecoder, AnyBitSequenceDecodesWithinBounds) {
     }
 }
 
+// What a decoding run shows its source and sink: a caller that counts the source's empty
+// answers (the end of the code) detects a cut-short code by them, so they must come as often,
+// and at the same point of the output, as with a reader that takes one byte per request.
+struct SourceView {
+    Bytes output;
+    std::vector<std::size_t> outputAtEmptyAnswer;  // bytes the sink had when the source said 0
+    TLZH::DecodeEnd end;
+};
+
+SourceView decodeInRuns(const Bytes& code, std::int32_t count, std::size_t run) {
+    SourceView view;
+    std::size_t next = 0;
+    auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
+        const std::size_t n = std::min({buffer.size(), run, code.size() - next});
+        if (n == 0) {
+            view.outputAtEmptyAnswer.push_back(view.output.size());
+        }
+        std::copy_n(code.begin() + static_cast<std::ptrdiff_t>(next), n, buffer.begin());
+        next += n;
+        return static_cast<std::uint16_t>(n);
+    };
+    auto sink = [&](std::span<const std::uint8_t> bytes) -> std::uint16_t {
+        view.output.insert(view.output.end(), bytes.begin(), bytes.end());
+        return static_cast<std::uint16_t>(bytes.size());
+    };
+    TLZH engine;
+    view.end = engine.DecodeStream(count, source, sink);
+    return view;
+}
+
+TEST(LzhDecoder, TheSourceSeesTheSameRequestsPastTheEndWhateverRunsItDelivers) {
+    const Bytes input = testdata::channelText(20000);
+    const Bytes code = lzhEncode(input);
+    const auto count = static_cast<std::int32_t>(input.size());
+    const auto cut = [&](std::size_t missing) {
+        return Bytes(code.begin(), code.end() - static_cast<std::ptrdiff_t>(missing));
+    };
+    struct Case {
+        const char* name;
+        Bytes code;
+        std::int32_t count;
+    };
+    const Case cases[] = {
+        {"whole code", code, count},
+        {"last byte missing", cut(1), count},
+        {"two bytes missing", cut(2), count},
+        {"three bytes missing", cut(3), count},
+        {"half missing", cut(code.size() / 2), count},
+        {"no code at all", {}, 300},
+        {"noise", testdata::randomBytes(700, 5), 9000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SourceView byByte = decodeInRuns(c.code, c.count, 1);
+        // The original reader held 16 bits and asked for a byte whenever 8 or fewer were left;
+        // the last bit it took was the end of a code, so it had asked for (used + 15) / 8 bytes.
+        const std::int64_t asked = (byByte.end.bitsUsed + 15) / 8;
+        const auto codeSize = static_cast<std::int64_t>(c.code.size());
+        EXPECT_EQ(static_cast<std::int64_t>(byByte.outputAtEmptyAnswer.size()),
+                  std::max<std::int64_t>(0, asked - codeSize));
+        EXPECT_EQ(byByte.end.bytesDelivered, std::min(asked, codeSize));
+        for (const std::size_t run : {std::size_t{2}, std::size_t{7}, std::size_t{4096}}) {
+            SCOPED_TRACE(run);
+            const SourceView inRuns = decodeInRuns(c.code, c.count, run);
+            EXPECT_EQ(inRuns.output, byByte.output);
+            EXPECT_EQ(inRuns.outputAtEmptyAnswer, byByte.outputAtEmptyAnswer);
+            EXPECT_EQ(inRuns.end.bytesDelivered, byByte.end.bytesDelivered);
+            EXPECT_EQ(inRuns.end.bitsUsed, byByte.end.bitsUsed);
+            EXPECT_EQ(inRuns.end.restIsZero, byByte.end.restIsZero);
+        }
+    }
+    // A whole code is read with at most two requests past its end, and ends inside its last
+    // byte; half a code takes many more.
+    const SourceView whole = decodeInRuns(code, count, 4096);
+    EXPECT_EQ(whole.output, input);
+    EXPECT_LE(whole.outputAtEmptyAnswer.size(), 2u);
+    EXPECT_LE(whole.end.bitsUsed, whole.end.bytesDelivered * 8);
+    EXPECT_GT(whole.end.bitsUsed, whole.end.bytesDelivered * 8 - 8);
+    EXPECT_GT(decodeInRuns(cut(code.size() / 2), count, 4096).outputAtEmptyAnswer.size(), 2u);
+    EXPECT_GT(decodeInRuns(cut(1), count, 4096).end.bitsUsed, static_cast<std::int64_t>(code.size() - 1) * 8);
+}
+
 // A damaged length (a block descriptor, a container's size) must not make the decoder set
 // aside gigabytes for a few bytes of code: no symbol restores more than 60 bytes from one bit.
 TEST(LzhDecoder, ACountNoCodeOfItsSizeCanYieldIsRefusedBeforeAnyMemoryIsSetAside) {
@@ -206,12 +289,9 @@ TEST(LzhDecoder, ACountNoCodeOfItsSizeCanYieldIsRefusedBeforeAnyMemoryIsSetAside
         bool refused;
     };
     const Case cases[] = {
-        {"empty code, one symbol's worth", 0, 480, false},
-        {"empty code, one byte more", 0, 481, true},
-        {"ten bytes, at the bound", 10, 11 * 480, false},
-        {"ten bytes, past the bound", 10, 11 * 480 + 1, true},
-        {"the largest count", 100, 0x7FFFFFFF, true},
-        {"beyond 32 bits", 100, std::size_t{0xFFFFFFFF}, true},
+        {"empty code, one symbol's worth", 0, 480, false}, {"empty code, one byte more", 0, 481, true},
+        {"ten bytes, at the bound", 10, 11 * 480, false},  {"ten bytes, past the bound", 10, 11 * 480 + 1, true},
+        {"the largest count", 100, 0x7FFFFFFF, true},      {"beyond 32 bits", 100, std::size_t{0xFFFFFFFF}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -66,6 +66,16 @@ void EncodeDistance(int position, BitWriter& out) {
 }
 
 int DecodeDistance(BitReader& in) {
+    // At most 14 bits: taken straight from the register when the source cannot be due before
+    // the last of them.
+    if (in.TopUp() >= 14) {
+        const std::uint64_t bits = in.Peek();
+        const auto b = static_cast<std::size_t>(bits >> 56);
+        const int length = positionCode.decodeLength[b];
+        const auto low = static_cast<int>((bits >> (64 - 6 - length)) & 63);
+        in.Skip(static_cast<unsigned>(length + 6));
+        return positionCode.decodeValue[b] * 64 + low;
+    }
     unsigned b = in.ReadByte();
     const int upper = positionCode.decodeValue[b];
     const int length = positionCode.decodeLength[b];
@@ -216,6 +226,13 @@ public:
         }
         bytes_[used_++] = byte;
     }
+    // Room for count more bytes without a flush; Take then hands out that room.
+    bool HasRoom(std::size_t count) const { return bytes_.size() - used_ >= count; }
+    std::uint8_t* Take(std::size_t count) {
+        std::uint8_t* const at = bytes_.data() + used_;
+        used_ += count;
+        return at;
+    }
     void Flush() {
         if (used_ > 0) {
             sink_(std::span<const std::uint8_t>(bytes_.data(), used_));
@@ -252,6 +269,22 @@ TLZH::DecodeEnd TLZH::DecodeStream(std::int32_t count, TLzhReadProc source, TLzh
         } else {
             const int p = (r - DecodeDistance(in) - 1) & (windowSize - 1);
             const int length = c - lengthSymbolBase;
+            const auto count = static_cast<std::size_t>(length);
+            if (p + length <= windowSize && r + length <= windowSize && out.HasRoom(count)) {
+                // Neither end wraps: a plain forward copy, byte by byte since the match may
+                // overlap the bytes it is writing.
+                std::uint8_t* const to = out.Take(count);
+                std::uint8_t* const from = window.data() + p;
+                std::uint8_t* const into = window.data() + r;
+                for (std::size_t k = 0; k < count; ++k) {
+                    const std::uint8_t byte = from[k];
+                    into[k] = byte;
+                    to[k] = byte;
+                }
+                r = (r + length) & (windowSize - 1);
+                produced += length;
+                continue;
+            }
             for (int k = 0; k < length; ++k) {
                 const std::uint8_t byte = window[static_cast<std::size_t>((p + k) & (windowSize - 1))];
                 out.Put(byte);
@@ -302,11 +335,10 @@ std::vector<std::uint8_t> lzhDecode(std::span<const std::uint8_t> code, std::siz
     output.reserve(count);
     std::size_t next = 0;
     auto source = [&](std::span<std::uint8_t> buffer) -> std::uint16_t {
-        if (next >= code.size() || buffer.empty()) {
-            return 0;
-        }
-        buffer[0] = code[next++];
-        return 1;
+        const std::size_t count = std::min({buffer.size(), code.size() - next, std::size_t{0xFFFF}});
+        std::copy_n(code.begin() + static_cast<std::ptrdiff_t>(next), count, buffer.begin());
+        next += count;
+        return static_cast<std::uint16_t>(count);
     };
     // The last match may run past count; only the bytes asked for are kept.
     auto sink = [&](std::span<const std::uint8_t> buffer) -> std::uint16_t {

@@ -18,8 +18,9 @@
 namespace bv3::compress {
 
 // Reads up to buffer.size() bytes into buffer and returns how many it delivered; 0 means the
-// input has ended (and keeps meaning it). The encoder asks for runs of up to 4096 bytes, the
-// decoder for one byte at a time.
+// input has ended (and keeps meaning it). Both sides ask for runs of up to 4096 bytes; past
+// the end, the decoder asks once for every byte the original one-byte-at-a-time reader would
+// have fetched there (at most two for a whole code), so that a caller can count them.
 using TLzhReadProc = BoundOperation<std::uint16_t(std::span<std::uint8_t> buffer)>;
 
 // Takes the bytes of buffer and returns how many it accepted. Both sides pass runs of up to

@@ -97,7 +97,10 @@ void Tlzrw1::DecompressGood(Session& session) {
     session.stopOnTruncation = false;
     std::array<std::uint8_t, 1> probe{};
     const bool moreInput = ReadInput(session, probe) != 0;
-    if (moreInput || end.bytesDelivered * 8 - end.bitsUsed >= 8 || !end.restIsZero) {
+    // Symbols that took bits from beyond the last byte were read from a code cut short: up to
+    // two missing bytes read as zeros without reaching the limit above.
+    const bool cutShort = end.bitsUsed > end.bytesDelivered * 8;
+    if (moreInput || cutShort || end.bytesDelivered * 8 - end.bitsUsed >= 8 || !end.restIsZero) {
         throw ELzrw1Exception(goodSizeMismatch);
     }
 }
