@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -105,8 +107,8 @@ class Lzrw1Files : public testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("bv3_compress_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+              ("bv3_compress_" + std::to_string(::getpid()) + "_" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }

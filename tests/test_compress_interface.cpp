@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +29,8 @@ class CompressionExports : public testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("bv3_compress_exports_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("bv3_compress_exports_" + std::to_string(::getpid()) + "_" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
