@@ -122,6 +122,41 @@ TEST_F(SerialEvents, MonitorEventsSelectTheDriverMask) {
                                                      platform::PortEvent::hangUp}));
 }
 
+// Drained output is watched only while OnTxEmpty has a handler: without one, every write of a
+// lock-step transfer would cost a look at the output queue and a notification no one hears.
+TEST_F(SerialEvents, DrainedOutputIsWatchedOnlyWhileOnTxEmptyListens) {
+    using platform::PortEvent;
+    auto script = std::make_shared<FakeScript>();
+    script->writeResult = {platform::IoResult::Status::completed, 1, 0};
+    FakeComm comm(script);
+    const auto watchesDrained = [&] {
+        std::lock_guard lock(script->mutex);
+        return script->watched.has(PortEvent::outputDrained);
+    };
+    const std::uint8_t byte = 0x06;
+    comm.Open();
+    EXPECT_FALSE(watchesDrained());
+    {
+        std::lock_guard lock(script->mutex);
+        EXPECT_TRUE(script->watched.has(PortEvent::inputAvailable));
+        EXPECT_TRUE(script->watched.has(PortEvent::lineError));
+    }
+    // A handler assigned while open is heard from the next write on, and let go again.
+    const struct {
+        bool listen;
+        bool watched;
+    } steps[] = {{true, true}, {true, true}, {false, false}, {true, true}};
+    for (const auto& step : steps) {
+        comm.OnTxEmpty = step.listen ? TNotifyEvent([](TComm&) {}) : TNotifyEvent();
+        comm.Write({&byte, 1});
+        EXPECT_EQ(watchesDrained(), step.watched) << "listening " << step.listen;
+    }
+    comm.Close();
+    comm.OnTxEmpty = [](TComm&) {};
+    comm.Open();
+    EXPECT_TRUE(watchesDrained());
+}
+
 TEST_F(SerialEvents, AHandlerMayCloseThePort) {
     PtyPair pty;
     TComm comm;
