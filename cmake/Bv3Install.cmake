@@ -52,6 +52,22 @@ if(TARGET bv3-gui)
   set_target_properties(bv3 PROPERTIES INSTALL_RPATH "$ORIGIN/${bv3_bin_to_lib}:$ORIGIN/${bv3_bin_to_lib}/bv3")
 endif()
 
+# A program whose RUNPATH is rewritten when installing is linked with CMake's room for the new
+# one: separators after the last folder, which the loader reads as empty entries, that is the
+# current folder. Where the installed RUNPATH is the build tree's own (LIBDIR is lib, as for
+# `cmake --install` of a default build), the program is linked with it at once and nothing is
+# rewritten. (A build for /usr, the packages', still gets the room; its installed copy is
+# rewritten without it.)
+foreach(program bv3 bv3-editor)
+  if(TARGET ${program})
+    get_target_property(build_runpath ${program} BUILD_RPATH)
+    get_target_property(install_runpath ${program} INSTALL_RPATH)
+    if(build_runpath STREQUAL install_runpath)
+      set_target_properties(${program} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+    endif()
+  endif()
+endforeach()
+
 # Shared libraries are not programs: Debian installs them without the executable bits.
 set(bv3_library_permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS BV3Dll bv3_headers EXPORT BV3Targets

@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/inline_ui_thread.h"
 #include "platform/manual_ui_thread.h"
 #include "serial/comm.h"
 #include "serial/comm_event_thread.h"
@@ -122,6 +124,41 @@ TEST_F(SerialEvents, MonitorEventsSelectTheDriverMask) {
                                                      platform::PortEvent::hangUp}));
 }
 
+// Drained output is watched only while OnTxEmpty has a handler: without one, every write of a
+// lock-step transfer would cost a look at the output queue and a notification no one hears.
+TEST_F(SerialEvents, DrainedOutputIsWatchedOnlyWhileOnTxEmptyListens) {
+    using platform::PortEvent;
+    auto script = std::make_shared<FakeScript>();
+    script->writeResult = {platform::IoResult::Status::completed, 1, 0};
+    FakeComm comm(script);
+    const auto watchesDrained = [&] {
+        std::lock_guard lock(script->mutex);
+        return script->watched.has(PortEvent::outputDrained);
+    };
+    const std::uint8_t byte = 0x06;
+    comm.Open();
+    EXPECT_FALSE(watchesDrained());
+    {
+        std::lock_guard lock(script->mutex);
+        EXPECT_TRUE(script->watched.has(PortEvent::inputAvailable));
+        EXPECT_TRUE(script->watched.has(PortEvent::lineError));
+    }
+    // A handler assigned while open is heard from the next write on, and let go again.
+    const struct {
+        bool listen;
+        bool watched;
+    } steps[] = {{true, true}, {true, true}, {false, false}, {true, true}};
+    for (const auto& step : steps) {
+        comm.OnTxEmpty = step.listen ? TNotifyEvent([](TComm&) {}) : TNotifyEvent();
+        comm.Write({&byte, 1});
+        EXPECT_EQ(watchesDrained(), step.watched) << "listening " << step.listen;
+    }
+    comm.Close();
+    comm.OnTxEmpty = [](TComm&) {};
+    comm.Open();
+    EXPECT_TRUE(watchesDrained());
+}
+
 TEST_F(SerialEvents, AHandlerMayCloseThePort) {
     PtyPair pty;
     TComm comm;
@@ -149,6 +186,41 @@ TEST_F(SerialEvents, AHandlerMayCloseThePort) {
     comm.Open();  // and the port opens again with a fresh thread
     pty.send({4});
     ASSERT_TRUE(pumpUntil([&] { return calls == 2; }));
+}
+
+// On the command line the event thread runs the handlers itself: a handler that closes the
+// port ends its own thread, which the UI thread's owner joins on its next turn.
+TEST(SerialEventsInline, AHandlerOnTheEventThreadMayCloseThePort) {
+    platform::InlineUiThread ui;
+    platform::UiThread* previous = platform::setUiThread(&ui);
+    {
+        PtyPair pty;
+        TComm comm;
+        const int threadsBefore = testing::threadCount();
+        comm.SetDeviceName(pty.path());
+        std::atomic<int> calls{0};
+        std::thread::id handlerThread;
+        comm.OnRxChar = [&](TComm& sender, int) {
+            handlerThread = std::this_thread::get_id();
+            ++calls;
+            sender.Close();
+        };
+        ui.turn(std::chrono::milliseconds(0), [&] { comm.Open(); });
+        pty.send({1});
+        const auto turnUntil = [&](const std::function<bool()>& done) {
+            return testing::pumpUntil([&] { ui.turn(std::chrono::milliseconds(5)); }, done,
+                                      std::chrono::milliseconds(5000));
+        };
+        ASSERT_TRUE(turnUntil([&] { return calls == 1; }));
+        EXPECT_NE(handlerThread, std::this_thread::get_id());
+        EXPECT_TRUE(turnUntil([&] { return testing::threadCount() == threadsBefore; }));
+        ui.turn(std::chrono::milliseconds(0), [&] { EXPECT_FALSE(comm.IsOpen()); });
+
+        ui.turn(std::chrono::milliseconds(0), [&] { comm.Open(); });  // a fresh thread, as before
+        pty.send({2});
+        ASSERT_TRUE(turnUntil([&] { return calls == 2; }));
+    }
+    platform::setUiThread(previous);
 }
 
 TEST_F(SerialEvents, NoNotificationArrivesAfterClose) {

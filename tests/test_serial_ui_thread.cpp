@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/inline_ui_thread.h"
 #include "platform/manual_ui_thread.h"
 #include "platform/ui_thread.h"
 #include "serial/comm_objs.h"
@@ -122,6 +123,78 @@ TEST(UiThreadCall, AnExceptionReachesTheCaller) {
         ui.pump(std::chrono::milliseconds(5));
     }
     EXPECT_THROW(result.get(), std::runtime_error);
+}
+
+// The command line's UI thread: a worker takes the role for its call instead of handing it on.
+TEST(InlineUiThreadCall, AWorkerRunsItsCallItselfOneAtATimeWithTheOwner) {
+    InlineUiThread ui;
+    std::promise<void> ownerHoldsRole;
+    std::atomic<bool> ownerTurnOver{false};
+    std::atomic<bool> overlapped{false};
+    std::thread::id ranOn;
+    bool currentInside = false;
+    std::thread worker([&] {
+        ownerHoldsRole.get_future().wait();
+        EXPECT_FALSE(ui.isCurrent());
+        EXPECT_TRUE(runOnUiThread(ui, [&] {
+            overlapped = !ownerTurnOver.load();
+            ranOn = std::this_thread::get_id();
+            currentInside = ui.isCurrent();
+        }));
+        EXPECT_FALSE(ui.isCurrent());
+    });
+    ui.turn(std::chrono::milliseconds(0), [&] {
+        ownerHoldsRole.set_value();
+        // Whenever the worker gets to its call, it must not start before this turn is over.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ownerTurnOver = true;
+    });
+    const std::thread::id workerId = worker.get_id();
+    worker.join();
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(ranOn, workerId);
+    EXPECT_TRUE(currentInside);
+}
+
+// Finish from the owner while the worker waits for the role: the worker gives up its call.
+TEST(InlineUiThreadCall, CancelledWhileWaitingForTheRoleItNeverRuns) {
+    InlineUiThread ui;
+    std::stop_source stop;
+    bool ran = false;
+    std::future<bool> result;
+    ui.turn(std::chrono::milliseconds(0), [&] {
+        result = std::async(std::launch::async, [&] { return runOnUiThread(ui, [&] { ran = true; }, stop.get_token()); });
+        // Give the worker a moment to reach its wait; it cannot get further while we hold the role.
+        EXPECT_EQ(result.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+        stop.request_stop();
+        EXPECT_FALSE(result.get());
+    });
+    EXPECT_FALSE(ran);
+}
+
+// A worker that lets itself go inside its own call cannot join itself: the step afterwards
+// hands the join to the owner, whose next turn (or the UI thread's end) does it.
+TEST(InlineUiThreadCall, TheOwnersTurnRunsWhatTheWorkerPosted) {
+    InlineUiThread ui;
+    std::thread worker;
+    std::atomic<bool> joined{false};
+    std::promise<void> started;
+    worker = std::thread([&] {
+        started.get_future().wait();
+        EXPECT_TRUE(runOnUiThread(ui, [] {}, {}, [&] {
+            ui.post([&] {
+                worker.join();
+                joined = true;
+            });
+        }));
+    });
+    started.set_value();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!joined && std::chrono::steady_clock::now() < deadline) {
+        ui.turn(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(joined);
+    EXPECT_FALSE(worker.joinable());
 }
 
 TEST(UiThreadCall, WithoutAnInstalledUiThreadItSaysSo) {

@@ -48,6 +48,25 @@ bool runOnUiThread(UiThread& ui, const std::function<void()>& fn, std::stop_toke
         }
         return true;
     }
+    std::exception_ptr inRoleError;
+    const std::optional<bool> ranInRole = ui.runInRole(
+        [&] {
+            try {
+                fn();
+            } catch (...) {
+                inRoleError = std::current_exception();
+            }
+            if (afterwards) {
+                afterwards();
+            }
+        },
+        cancel);
+    if (ranInRole) {
+        if (inRoleError) {
+            std::rethrow_exception(inRoleError);
+        }
+        return *ranInRole;
+    }
     auto state = std::make_shared<CallState>();
     state->fn = fn;
     ui.post([state, afterwards = std::move(afterwards)] {

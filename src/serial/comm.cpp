@@ -40,8 +40,9 @@ void TCustomComm::Open() {
     // Without a UI thread no event could be delivered; find out before touching the device.
     platform::UiThread& ui = platform::uiThread();
     CreateHandle();
+    FWatched = WatchedEvents();
     FEventThread = std::make_unique<TCommEventThread>(
-        *FHandle, watchedEventsOf(FMonitorEvents),
+        *FHandle, FWatched,
         [this](platform::PortEvents events, platform::LineErrors lineErrors,
                const TCommEventThread::Delivery& delivery) { HandleCommEvent(events, lineErrors, delivery); },
         ui);
@@ -55,6 +56,14 @@ void TCustomComm::Open() {
         error != 0) {
         throw ECommError(commtext::errorInitializingBuffers, error);
     }
+}
+
+platform::PortEvents TCustomComm::WatchedEvents() const {
+    TCommEventTypes events = FMonitorEvents;
+    if (!ListensForTxEmpty()) {
+        events.Exclude(TCommEventType::evTxEmpty);
+    }
+    return watchedEventsOf(events);
 }
 
 void TCustomComm::CreateHandle() {
@@ -88,6 +97,12 @@ std::int32_t TCustomComm::Write(std::span<const std::uint8_t> buffer) {
     std::lock_guard lock(*FCriticalSection);
     if (!IsOpen()) {
         throw ECommError(commtext::writeError, closedPortError);
+    }
+    // A TxEmpty handler assigned or removed since the last look: the port follows before the
+    // bytes go out, so that these bytes' drained output is reported to it.
+    if (const platform::PortEvents watched = WatchedEvents(); watched != FWatched) {
+        (void)FHandle->watch(watched);
+        FWatched = watched;
     }
     const platform::IoResult result = FHandle->write(buffer, FWriteTimeout);
     switch (result.status) {

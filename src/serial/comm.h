@@ -127,6 +127,10 @@ protected:
     // The flow control's step of ApplyLineSettings, on a control block: the modem-line and
     // XON/XOFF bits FlowControl asks for (fcNone clears every flag but fBinary).
     void ApplyFlowControl(Dcb& dcb) const;
+    // Whether anyone listens for the output queue running empty. The port watches for it
+    // only then: a terminal has to look at its output queue after every write to tell, and a
+    // lock-step transfer would get a notification of its own for every byte it sends.
+    virtual bool ListensForTxEmpty() const { return true; }
     // The notification the event thread delivers on the UI thread: the events that occurred,
     // errors the event thread adds to the device's own, and whether the component still
     // exists once a handler has returned.
@@ -137,6 +141,9 @@ protected:
 
 private:
     void RefuseWhileOpen() const;
+    // The port events MonitorEvents stands for, without the drained output while no one
+    // listens for it.
+    platform::PortEvents WatchedEvents() const;
 
     std::string FDeviceName = "Com2";
     std::unique_ptr<TCriticalSection> FCriticalSection;  // the I/O lock
@@ -150,6 +157,7 @@ private:
     TStopbits FStopbits = TStopbits::sb10;
     TDatabits FDatabits = TDatabits::da8;
     std::unique_ptr<TCommEventThread> FEventThread;
+    platform::PortEvents FWatched;  // what the open port was last asked to watch
     std::unique_ptr<TCommEventChars> FEventChars;
     TCommOptions FOptions;
     TFlowControl FFlowControl = TFlowControl::fcDefault;
@@ -184,6 +192,8 @@ public:
     TNotifyEvent OnRlsd;
     TCommRxCharEvent OnRxChar;
     TNotifyEvent OnRxFlag;
+    // The output queue ran empty after a write. Watched only while a handler is assigned: Open
+    // and every Write look, so one assigned later hears of the writes after it.
     TNotifyEvent OnTxEmpty;
 
     // What becomes of an exception that a handler lets escape (e.g. "Read error" raised inside
@@ -194,6 +204,7 @@ public:
 protected:
     void HandleCommEvent(platform::PortEvents events, platform::LineErrors lineErrors,
                          const TCommEventThread::Delivery& delivery) override;
+    bool ListensForTxEmpty() const override { return static_cast<bool>(OnTxEmpty); }
 };
 
 }  // namespace bv3::serial

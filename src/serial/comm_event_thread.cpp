@@ -81,11 +81,26 @@ bool TCommEventThread::Deliver(const std::shared_ptr<State>& state, platform::Po
                                    // Runs on the UI thread once this thread has been released
                                    // from the call: if the notification closed the port, this
                                    // thread is about to end and is joined here.
-                                   [state] {
-                                       if (state->joinAfterNotification.joinable()) {
-                                           state->joinAfterNotification.join();
-                                       }
-                                   });
+                                   [state] { JoinAfterNotification(state); });
+}
+
+void TCommEventThread::JoinAfterNotification(const std::shared_ptr<State>& state) {
+    std::thread& thread = state->joinAfterNotification;
+    if (!thread.joinable()) {
+        return;
+    }
+    if (thread.get_id() != std::this_thread::get_id()) {
+        thread.join();
+        return;
+    }
+    // The notification ran on this very thread, in the UI thread's role (a UI thread that lets
+    // the worker take it): a thread cannot join itself. It ends as soon as this returns, and
+    // the UI thread's owner joins it on its next turn.
+    state->ui->post([state] {
+        if (state->joinAfterNotification.joinable()) {
+            state->joinAfterNotification.join();
+        }
+    });
 }
 
 void TCommEventThread::Execute(const std::shared_ptr<State>& state) {

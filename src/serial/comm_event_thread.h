@@ -7,8 +7,9 @@
 //
 // Finish() ends it where the port's use ends: joined at once, or, when called inside this
 // thread's own notification (the thread is waiting for that very call), right after the
-// notification returns, still on the UI thread. No thread outlives the export or the command
-// that opened the port.
+// notification returns, still on the UI thread. Where the thread itself ran the notification
+// in the UI thread's role (platform/inline_ui_thread.h), the UI thread's owner joins it on its
+// next turn. No thread outlives the export or the command that opened the port.
 
 #include <atomic>
 #include <cstdint>
@@ -73,6 +74,8 @@ private:
     // Hands one notification to the UI thread; false when Finish withdrew it.
     static bool Deliver(const std::shared_ptr<State>& state, platform::PortEvents events,
                         platform::LineErrors lineErrors);
+    // Joins the thread Finish handed over from inside a notification, once that has returned.
+    static void JoinAfterNotification(const std::shared_ptr<State>& state);
 
     std::shared_ptr<State> state_;
     std::thread thread_;

@@ -12,6 +12,16 @@ endif()
 if(program_headers MATCHES "NEEDED[ \t]+libQt")
   message(FATAL_ERROR "bv3 links the toolkit:\n${program_headers}")
 endif()
+# Every folder of the RUNPATH is named: an empty entry would make the loader look in the
+# current folder, so a library left there by anyone would be loaded into bv3.
+if(NOT program_headers MATCHES "RUNPATH[ \t]+([^\n]*)")
+  message(FATAL_ERROR "bv3 has no RUNPATH:\n${program_headers}")
+endif()
+set(runpath "${CMAKE_MATCH_1}")
+string(STRIP "${runpath}" runpath)
+if(runpath MATCHES "^:|::|:$" OR runpath STREQUAL "")
+  message(FATAL_ERROR "bv3's RUNPATH has an empty entry (the current folder): '${runpath}'")
+endif()
 execute_process(COMMAND objdump -p ${GUI_MODULE} OUTPUT_VARIABLE module_headers)
 expect("${module_headers}" "NEEDED[ \t]+libQt6Widgets")
 

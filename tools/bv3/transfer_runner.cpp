@@ -3,7 +3,7 @@
 #include "bv3/command_registry.h"
 #include "bv3/gui_loader.h"
 #include "bv3/terminal_progress.h"
-#include "platform/manual_ui_thread.h"
+#include "platform/inline_ui_thread.h"
 #include "serial/open_failure_hint.h"
 #include "transfer/download_session.h"
 #include "transfer/port_setup.h"
@@ -88,9 +88,11 @@ serial::TBaudrate rateOf(std::uint32_t baud) {
     throw CLI::ValidationError("--baud", std::to_string(baud) + " is not one of 9600, 19200, 38400, 57600, 115200");
 }
 
-// Runs the pumped loop until the view closes; the session has bound itself to its port.
+// Runs the transfer until the view closes; the session has bound itself to its port. The
+// port's event thread runs the handlers itself, in the UI thread's role; this thread takes the
+// role every 20 ms for the limits on the receiver's silence and for Ctrl-C.
 template <class Session>
-void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, platform::ManualUiThread& ui,
+void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, platform::InlineUiThread& ui,
                    const TransferCommandOptions& options) {
     // The protocol's own watchdog only restarts a block, and only once until the next byte;
     // this is the limit on waiting for a receiver that said nothing at all.
@@ -101,55 +103,68 @@ void runOnTerminal(Session& session, serial::TComm& comm, TerminalView& view, pl
     if constexpr (requires { session.prepareTarget(); }) {
         session.prepareTarget();
     }
-    try {
-        session.start();
-    } catch (const serial::ECommError& failure) {
-        std::string message = "cannot open the port " + options.port + ": " + failure.what();
-        if (const std::string hint = serial::OpenFailureHint(failure, options.port); !hint.empty()) {
-            message += "\n" + hint;
-        }
-        throw CommandFailure(message);
-    }
-    if (view.reported()) {
-        // The dialog would show this and wait for Cancel; on the command line there is no
-        // point in waiting for a receiver whose requests must all be refused.
-        comm.Close();
-        throw CommandFailure(transfer::failureReportText(*view.reported()));
-    }
-    view.progress().status(transfer::phaseText(transfer::TransferPhase::Waiting));
-    InterruptGuard guard;
-    while (!view.closed() && !session.failed()) {
-        ui.pump(20ms);
-        if (session.bytesReceived() != bytesSeen) {
-            bytesSeen = session.bytesReceived();
-            lastByte = std::chrono::steady_clock::now();
-        }
-        if constexpr (requires { session.onWatchdog(); }) {
-            if (view.watchdogDue()) {
-                session.onWatchdog();
+    const auto started = [&] {
+        try {
+            session.start();
+        } catch (const serial::ECommError& failure) {
+            std::string message = "cannot open the port " + options.port + ": " + failure.what();
+            if (const std::string hint = serial::OpenFailureHint(failure, options.port); !hint.empty()) {
+                message += "\n" + hint;
             }
+            throw CommandFailure(message);
         }
-        if (silenceLimit.count() > 0 && !view.closed() && !session.failed() &&
-            std::chrono::steady_clock::now() - lastByte >= silenceLimit) {
-            session.abandon("the receiver stopped answering (nothing received for " +
-                            std::to_string(options.timeoutSeconds) + " s)");
-            break;
-        }
-        if (interrupted) {
-            session.cancel();
+        if (view.reported()) {
+            // The dialog would show this and wait for Cancel; on the command line there is no
+            // point in waiting for a receiver whose requests must all be refused.
             comm.Close();
-            throw CommandFailure("cancelled");
+            throw CommandFailure(transfer::failureReportText(*view.reported()));
         }
+        view.progress().status(transfer::phaseText(transfer::TransferPhase::Waiting));
+    };
+    // The port's notifications may start as soon as it is open.
+    ui.turn(0ms, started);
+    InterruptGuard guard;
+    bool running = true;
+    while (running) {
+        ui.turn(20ms, [&] {
+            if (view.closed() || session.failed()) {
+                running = false;
+                return;
+            }
+            if (session.bytesReceived() != bytesSeen) {
+                bytesSeen = session.bytesReceived();
+                lastByte = std::chrono::steady_clock::now();
+            }
+            if constexpr (requires { session.onWatchdog(); }) {
+                if (view.watchdogDue()) {
+                    session.onWatchdog();
+                }
+            }
+            if (silenceLimit.count() > 0 && !view.closed() && !session.failed() &&
+                std::chrono::steady_clock::now() - lastByte >= silenceLimit) {
+                session.abandon("the receiver stopped answering (nothing received for " +
+                                std::to_string(options.timeoutSeconds) + " s)");
+                running = false;
+                return;
+            }
+            if (interrupted) {
+                session.cancel();
+                comm.Close();
+                throw CommandFailure("cancelled");
+            }
+        });
     }
-    comm.Close();
-    view.progress().finish();
+    ui.turn(0ms, [&] {
+        comm.Close();
+        view.progress().finish();
+    });
     if (const auto& failure = session.failure()) {
         throw CommandFailure(transfer::failureText(*failure));
     }
 }
 
 void runWithoutDialog(TransferDirection direction, const TransferCommandOptions& options) {
-    platform::ManualUiThread ui;
+    platform::InlineUiThread ui;
     platform::UiThread* previous = platform::setUiThread(&ui);
     struct Restore {
         platform::UiThread* previous;

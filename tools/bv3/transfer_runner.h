@@ -1,7 +1,7 @@
 #pragma once
 // The shared body of `bv3 upload` and `bv3 download`: the same protocols as the dialogs, run
-// on the command line with a pumped UI thread and a terminal progress bar, or (--gui) in the
-// real dialog.
+// on the command line (the port's event thread running the handlers itself) with a terminal
+// progress bar, or (--gui) in the real dialog.
 
 #include "bv3/progress_mode.h"
 
