@@ -39,6 +39,7 @@ TEST(EditReference, OrdersLikeTheReferenceWithTheUnmatchedAfter) {
     const std::string before = list.qnfText();
     const ReorderReport report = reorderByReference(list, reference.database());
     EXPECT_EQ(report.matched, 58u);
+    EXPECT_EQ(report.matchedRenamed, 0u);
     EXPECT_EQ(report.unmatched, 1u);
     EXPECT_EQ(report.referenceUnmatched, 2u);  // "Lumen Two" and "Orbis Retro"
     auto expected = namesOf(reference, ServiceGroup::Video);
@@ -177,6 +178,7 @@ TEST(EditReference, ARenamedServiceTakesItsPlaceNumberAndFavourites) {
     removeFavourites(list, 0, 0, {0, 1, 2, 3, 4});
     const ReorderReport report = reorderByReference(list, reference.database(), {false, true, {}});
     EXPECT_EQ(report.matched, 58u);
+    EXPECT_EQ(report.matchedRenamed, 1u);
     EXPECT_EQ(namesOf(list, ServiceGroup::Video).front(), "Lumen 1 HD");
     EXPECT_EQ(list.database().services[rowNamed(list, "Lumen 1 HD")].channelNumber, 1);
     // Video list 0 of the reference starts with "Lumen One": it now names the renamed service.

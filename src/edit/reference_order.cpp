@@ -115,6 +115,7 @@ ReorderReport reorderByReference(ChannelList& list, const ChannelDatabase& refer
             referenceOf.emplace(list.serviceId(row), *matches[row]);
             matchedBy.emplace(*matches[row], list.serviceId(row));
             ++report.matched;
+            report.matchedRenamed += db.services[row].svcName != reference.services[*matches[row]].svcName ? 1 : 0;
         } else {
             ++report.unmatched;
         }

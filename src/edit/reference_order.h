@@ -37,6 +37,7 @@ struct ReorderOptions {
 
 struct ReorderReport {
     std::size_t matched = 0;
+    std::size_t matchedRenamed = 0;      // of those, matched by their numbers under another name
     std::size_t unmatched = 0;           // services of this list with no counterpart
     std::size_t dropped = 0;             // of those, removed (dropUnmatched)
     std::size_t referenceUnmatched = 0;  // reference services nothing here matched

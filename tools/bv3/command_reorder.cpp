@@ -47,6 +47,10 @@ void run(const ReorderOptions& options) {
               << report.unmatched << " not found there"
               << (options.dropUnmatched ? " (dropped)" : " (kept after the matched ones)") << "; "
               << report.referenceUnmatched << " of the reference's services have no counterpart\n";
+    if (report.matchedRenamed > 0) {
+        std::cout << "  " << report.matchedRenamed
+                  << " of the matched are renamed services, matched by their service words and TS numbers\n";
+    }
     if (report.numbersTaken > 0) {
         std::cout << "  " << report.numbersTaken << " channel numbers taken from the reference\n";
     }
