@@ -65,7 +65,11 @@ void reportNotDone(UserPrompts& prompts, QStatusBar& status, const QString& titl
                    const QString& port, const TransferOutcome& outcome) {
     if (outcome.portUnopened) {
         status.showMessage(QObject::tr("%1: the port %2 could not be opened").arg(notDone, port), 10000);
-        prompts.showError(title, QObject::tr("%1: the port could not be opened.\n%2").arg(notDone, outcome.failure));
+        QString reason = outcome.failure;
+        if (!reason.isEmpty()) {
+            reason[0] = reason[0].toUpper();
+        }
+        prompts.showError(title, QObject::tr("%1: the port could not be opened.\n\n%2").arg(notDone, reason));
     } else if (!outcome.failure.isEmpty()) {
         status.showMessage(QObject::tr("%1: the transfer failed").arg(notDone), 10000);
         prompts.showError(title, QObject::tr("%1:\n%2").arg(notDone, outcome.failure));
