@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -56,10 +57,12 @@ template <class Dialog>
 TransferOutcome runDialog(Dialog& dialog, const ReceiverSettings& settings, const QString& path,
                           const std::function<void(QWidget&)>& beforeDialog) {
     dialog.SetupDevice(settings.port.toStdString(), rateOf(settings), path.toStdString());
-    // With the port shut, the dialog has nothing left to do: it would stay open and idle.
+    // A box that is not the session's failure (which the dialog's status line shows until the
+    // person closes it) comes when the port would not open, or the file: the dialog has
+    // nothing left to do and would stay open and idle, so it is cancelled as Cancel would.
     HeldBoxes held([&dialog] {
-        if (dialog.portOpenFailure()) {
-            QMetaObject::invokeMethod(&dialog, [&dialog] { dialog.done(0); }, Qt::QueuedConnection);
+        if (!dialog.session().failed()) {
+            QMetaObject::invokeMethod(&dialog, [&dialog] { dialog.BitBtn1()->click(); }, Qt::QueuedConnection);
         }
     });
     if (beforeDialog) {

@@ -26,7 +26,7 @@ struct TransferOutcome {
 // The transfer dialogs, behind a seam: tests may hand the dialog to a callback (to press its
 // buttons or to take its picture) before its modal loop runs. The dialogs' own message boxes
 // are held back while they run here: the editor reports the outcome in one message of its own
-// once the dialog is gone. A port that will not open closes the dialog at once.
+// once the dialog is gone. A port (or file) that will not open closes the dialog at once.
 class ReceiverLink {
 public:
     explicit ReceiverLink(QWidget* parent) : parent_(parent) {}
