@@ -21,6 +21,10 @@ bv3_editor_suite(test_editor_window gui 120)
 add_dependencies(test_editor_window bv3)
 bv3_editor_suite(test_editor_comparisons gui 120)
 bv3_editor_suite(test_editor_cells gui 120)
+bv3_editor_suite(test_editor_reorder gui 120)
+# A send builds its image with the stand-in encoder before the port is tried.
+bv3_editor_suite(test_editor_port gui 120)
+add_dependencies(test_editor_port tqrdll12)
 # Recovery copies (one test kills an editor started as a child) and changes on the disk.
 add_executable(editor_crash_child ${CMAKE_CURRENT_SOURCE_DIR}/editor_crash_child.cpp)
 target_link_libraries(editor_crash_child PRIVATE bv3::editor_app)

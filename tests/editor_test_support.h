@@ -37,6 +37,7 @@ public:
         std::deque<std::optional<ImageKind>> imageKinds;
         std::deque<std::optional<QString>> texts;
         std::deque<std::optional<int>> choices;
+        std::deque<std::optional<ReorderChoice>> reorderChoices;
         QStringList choiceItems;  // the items of the last choice offered
         QStringList choiceLabels;
         QStringList errors;
@@ -72,6 +73,9 @@ public:
         script_->choiceLabels << label;
         return take(script_->choices, std::optional<int>());
     }
+    std::optional<ReorderChoice> askReorder(const QString&, ReorderChoice) override {
+        return take(script_->reorderChoices, std::optional<ReorderChoice>());
+    }
 
 private:
     template <class T, class U>
@@ -79,9 +83,13 @@ private:
         if (queue.empty()) {
             return fallback;
         }
-        T value = queue.front();
-        queue.pop_front();
-        return value;
+        // The front is copied out before it goes: no local of T, whose copy GCC's flow
+        // analysis takes for uninitialised once std::optional<QString> is inlined.
+        struct PopFront {
+            std::deque<T>& queue;
+            ~PopFront() { queue.pop_front(); }
+        } pop{queue};
+        return queue.front();
     }
     std::shared_ptr<Script> script_;
 };

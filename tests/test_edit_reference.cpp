@@ -20,7 +20,7 @@ using testing::rowNamed;
 using testing::sampleList;
 
 // The receiver after a rescan: the same services, sorted by name, renumbered, one gone and
-// one new.
+// one new (in the place of "Orbis Retro", with a name and a service id of its own).
 ChannelList rescanned() {
     ChannelList list = sampleList();
     list.setFavouritesFollowServices(false);  // the receiver's own rescan keeps its entries raw
@@ -28,7 +28,9 @@ ChannelList rescanned() {
     renumberServices(list, ServiceGroup::Video, 1);
     deleteServices(list, {rowNamed(list, "Lumen Two")});
     renameService(list, rowNamed(list, "Orbis Retro"), "Orbis Neu");
-    return ChannelList::fromDatabase(list.database(), 4);
+    channeldb::ChannelDatabase db = list.database();
+    db.services[rowNamed(list, "Orbis Neu")].svcWordA = 0x7777;
+    return ChannelList::fromDatabase(db, 4);
 }
 
 TEST(EditReference, OrdersLikeTheReferenceWithTheUnmatchedAfter) {
@@ -37,6 +39,7 @@ TEST(EditReference, OrdersLikeTheReferenceWithTheUnmatchedAfter) {
     const std::string before = list.qnfText();
     const ReorderReport report = reorderByReference(list, reference.database());
     EXPECT_EQ(report.matched, 58u);
+    EXPECT_EQ(report.matchedRenamed, 0u);
     EXPECT_EQ(report.unmatched, 1u);
     EXPECT_EQ(report.referenceUnmatched, 2u);  // "Lumen Two" and "Orbis Retro"
     auto expected = namesOf(reference, ServiceGroup::Video);
@@ -93,6 +96,96 @@ TEST(EditReference, TsNumbersDecideBetweenNamesakesWhereBothListsHaveThem) {
     reference.videoCount = 3;
     const auto matches = matchServices(db, reference);
     EXPECT_THAT(matches, ElementsAre(2u, 1u, 0u));
+}
+
+channeldb::ServiceRecord serviceOn(const char* name, std::uint16_t word, std::uint32_t ts, std::uint8_t kind = 0) {
+    channeldb::ServiceRecord s;
+    s.svcName = name;
+    s.svcWordA = word;
+    s.tsIndex = ts;
+    s.serviceKind = kind;
+    return s;
+}
+
+// Two TS (rows 0 and 1) and the given services, video first.
+channeldb::ChannelDatabase listOf(const std::vector<channeldb::ServiceRecord>& services) {
+    channeldb::ChannelDatabase db;
+    db.tsCount = 2;
+    db.transportStreams[0].tsLongA = 11000;
+    db.transportStreams[1].tsLongA = 12000;
+    for (const auto& s : services) {
+        db.services[db.serviceCount()] = s;
+        (s.serviceKind == 0 ? db.videoCount : db.audioCount)++;
+    }
+    return db;
+}
+
+TEST(EditReference, RenamedServicesMatchByTheirNumbersAfterEveryName) {
+    using Matches = std::vector<std::optional<std::size_t>>;
+    struct Case {
+        const char* what;
+        std::vector<channeldb::ServiceRecord> reference;
+        std::vector<channeldb::ServiceRecord> list;
+        Matches expected;  // for each row here, the reference row it matches
+    };
+    const std::vector<Case> cases = {
+        {"a renamed service matches by its words and TS",
+         {serviceOn("Old", 1, 0), serviceOn("Two", 2, 0)},
+         {serviceOn("Two", 2, 0), serviceOn("New", 1, 0)},
+         {1u, 0u}},
+        {"renamed and moved to another TS: a new service",
+         {serviceOn("Old", 1, 0)},
+         {serviceOn("New", 1, 1)},
+         {std::nullopt}},
+        {"renamed on a TS the list does not have: nothing to compare",
+         {serviceOn("Old", 1, 0)},
+         {serviceOn("New", 1, 9)},
+         {std::nullopt}},
+        {"no service words: a name is all there is",
+         {serviceOn("Old", 0, 0)},
+         {serviceOn("New", 0, 0)},
+         {std::nullopt}},
+        {"another kind",
+         {serviceOn("Old", 1, 0, 1)},
+         {serviceOn("New", 1, 0)},
+         {std::nullopt}},
+        {"two renamed with the same words pair up in order",
+         {serviceOn("Old A", 1, 0), serviceOn("Old B", 1, 0)},
+         {serviceOn("New A", 1, 0), serviceOn("New B", 1, 0)},
+         {0u, 1u}},
+        // The reference's first service would take "Two" by its numbers if numbers were tried
+        // as the reference is walked; the name further down takes it instead.
+        {"a name match wins over a number match before it",
+         {serviceOn("One", 1, 0), serviceOn("Two", 1, 0)},
+         {serviceOn("Two", 1, 0)},
+         {1u}},
+        {"a service matched by name is not matched again by numbers",
+         {serviceOn("One", 1, 0), serviceOn("Gone", 1, 0)},
+         {serviceOn("One", 1, 0), serviceOn("New", 1, 0)},
+         {0u, 1u}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(matchServices(listOf(c.list), listOf(c.reference)), c.expected);
+    }
+}
+
+TEST(EditReference, ARenamedServiceTakesItsPlaceNumberAndFavourites) {
+    const ChannelList reference = sampleList();
+    ChannelList list = rescanned();
+    renameService(list, rowNamed(list, "Lumen One"), "Lumen 1 HD");
+    list = ChannelList::fromDatabase(list.database(), 4);
+    removeFavourites(list, 0, 0, {0, 1, 2, 3, 4});
+    const ReorderReport report = reorderByReference(list, reference.database(), {false, true, {}});
+    EXPECT_EQ(report.matched, 58u);
+    EXPECT_EQ(report.matchedRenamed, 1u);
+    EXPECT_EQ(namesOf(list, ServiceGroup::Video).front(), "Lumen 1 HD");
+    EXPECT_EQ(list.database().services[rowNamed(list, "Lumen 1 HD")].channelNumber, 1);
+    // Video list 0 of the reference starts with "Lumen One": it now names the renamed service.
+    const auto entries = favouriteEntries(list, 0, 0);
+    ASSERT_FALSE(entries.empty());
+    ASSERT_TRUE(entries[0].row);
+    EXPECT_EQ(list.database().services[*entries[0].row].svcName, "Lumen 1 HD");
 }
 
 TEST(EditDuplicates, ServiceWordsAndTsNumbersDecideNotNamesOrRows) {

@@ -151,6 +151,10 @@ TEST_F(EditorReceiverTest, ALineLostDuringASendIsReportedAndTheNextSendWorks) {
     ASSERT_EQ(script_->errors.size(), 1) << script_->errors.join("\n").toStdString();
     EXPECT_TRUE(script_->errors[0].contains(QString::fromStdString(gone.device() + ": the device went away")))
         << script_->errors[0].toStdString() << gone.log();
+    // The editor's message is the only one: the dialog showed no box of its own.
+    EXPECT_TRUE(boxes.shown().empty()) << boxes.shown().front().text;
+    EXPECT_TRUE(window_->statusBar()->currentMessage().startsWith("The list was not sent"))
+        << window_->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(docText(), edited);
     EXPECT_TRUE(window_->document()->isDirty());
     EXPECT_TRUE(window_->action("undo")->isEnabled());

@@ -18,6 +18,7 @@
 
 #include <pty.h>
 #include <unistd.h>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -163,6 +164,9 @@ TEST_F(DialogTest, PortThatCannotOpenIsReportedAndCancelStillDeletesAnEarlierUpl
     EXPECT_EQ(boxes.shown()[0].caption, "Error");
     EXPECT_EQ(boxes.shown()[0].text.rfind(path("no-such-port") + ": Error accessing Communication port", 0), 0u)
         << "the box does not name the port: " << boxes.shown()[0].text;
+    // The port's own error stays readable, for a window that words the failure itself.
+    ASSERT_TRUE(dialog.portOpenFailure());
+    EXPECT_EQ(dialog.portOpenFailure()->ErrorCode(), ENOENT);
     EXPECT_FALSE(fs::exists(target));
 }
 

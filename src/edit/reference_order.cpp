@@ -11,6 +11,7 @@
 #include <numeric>
 #include <set>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 
 namespace bv3::edit {
@@ -29,24 +30,34 @@ bool sameTs(const std::optional<TsNumbers>& a, const std::optional<TsNumbers>& b
     return !a || !b || *a == *b;  // where either names no TS, kind and name decide
 }
 
+bool hasWords(const ServiceRecord& s) {
+    const ServiceWords words = serviceWordsOf(s);
+    return std::any_of(words.begin(), words.end(), [](std::uint16_t w) { return w != 0; });
+}
+
 }  // namespace
 
 std::vector<std::optional<std::size_t>> matchServices(const ChannelDatabase& list, const ChannelDatabase& reference) {
     const std::size_t count = list.serviceCount();
-    std::map<std::pair<std::uint8_t, std::string>, std::vector<std::size_t>> candidates;
-    for (std::size_t row = 0; row < count; ++row) {
-        const ServiceRecord& s = list.services[row];
-        candidates[{support::groupIndex(s), s.svcName}].push_back(row);
-    }
-    std::vector<std::optional<std::size_t>> matches(count);
     std::vector<std::optional<TsNumbers>> ts(count);
     for (std::size_t row = 0; row < count; ++row) {
         ts[row] = tsNumbersOf(list, list.services[row]);
     }
+    std::vector<std::optional<std::size_t>> matches(count);
+    std::vector<bool> referenceTaken(reference.serviceCount(), false);
+
+    // First by name, over the whole reference: a renamed service is matched by its numbers only
+    // after every name has had its pick, so a number match never takes a service that a name
+    // match further down the reference would have taken.
+    std::map<std::pair<std::uint8_t, std::string>, std::vector<std::size_t>> byName;
+    for (std::size_t row = 0; row < count; ++row) {
+        const ServiceRecord& s = list.services[row];
+        byName[{support::groupIndex(s), s.svcName}].push_back(row);
+    }
     for (std::size_t ref = 0; ref < reference.serviceCount(); ++ref) {
         const ServiceRecord& r = reference.services[ref];
-        const auto found = candidates.find({support::groupIndex(r), r.svcName});
-        if (found == candidates.end()) {
+        const auto found = byName.find({support::groupIndex(r), r.svcName});
+        if (found == byName.end()) {
             continue;
         }
         const auto refTs = tsNumbersOf(reference, r);
@@ -55,7 +66,37 @@ std::vector<std::optional<std::size_t>> matchServices(const ChannelDatabase& lis
             std::find_if(rows.begin(), rows.end(), [&](std::size_t row) { return sameTs(ts[row], refTs); });
         if (pick != rows.end()) {
             matches[*pick] = ref;
+            referenceTaken[ref] = true;
             rows.erase(pick);  // taken: duplicates pair up in order
+        }
+    }
+
+    // Then by numbers, among what the names left: the same kind, service words and TS numbers.
+    // Both must name a TS and carry words: without them nothing but the kind would be left to
+    // compare, and any two services would pair.
+    using NumberKey = std::tuple<std::uint8_t, ServiceWords, TsNumbers>;
+    std::map<NumberKey, std::vector<std::size_t>> byNumbers;
+    for (std::size_t row = 0; row < count; ++row) {
+        const ServiceRecord& s = list.services[row];
+        if (!matches[row] && ts[row] && hasWords(s)) {
+            byNumbers[{support::groupIndex(s), serviceWordsOf(s), *ts[row]}].push_back(row);
+        }
+    }
+    for (std::size_t ref = 0; ref < reference.serviceCount() && !byNumbers.empty(); ++ref) {
+        const ServiceRecord& r = reference.services[ref];
+        const auto refTs = tsNumbersOf(reference, r);
+        if (referenceTaken[ref] || !refTs || !hasWords(r)) {
+            continue;
+        }
+        const auto found = byNumbers.find({support::groupIndex(r), serviceWordsOf(r), *refTs});
+        if (found == byNumbers.end()) {
+            continue;
+        }
+        auto& rows = found->second;
+        matches[rows.front()] = ref;
+        rows.erase(rows.begin());  // taken: services with the same numbers pair up in order
+        if (rows.empty()) {
+            byNumbers.erase(found);
         }
     }
     return matches;
@@ -74,6 +115,7 @@ ReorderReport reorderByReference(ChannelList& list, const ChannelDatabase& refer
             referenceOf.emplace(list.serviceId(row), *matches[row]);
             matchedBy.emplace(*matches[row], list.serviceId(row));
             ++report.matched;
+            report.matchedRenamed += db.services[row].svcName != reference.services[*matches[row]].svcName ? 1 : 0;
         } else {
             ++report.unmatched;
         }

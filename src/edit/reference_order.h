@@ -2,12 +2,17 @@
 // Reference order: after the receiver rescans, put the new list back into the user's own
 // order by taking another list as the model.
 //
-// Matching: a service of this list matches a service of the reference of the same kind and
-// the same name whose TS numbers (the numbers of its TS record, the network row aside) are the
-// same, where both services name a TS; when either names none, kind and name decide. Each
-// reference service, in reference order, takes the first service of this list that matches it
-// and is not taken yet, so duplicates pair up in order. Matched services take the reference's
-// order within their group; the others keep their relative order after them, or are dropped.
+// Matching, in two passes. By name: a service of this list matches a service of the reference
+// of the same kind and the same name whose TS numbers (the numbers of its TS record, the
+// network row aside) are the same, where both services name a TS; when either names none, kind
+// and name decide. Each reference service, in reference order, takes the first service of this
+// list that matches it and is not taken yet, so duplicates pair up in order. By numbers, for a
+// renamed service: a reference service the names left unmatched takes the first service left
+// untaken of the same kind, the same service words and the same TS numbers (both must name a TS
+// and carry a word that is not zero). The name pass runs over the whole reference first, so a
+// number match never takes a service a name would have taken. Matched services take the
+// reference's order within their group; the others keep their relative order after them, or
+// are dropped.
 
 #include "channeldb/channel_database.h"
 #include "edit/channel_list.h"
@@ -32,6 +37,7 @@ struct ReorderOptions {
 
 struct ReorderReport {
     std::size_t matched = 0;
+    std::size_t matchedRenamed = 0;      // of those, matched by their numbers under another name
     std::size_t unmatched = 0;           // services of this list with no counterpart
     std::size_t dropped = 0;             // of those, removed (dropUnmatched)
     std::size_t referenceUnmatched = 0;  // reference services nothing here matched

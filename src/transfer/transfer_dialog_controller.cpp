@@ -24,8 +24,14 @@ void TransferDialogController::SetupDevice(const std::string& deviceName, serial
 }
 
 void TransferDialogController::Shown() {
+    portOpenFailure_.reset();
     try {
         FormShow();
+    } catch (const serial::ECommError& failure) {
+        if (!comm1_.IsOpen()) {
+            portOpenFailure_ = failure;
+        }
+        reportText(portOpenFailureText(comm1_.DeviceName(), failure.what()));
     } catch (const std::exception& failure) {
         reportText(portOpenFailureText(comm1_.DeviceName(), failure.what()));
     }

@@ -5,10 +5,12 @@
 // form's events here and shows what it is told through TransferDialogView.
 
 #include "serial/comm.h"
+#include "serial/comm_error.h"
 #include "transfer/transfer_texts.h"
 #include "ui/message_box.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace bv3::transfer {
@@ -46,6 +48,9 @@ public:
     // of a failure raised by it (the port cannot be opened) in an error box and leaving the
     // dialog open and idle until it is cancelled.
     void Shown();
+    // The port's own error when it would not open on Shown (the box shows its text); none once
+    // it opened. A window that words the failure itself reads the reason here.
+    const std::optional<serial::ECommError>& portOpenFailure() const { return portOpenFailure_; }
 
     // The form's events.
     virtual void FormShow() = 0;
@@ -67,6 +72,7 @@ private:
     TransferDialogView& view_;
     ui::MessageBoxService& boxes_;
     serial::TComm comm1_;
+    std::optional<serial::ECommError> portOpenFailure_;
 };
 
 }  // namespace bv3::transfer

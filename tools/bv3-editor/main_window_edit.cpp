@@ -363,36 +363,4 @@ void MainWindow::selectDuplicates() {
                              10000);
 }
 
-void MainWindow::reorderLikeReference() {
-    if (!controller_.hasDocument()) {
-        return;
-    }
-    const QString path = prompts_->openFileName(tr("Reference list"), QFileInfo(path_).absolutePath(),
-                                                tr("Channel lists (*.qnf *.v3q *.fast *.raw);;All files (*)"));
-    if (path.isEmpty()) {
-        return;
-    }
-    auto reference = load(path, std::nullopt);
-    if (!reference) {
-        return;
-    }
-    const bool drop = prompts_->confirm(
-        tr("Reorder like a reference"),
-        tr("Remove the services that \"%1\" does not have?\n(No keeps them, after the matched ones.)").arg(QFileInfo(path).fileName()));
-    edit::ReorderReport report;
-    edit::ReorderOptions options;
-    options.dropUnmatched = drop;
-    options.referenceModel = reference->modelCode();
-    if (apply([&](edit::ChannelList& list) { report = edit::reorderByReference(list, reference->database(), options); },
-              false)) {
-        prompts_->showInformation(tr("Reorder like a reference"),
-                                  tr("%1 services matched the reference, %2 did not (%3 removed); %4 services of the "
-                                     "reference are not in this list.")
-                                      .arg(report.matched)
-                                      .arg(report.unmatched)
-                                      .arg(report.dropped)
-                                      .arg(report.referenceUnmatched));
-    }
-}
-
 }  // namespace bv3::editor

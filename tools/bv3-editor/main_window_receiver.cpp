@@ -57,6 +57,29 @@
 
 namespace bv3::editor {
 
+namespace {
+
+// A transfer that did not happen: one message when something failed (the dialog's own boxes
+// were held back), and the status bar saying so whatever the cause.
+void reportNotDone(UserPrompts& prompts, QStatusBar& status, const QString& title, const QString& notDone,
+                   const QString& port, const TransferOutcome& outcome) {
+    if (outcome.portUnopened) {
+        status.showMessage(QObject::tr("%1: the port %2 could not be opened").arg(notDone, port), 10000);
+        QString reason = outcome.failure;
+        if (!reason.isEmpty()) {
+            reason[0] = reason[0].toUpper();
+        }
+        prompts.showError(title, QObject::tr("%1: the port could not be opened.\n\n%2").arg(notDone, reason));
+    } else if (!outcome.failure.isEmpty()) {
+        status.showMessage(QObject::tr("%1: the transfer failed").arg(notDone), 10000);
+        prompts.showError(title, QObject::tr("%1:\n%2").arg(notDone, outcome.failure));
+    } else {
+        status.showMessage(QObject::tr("%1: cancelled").arg(notDone), 5000);
+    }
+}
+
+}  // namespace
+
 void MainWindow::showSettings() {
     SettingsDialog dialog(receiverSettings(), availablePorts(), this);
     if (dialog.exec() != QDialog::Accepted) {
@@ -113,9 +136,7 @@ void MainWindow::receive() {
     const QString image = scratch.filePath("upload.raw");
     const TransferOutcome outcome = link_->receive(receiver, image);
     if (!outcome.completed) {
-        if (!outcome.failure.isEmpty()) {
-            prompts_->showError(tr("Receive"), tr("Nothing was received:\n%1").arg(outcome.failure));
-        }
+        reportNotDone(*prompts_, *statusBar(), tr("Receive"), tr("Nothing was received"), receiver.port, outcome);
         return;
     }
     try {
@@ -190,8 +211,8 @@ void MainWindow::send() {
     if (outcome.completed) {
         statusBar()->showMessage(tr("Sent the list to the receiver"), 5000);
         comparisons_->sent(*verify, receiver, controller_.document());
-    } else if (!outcome.failure.isEmpty()) {
-        prompts_->showError(tr("Send"), tr("The list was not sent:\n%1").arg(outcome.failure));
+    } else {
+        reportNotDone(*prompts_, *statusBar(), tr("Send"), tr("The list was not sent"), receiver.port, outcome);
     }
 }
 

@@ -19,11 +19,14 @@ namespace bv3::editor {
 
 struct TransferOutcome {
     bool completed = false;
-    QString failure;  // empty when cancelled or completed
+    QString failure;            // empty when cancelled or completed
+    bool portUnopened = false;  // the port would not open: failure names it and the reason
 };
 
 // The transfer dialogs, behind a seam: tests may hand the dialog to a callback (to press its
-// buttons or to take its picture) before its modal loop runs.
+// buttons or to take its picture) before its modal loop runs. The dialogs' own message boxes
+// are held back while they run here: the editor reports the outcome in one message of its own
+// once the dialog is gone. A port (or file) that will not open closes the dialog at once.
 class ReceiverLink {
 public:
     explicit ReceiverLink(QWidget* parent) : parent_(parent) {}

@@ -1,5 +1,7 @@
 #include "user_prompts.h"
 
+#include "reorder_dialog.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -112,6 +114,14 @@ std::optional<int> DialogPrompts::askChoice(const QString& title, const QString&
     }
     const auto index = items.indexOf(chosen);
     return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
+}
+
+std::optional<ReorderChoice> DialogPrompts::askReorder(const QString& referenceName, ReorderChoice proposed) {
+    ReorderDialog dialog(referenceName, proposed, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.choice();
 }
 
 }  // namespace bv3::editor

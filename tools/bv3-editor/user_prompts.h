@@ -15,6 +15,12 @@ namespace bv3::editor {
 
 enum class UnsavedChoice { Save, Discard, Cancel };
 
+// How to order a list like a reference.
+struct ReorderChoice {
+    bool dropUnmatched = false;
+    bool carryFavourites = false;
+};
+
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
@@ -36,6 +42,8 @@ public:
     // One of items (a provider or TS by name); its index, or empty on cancel.
     virtual std::optional<int> askChoice(const QString& title, const QString& label, const QStringList& items,
                                          int current) = 0;
+    // Before ordering the list like the reference named; empty on cancel.
+    virtual std::optional<ReorderChoice> askReorder(const QString& referenceName, ReorderChoice proposed) = 0;
 };
 
 // The real dialogs, parented to the main window.
@@ -55,6 +63,7 @@ public:
     std::optional<QString> askText(const QString& title, const QString& label, const QString& initial) override;
     std::optional<int> askChoice(const QString& title, const QString& label, const QStringList& items,
                                  int current) override;
+    std::optional<ReorderChoice> askReorder(const QString& referenceName, ReorderChoice proposed) override;
 
 private:
     std::optional<ImageKind> askKind(const QString& title, const QString& text, ImageKind proposed);

@@ -1,7 +1,8 @@
 // bv3 reorder IN OUT --like REF [--drop-unmatched] [--carry-favourites] [--model MC]
 // [--allow-empty]: puts a
 // list (say, fresh from a rescan) into the order of another, matching services by kind, name
-// and TS numbers. Written only when the checks find no error for the model.
+// and TS numbers, and a renamed one by its service words and TS numbers. Written only when the
+// checks find no error for the model.
 #include "bv3/command_registry.h"
 #include "bv3/list_editing.h"
 #include "edit/reference_order.h"
@@ -46,6 +47,10 @@ void run(const ReorderOptions& options) {
               << report.unmatched << " not found there"
               << (options.dropUnmatched ? " (dropped)" : " (kept after the matched ones)") << "; "
               << report.referenceUnmatched << " of the reference's services have no counterpart\n";
+    if (report.matchedRenamed > 0) {
+        std::cout << "  " << report.matchedRenamed
+                  << " of the matched are renamed services, matched by their service words and TS numbers\n";
+    }
     if (report.numbersTaken > 0) {
         std::cout << "  " << report.numbersTaken << " channel numbers taken from the reference\n";
     }
@@ -69,6 +74,9 @@ void install(CLI::App& app) {
     auto options = std::make_shared<ReorderOptions>();
     CLI::App* command =
         app.add_subcommand("reorder", "Order a channel list like a reference list (after a rescan, say)");
+    command->footer(
+        "Services match by kind, name and TS numbers; a reference service left without a match then takes a\n"
+        "renamed service of the same kind with the same service words and TS numbers.");
     command->add_option("IN", options->input, "QNF or compressed list to reorder")->required();
     command->add_option("OUT", options->output, "list to write")->required();
     command->add_option("--like", options->reference, "the reference list whose order to take")->required();

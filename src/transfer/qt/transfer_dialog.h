@@ -13,6 +13,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QFrame;
@@ -33,6 +34,8 @@ public:
     }
 
     serial::TComm& Comm1() { return controller().Comm1(); }
+    // Why the port would not open when the dialog was shown; none once it opened.
+    const std::optional<serial::ECommError>& portOpenFailure() { return controller().portOpenFailure(); }
     QFrame* Panel1() const { return panel1_; }
     QLabel* Label1() const { return label1_; }
     QLabel* Label2() const { return label2_; }
