@@ -22,6 +22,7 @@ bv3_editor_suite(test_editor_window gui 120)
 add_dependencies(test_editor_window bv3)
 bv3_editor_suite(test_editor_comparisons gui 120)
 bv3_editor_suite(test_editor_cells gui 120)
+bv3_editor_suite(test_editor_favourites gui 120)
 # Recovery copies (one test kills an editor started as a child) and changes on the disk.
 add_executable(editor_crash_child ${CMAKE_CURRENT_SOURCE_DIR}/editor_crash_child.cpp)
 target_include_directories(editor_crash_child PRIVATE ${PROJECT_SOURCE_DIR}/tools/bv3-editor)
