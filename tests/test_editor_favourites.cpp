@@ -37,6 +37,8 @@ protected:
         ADD_FAILURE() << "no row shows " << name.toStdString();
         return {};
     }
+    // The column's text for those lists: a star, then the list numbers.
+    static QString star(const char* lists) { return QChar(0x2605) + QStringLiteral(" ") + QString::fromLatin1(lists); }
     int videoPositionOf(const QString& name) const {
         for (int r = 0; r < videoProxy()->rowCount(); ++r) {
             if (videoProxy()->index(r, ServiceTableModel::Name).data().toString() == name) {
@@ -67,8 +69,8 @@ TEST_F(EditorFavouritesTest, TheFavColumnNamesTheListsOfEachServiceThroughEditsU
     openSample();
     window_->showTab(EditorTab::Video);
     EXPECT_EQ(videoProxy()->headerData(ServiceTableModel::Favourites, Qt::Horizontal).toString(), "Fav");
-    EXPECT_EQ(favCell("Lumen One"), "0");
-    EXPECT_EQ(favCell("Lumen News"), "1");
+    EXPECT_EQ(favCell("Lumen One"), star("0"));
+    EXPECT_EQ(favCell("Lumen News"), star("1"));
     EXPECT_EQ(favCell("Orbis Sport"), "");
     EXPECT_EQ(favCell("Lumen One", Qt::ToolTipRole), "In video favourite list 0");
 
@@ -77,10 +79,10 @@ TEST_F(EditorFavouritesTest, TheFavColumnNamesTheListsOfEachServiceThroughEditsU
     showVideoList(2);
     QTest::mouseClick(favourites()->addButton(), Qt::LeftButton);
     ASSERT_EQ(favourites()->model()->rowCount(), 1);
-    EXPECT_EQ(favCell("Lumen One"), "0, 2");
+    EXPECT_EQ(favCell("Lumen One"), star("0, 2"));
     EXPECT_EQ(favCell("Lumen One", Qt::ToolTipRole), "In video favourite lists 0 and 2");
     undo(favourites()->table());
-    EXPECT_EQ(favCell("Lumen One"), "0") << "undo takes the mark back";
+    EXPECT_EQ(favCell("Lumen One"), star("0")) << "undo takes the mark back";
 
     // A header click sorts by name: the marks stay with their services, not with the rows.
     window_->showTab(EditorTab::Video);
@@ -88,16 +90,16 @@ TEST_F(EditorFavouritesTest, TheFavColumnNamesTheListsOfEachServiceThroughEditsU
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(header->sectionViewportPosition(ServiceTableModel::Name) + 10, header->height() / 2));
     ASSERT_NE(videoPositionOf("Lumen One"), 0) << "the sort moved it";
-    EXPECT_EQ(favCell("Lumen One"), "0");
-    EXPECT_EQ(favCell("Lumen News"), "1");
+    EXPECT_EQ(favCell("Lumen One"), star("0"));
+    EXPECT_EQ(favCell("Lumen News"), star("1"));
     EXPECT_EQ(favCell("Orbis Sport"), "");
 
     // With Find active the shown rows keep their own marks; deleting a favourite service
     // removes its entry, and undo brings both back.
     QTest::keyClicks(window_->filterField(), "lumen");
     ASSERT_LT(videoProxy()->rowCount(), videoProxy()->sourceModel()->rowCount());
-    EXPECT_EQ(favCell("Lumen Two"), "0");
-    EXPECT_EQ(favCell("Lumen News"), "1");
+    EXPECT_EQ(favCell("Lumen Two"), star("0"));
+    EXPECT_EQ(favCell("Lumen News"), star("1"));
     window_->selectServices(ServiceKind::Video, {videoPositionOf("Lumen Two")});
     videoView()->setFocus();
     QTest::keyClick(videoView(), Qt::Key_Delete);
@@ -106,8 +108,8 @@ TEST_F(EditorFavouritesTest, TheFavColumnNamesTheListsOfEachServiceThroughEditsU
     EXPECT_EQ(shownEntries(), (std::vector<int>{1, 5, 12, 20}));
     window_->showTab(EditorTab::Video);
     undo(videoView());
-    EXPECT_EQ(favCell("Lumen Two"), "0");
-    EXPECT_EQ(favCell("Lumen One"), "0");
+    EXPECT_EQ(favCell("Lumen Two"), star("0"));
+    EXPECT_EQ(favCell("Lumen One"), star("0"));
 }
 
 TEST_F(EditorFavouritesTest, DraggingEntriesReordersTheListInOneStepWithinItsOwnList) {

@@ -23,7 +23,9 @@ QStringList listNumbers(std::uint8_t lists) {
 }  // namespace
 
 QString favouriteListsText(std::uint8_t lists) {
-    return listNumbers(lists).join(QStringLiteral(", "));
+    const QStringList numbers = listNumbers(lists);
+    // A bare "0" would read as a count of none; the star says it is a favourite list's number.
+    return numbers.isEmpty() ? QString() : QChar(0x2605) + QStringLiteral(" ") + numbers.join(QStringLiteral(", "));
 }
 
 QString favouriteListsToolTip(ServiceKind kind, std::uint8_t lists) {

@@ -131,7 +131,8 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     for (int c : {ServiceTableModel::Flag3, ServiceTableModel::Flag1, ServiceTableModel::Flag0, ServiceTableModel::Value}) {
         view->setColumnWidth(c, 56);
     }
-    view->setColumnWidth(ServiceTableModel::Favourites, 64);
+    // Wide enough for a service in every list.
+    view->setColumnWidth(ServiceTableModel::Favourites, view->fontMetrics().horizontalAdvance(favouriteListsText(0x0F)) + 16);
     connect(model, &ServiceTableModel::fieldEdited, this, [this](std::size_t row, std::size_t field, const QString& text) {
         editField(edit::RecordType::Service, {row}, field, text);
     });

@@ -109,7 +109,7 @@ private:
     std::vector<std::uint8_t> favouriteLists_;
 };
 
-// The favourite lists in a bit set (bit l: list l), as the favourites tab names them: "0, 2",
+// The favourite lists in a bit set (bit l: list l), as the favourites tab names them: "★ 0, 2",
 // and the tooltip saying which lists of which group.
 QString favouriteListsText(std::uint8_t lists);
 QString favouriteListsToolTip(ServiceKind kind, std::uint8_t lists);
