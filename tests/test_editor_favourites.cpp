@@ -112,6 +112,31 @@ TEST_F(EditorFavouritesTest, TheFavColumnNamesTheListsOfEachServiceThroughEditsU
     EXPECT_EQ(favCell("Lumen One"), star("0"));
 }
 
+TEST_F(EditorFavouritesTest, AColumnLayoutSavedForOtherColumnsIsNotAppliedToThisTable) {
+    // A layout that hides the Fav column, as an editor with other columns may have saved it:
+    // applied to the wrong set of columns it would hide or size the wrong ones.
+    QHeaderView* header = videoView()->horizontalHeader();
+    header->hideSection(ServiceTableModel::Favourites);
+    const QByteArray state = header->saveState();
+    header->showSection(ServiceTableModel::Favourites);
+    struct Case {
+        QByteArray savedColumns;  // what the saving editor wrote beside its layout
+        bool applied;
+    };
+    const Case cases[] = {
+        {QByteArray(), false},  // an editor from before the count was kept
+        {QByteArray::number(ServiceTableModel::ColumnCount - 1), false},
+        {QByteArray::number(ServiceTableModel::ColumnCount), true},
+    };
+    for (const Case& c : cases) {
+        window_->settings().setValue("window/videoTable", state);
+        window_->settings().setValue("window/videoTableColumns", c.savedColumns);
+        MainWindow next(std::make_unique<ScriptedPrompts>(script_));
+        EXPECT_EQ(next.serviceView(ServiceKind::Video)->isColumnHidden(ServiceTableModel::Favourites), c.applied)
+            << "saved for " << c.savedColumns.toStdString() << " columns";
+    }
+}
+
 TEST_F(EditorFavouritesTest, DraggingEntriesReordersTheListInOneStepWithinItsOwnList) {
     openSample();
     showVideoList(0);
