@@ -41,6 +41,9 @@ if(BV3_XVFB_RUN)
   add_test(NAME test_editor_window.xvfb
            COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_window> --gtest_brief=1)
   set_tests_properties(test_editor_window.xvfb PROPERTIES LABELS gui TIMEOUT 300)
+  add_test(NAME test_editor_favourites.xvfb
+           COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_favourites> --gtest_brief=1)
+  set_tests_properties(test_editor_favourites.xvfb PROPERTIES LABELS gui TIMEOUT 300)
 endif()
 
 # --help and --version answer on a machine without a display.
