@@ -246,7 +246,8 @@ FavouritesView::FavouritesView(QWidget* parent)
 bool FavouritesView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == table_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool ours = key->modifiers() == Qt::ControlModifier &&
+        // Keypad arrows carry the keypad flag too; they are the same keys to a person.
+        const bool ours = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier &&
                           (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_Home ||
                            key->key() == Qt::Key_End);
         if (ours && event->type() == QEvent::ShortcutOverride) {
@@ -255,13 +256,13 @@ bool FavouritesView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (ours) {
-            return moveKey(key->key(), key->modifiers());
+            return moveKey(key->key());
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-bool FavouritesView::moveKey(int key, Qt::KeyboardModifiers) {
+bool FavouritesView::moveKey(int key) {
     const QList<int> positions = selectedPositions();
     if (positions.isEmpty()) {
         return true;

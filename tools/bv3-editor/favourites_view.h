@@ -101,7 +101,7 @@ protected:
 private:
     void chooseList();
     // Ctrl+Up, Ctrl+Down, Ctrl+Home, Ctrl+End in the table, as in the service lists.
-    bool moveKey(int key, Qt::KeyboardModifiers modifiers);
+    bool moveKey(int key);
 
     FavouriteTableModel* model_;
     QComboBox* group_;
