@@ -6,6 +6,7 @@ add_executable(test_edit ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_operations.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_diff.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_receiver_text.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_favourites.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_favourite_order.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_fields.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_controller.cpp
                          ${CMAKE_CURRENT_SOURCE_DIR}/test_edit_recovery.cpp)

@@ -25,6 +25,7 @@ bv3_editor_suite(test_editor_reorder gui 120)
 # A send builds its image with the stand-in encoder before the port is tried.
 bv3_editor_suite(test_editor_port gui 120)
 add_dependencies(test_editor_port tqrdll12)
+bv3_editor_suite(test_editor_favourites gui 120)
 # Recovery copies (one test kills an editor started as a child) and changes on the disk.
 add_executable(editor_crash_child ${CMAKE_CURRENT_SOURCE_DIR}/editor_crash_child.cpp)
 target_link_libraries(editor_crash_child PRIVATE bv3::editor_app)
@@ -42,6 +43,9 @@ if(BV3_XVFB_RUN)
   add_test(NAME test_editor_window.xvfb
            COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_window> --gtest_brief=1)
   set_tests_properties(test_editor_window.xvfb PROPERTIES LABELS gui TIMEOUT 300)
+  add_test(NAME test_editor_favourites.xvfb
+           COMMAND ${BV3_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_editor_favourites> --gtest_brief=1)
+  set_tests_properties(test_editor_favourites.xvfb PROPERTIES LABELS gui TIMEOUT 300)
 endif()
 
 # --help and --version answer on a machine without a display.

@@ -13,7 +13,9 @@ namespace {
 
 using channeldb::ChannelDatabase;
 
-void checkList(std::uint8_t group, std::uint8_t list) {
+}  // namespace
+
+void checkFavouriteList(std::uint8_t group, std::uint8_t list) {
     if (group >= channeldb::favouriteGroupCount) {
         throw EditError("favourite group " + std::to_string(group) + " does not exist: 0 is video, 1 audio");
     }
@@ -22,7 +24,7 @@ void checkList(std::uint8_t group, std::uint8_t list) {
     }
 }
 
-action::FavouriteListContent contentOf(const ChannelList& list, std::uint8_t group, std::uint8_t list_) {
+action::FavouriteListContent favouriteListContent(const ChannelList& list, std::uint8_t group, std::uint8_t list_) {
     const ChannelDatabase& db = list.database();
     const std::size_t count = db.favCount[group][list_];
     action::FavouriteListContent content;
@@ -31,6 +33,8 @@ action::FavouriteListContent contentOf(const ChannelList& list, std::uint8_t gro
     content.targets.resize(count, 0);
     return content;
 }
+
+namespace {
 
 std::string listName(std::uint8_t group, std::uint8_t list) {
     return "favourite list " + std::to_string(group) + "/" + std::to_string(list);
@@ -78,9 +82,9 @@ std::optional<std::uint16_t> entryFor(const ChannelDatabase& db, std::size_t row
 }
 
 std::vector<FavouriteEntryView> favouriteEntries(const ChannelList& list, std::uint8_t group, std::uint8_t list_) {
-    checkList(group, list_);
+    checkFavouriteList(group, list_);
     const FavouriteResolver resolver(list.database());
-    const auto content = contentOf(list, group, list_);
+    const auto content = favouriteListContent(list, group, list_);
     std::vector<FavouriteEntryView> views;
     views.reserve(content.entries.size());
     for (std::size_t i = 0; i < content.entries.size(); ++i) {
@@ -91,8 +95,8 @@ std::vector<FavouriteEntryView> favouriteEntries(const ChannelList& list, std::u
 
 void addFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::uint16_t entry,
                   std::optional<std::size_t> index) {
-    checkList(group, list_);
-    auto before = contentOf(list, group, list_);
+    checkFavouriteList(group, list_);
+    auto before = favouriteListContent(list, group, list_);
     const std::size_t count = before.entries.size();
     if (count >= channeldb::favouriteEntryCapacity) {
         throw EditError(listName(group, list_) + " holds " + std::to_string(channeldb::favouriteEntryCapacity) +
@@ -116,8 +120,8 @@ void addFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std
 
 void removeFavourites(ChannelList& list, std::uint8_t group, std::uint8_t list_,
                       const std::vector<std::size_t>& indices) {
-    checkList(group, list_);
-    auto before = contentOf(list, group, list_);
+    checkFavouriteList(group, list_);
+    auto before = favouriteListContent(list, group, list_);
     std::vector<std::size_t> sorted(indices);
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
@@ -135,8 +139,8 @@ void removeFavourites(ChannelList& list, std::uint8_t group, std::uint8_t list_,
 }
 
 void moveFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::size_t from, std::size_t to) {
-    checkList(group, list_);
-    auto before = contentOf(list, group, list_);
+    checkFavouriteList(group, list_);
+    auto before = favouriteListContent(list, group, list_);
     const std::size_t count = before.entries.size();
     checkIndex(from, count, group, list_);
     if (to >= count) {

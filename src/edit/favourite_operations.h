@@ -8,6 +8,7 @@
 // at list position entry - 1 (the receiver numbers such a list from 1 in its order).
 
 #include "edit/channel_list.h"
+#include "edit/edit_action.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,5 +40,10 @@ void removeFavourites(ChannelList& list, std::uint8_t group, std::uint8_t list_,
                       const std::vector<std::size_t>& indices);
 // Moves the entry at from to index to (in the list as it is after the entry is taken out).
 void moveFavourite(ChannelList& list, std::uint8_t group, std::uint8_t list_, std::size_t from, std::size_t to);
+
+// For the other favourite operations (favourite_order.h): refuses a group or list that does not
+// exist, and gives a list's entries with the services they named when added.
+void checkFavouriteList(std::uint8_t group, std::uint8_t list_);
+action::FavouriteListContent favouriteListContent(const ChannelList& list, std::uint8_t group, std::uint8_t list_);
 
 }  // namespace bv3::edit

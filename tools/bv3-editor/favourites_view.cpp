@@ -4,6 +4,10 @@
 #include "edit/receiver_text.h"
 
 #include <QComboBox>
+#include <QDataStream>
+#include <QIODevice>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -81,6 +85,79 @@ QVariant FavouriteTableModel::headerData(int section, Qt::Orientation orientatio
     return {};
 }
 
+Qt::ItemFlags FavouriteTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::ItemIsDropEnabled;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList FavouriteTableModel::mimeTypes() const {
+    return {QString::fromLatin1(favouriteEntriesMimeType)};
+}
+
+QMimeData* FavouriteTableModel::mimeData(const QModelIndexList& indexes) const {
+    QList<int> positions;
+    for (const QModelIndex& index : indexes) {
+        if (showsRow(index) && !positions.contains(index.row())) {
+            positions.append(index.row());
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << static_cast<qint32>(group_) << static_cast<qint32>(list_) << static_cast<qint32>(positions.size());
+    for (const int p : positions) {
+        out << static_cast<qint32>(p);
+    }
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(favouriteEntriesMimeType), bytes);
+    return data;
+}
+
+bool FavouriteTableModel::decode(const QMimeData* data, QList<int>* positions) const {
+    if (data == nullptr || !data->hasFormat(QString::fromLatin1(favouriteEntriesMimeType)) || database() == nullptr) {
+        return false;
+    }
+    QDataStream in(data->data(QString::fromLatin1(favouriteEntriesMimeType)));
+    qint32 group = -1;
+    qint32 list = -1;
+    qint32 n = 0;
+    in >> group >> list >> n;
+    // An entry is a number of its own group and list: in another list it would name another
+    // service, so it only moves within the list it came from.
+    if (in.status() != QDataStream::Ok || group != group_ || list != list_ || n <= 0 || n > rowCount()) {
+        return false;
+    }
+    for (qint32 i = 0; i < n; ++i) {
+        qint32 p = -1;
+        in >> p;
+        if (in.status() != QDataStream::Ok || p < 0 || p >= rowCount()) {
+            return false;
+        }
+        positions->append(p);
+    }
+    return true;
+}
+
+bool FavouriteTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                          const QModelIndex&) const {
+    QList<int> positions;
+    return action == Qt::MoveAction && decode(data, &positions);
+}
+
+bool FavouriteTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                       const QModelIndex& parent) {
+    QList<int> positions;
+    if (action != Qt::MoveAction || !decode(data, &positions)) {
+        return false;
+    }
+    // Dropped onto an entry: before it; between entries: at row; on empty space: at the end.
+    const int position = parent.isValid() ? parent.row() : (row >= 0 ? row : rowCount());
+    emit dropRequested(positions, std::min(position, rowCount()));
+    return true;
+}
+
 FavouritesView::FavouritesView(QWidget* parent)
     : QWidget(parent),
       model_(new FavouriteTableModel(this)),
@@ -100,8 +177,8 @@ FavouritesView::FavouritesView(QWidget* parent)
     list_->setToolTip(tr("The favourite list; lists 1 to 3 exist only on models 1 and 4"));
     add_->setToolTip(tr("Add the services selected in the video or audio tab after the current entry"));
     remove_->setToolTip(tr("Remove the selected entries from this list"));
-    up_->setToolTip(tr("Move the selected entries up by one"));
-    down_->setToolTip(tr("Move the selected entries down by one"));
+    up_->setToolTip(tr("Move the selected entries up by one (Ctrl+Up; Ctrl+Home: to the top)"));
+    down_->setToolTip(tr("Move the selected entries down by one (Ctrl+Down; Ctrl+End: to the bottom)"));
     table_->setModel(model_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -111,7 +188,15 @@ FavouritesView::FavouritesView(QWidget* parent)
     table_->setColumnWidth(FavouriteTableModel::Position, 48);
     table_->setColumnWidth(FavouriteTableModel::Entry, 70);
     table_->setAlternatingRowColors(true);
-    table_->setToolTip(tr("The entries of the chosen favourite list"));
+    table_->setToolTip(tr("The entries of the chosen favourite list, in the receiver's order; drag entries to move them"));
+    table_->setDragEnabled(true);
+    table_->setAcceptDrops(true);
+    table_->setDropIndicatorShown(true);
+    table_->setDragDropMode(QAbstractItemView::DragDrop);
+    table_->setDefaultDropAction(Qt::MoveAction);
+    // A drag ends in the core's move; the view must not clear the entries it dragged from.
+    table_->setDragDropOverwriteMode(false);
+    table_->installEventFilter(this);
     table_->setObjectName("favouritesTable");
 
     auto* choosers = new QHBoxLayout;
@@ -135,6 +220,9 @@ FavouritesView::FavouritesView(QWidget* parent)
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
 
+    connect(model_, &FavouriteTableModel::dropRequested, this, [this](const QList<int>& positions, int position) {
+        emit moveToRequested(model_->group(), model_->list(), positions, position);
+    });
     connect(group_, &QComboBox::currentIndexChanged, this, &FavouritesView::chooseList);
     connect(list_, &QComboBox::currentIndexChanged, this, &FavouritesView::chooseList);
     connect(add_, &QPushButton::clicked, this, [this] { emit addRequested(model_->group(), model_->list(), insertPosition()); });
@@ -153,6 +241,49 @@ FavouritesView::FavouritesView(QWidget* parent)
             emit moveRequested(model_->group(), model_->list(), positions, +1);
         }
     });
+}
+
+bool FavouritesView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Keypad arrows carry the keypad flag too; they are the same keys to a person.
+        const bool ours = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier &&
+                          (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_Home ||
+                           key->key() == Qt::Key_End);
+        if (ours && event->type() == QEvent::ShortcutOverride) {
+            // The keys move entries here, whatever the window's menus bind them to.
+            event->accept();
+            return true;
+        }
+        if (ours) {
+            return moveKey(key->key());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool FavouritesView::moveKey(int key) {
+    const QList<int> positions = selectedPositions();
+    if (positions.isEmpty()) {
+        return true;
+    }
+    const int group = model_->group();
+    const int list = model_->list();
+    switch (key) {
+    case Qt::Key_Up:
+        emit moveRequested(group, list, positions, -1);
+        break;
+    case Qt::Key_Down:
+        emit moveRequested(group, list, positions, +1);
+        break;
+    case Qt::Key_Home:
+        emit moveToRequested(group, list, positions, 0);
+        break;
+    default:
+        emit moveToRequested(group, list, positions, model_->rowCount());
+        break;
+    }
+    return true;
 }
 
 void FavouritesView::chooseList() {

@@ -20,6 +20,9 @@ class ChannelDatabase;
 
 namespace bv3::editor {
 
+// The drag payload: group, list, then the positions of the entries.
+inline constexpr char favouriteEntriesMimeType[] = "application/x-bv3-favourite-entries";
+
 // Which service row (absolute) an entry stands for, by the editing core's reading; empty when
 // it resolves to none.
 using FavouriteResolver = std::function<std::optional<std::size_t>(int group, int list, int position)>;
@@ -40,8 +43,26 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Entries are dragged within their own list only: the payload names the group, the list and
+    // the positions, and a drop on another list is refused.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+
+signals:
+    // A person dropped the entries at positions before the entry at position (the dropped
+    // entries still in the list; rowCount() for the end).
+    void dropRequested(const QList<int>& positions, int position);
+
 private:
     int rowsIn(const channeldb::ChannelDatabase& db) const override;
+    bool decode(const QMimeData* data, QList<int>* positions) const;
 
     FavouriteResolver resolver_;
     int group_ = 0;
@@ -69,11 +90,18 @@ signals:
     // Add the services selected in the service tab of this group.
     void addRequested(int group, int list, int position);
     void removeRequested(int group, int list, const QList<int>& positions);
-    // Move the entries so that the first lands at destination (-1 up one, +1 down one).
+    // Move each entry one place up (-1) or down (+1).
     void moveRequested(int group, int list, const QList<int>& positions, int step);
+    // Move the entries together before the entry at position (a drop, Ctrl+Home, Ctrl+End).
+    void moveToRequested(int group, int list, const QList<int>& positions, int position);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void chooseList();
+    // Ctrl+Up, Ctrl+Down, Ctrl+Home, Ctrl+End in the table, as in the service lists.
+    bool moveKey(int key);
 
     FavouriteTableModel* model_;
     QComboBox* group_;

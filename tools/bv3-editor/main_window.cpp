@@ -131,6 +131,8 @@ QTableView* MainWindow::makeServiceView(ServiceKind kind) {
     for (int c : {ServiceTableModel::Flag3, ServiceTableModel::Flag1, ServiceTableModel::Flag0, ServiceTableModel::Value}) {
         view->setColumnWidth(c, 56);
     }
+    // Wide enough for a service in every list.
+    view->setColumnWidth(ServiceTableModel::Favourites, view->fontMetrics().horizontalAdvance(favouriteListsText(0x0F)) + 16);
     connect(model, &ServiceTableModel::fieldEdited, this, [this](std::size_t row, std::size_t field, const QString& text) {
         editField(edit::RecordType::Service, {row}, field, text);
     });
@@ -186,6 +188,7 @@ void MainWindow::buildTabs() {
     connect(favourites_, &FavouritesView::addRequested, this, &MainWindow::addFavourites);
     connect(favourites_, &FavouritesView::removeRequested, this, &MainWindow::removeFavourites);
     connect(favourites_, &FavouritesView::moveRequested, this, &MainWindow::moveFavourites);
+    connect(favourites_, &FavouritesView::moveToRequested, this, &MainWindow::dropFavourites);
     tabs_->addTab(favourites_, tr("Favo&urites"));
     providers_ = makeProviderModel(this);
     networks_ = makeNetworkModel(this);
@@ -230,7 +233,10 @@ void MainWindow::restoreLayout() {
     restoreState(settings_.value(QString(layoutKey) + "state"));
     for (QTableView* view : tables_) {
         const QByteArray header = settings_.value(QString(layoutKey) + view->objectName());
-        if (!header.isEmpty()) {
+        // A layout saved for another set of columns (an older editor) would hide or size the
+        // wrong ones: the table then starts with its own.
+        const QByteArray columns = settings_.value(QString(layoutKey) + view->objectName() + "Columns");
+        if (!header.isEmpty() && columns.toInt() == view->model()->columnCount()) {
             view->horizontalHeader()->restoreState(header);
         }
     }
@@ -241,6 +247,8 @@ void MainWindow::saveLayout() {
     settings_.setValue(QString(layoutKey) + "state", saveState());
     for (QTableView* view : tables_) {
         settings_.setValue(QString(layoutKey) + view->objectName(), view->horizontalHeader()->saveState());
+        settings_.setValue(QString(layoutKey) + view->objectName() + "Columns",
+                           QByteArray::number(view->model()->columnCount()));
     }
 }
 

@@ -168,6 +168,9 @@ private:
     void addFavourites(int group, int list, int position);
     void removeFavourites(int group, int list, const QList<int>& positions);
     void moveFavourites(int group, int list, const QList<int>& positions, int step);
+    void dropFavourites(int group, int list, const QList<int>& positions, int position);
+    // The Fav column of the service lists, from the list as it is now.
+    void updateFavouriteMarks();
     void setMenuValue(int n, qlonglong value);
 
     // Runs an operation of the core, shows its refusal, keeps the selected services selected

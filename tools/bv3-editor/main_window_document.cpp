@@ -91,6 +91,7 @@ void MainWindow::adopt(edit::ChannelList list, const QString& path) {
     antennas_->setDatabase(db);
     favourites_->model()->setDatabase(db);
     menuForm_->setDatabase(db);
+    updateFavouriteMarks();
     // A newly opened list starts at its top, whatever the last one showed.
     for (QTableView* view : tables_) {
         view->clearSelection();
@@ -131,6 +132,7 @@ void MainWindow::onListChanged(const edit::ListChange& change) {
     }
     if (t.contains(edit::ListTable::Favourites) || t.contains(edit::ListTable::Services)) {
         favourites_->model()->refresh();
+        updateFavouriteMarks();
     }
     if (t.contains(edit::ListTable::Menu)) {
         menuForm_->refresh();

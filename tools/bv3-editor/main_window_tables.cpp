@@ -221,36 +221,6 @@ void MainWindow::removeFavourites(int group, int list, const QList<int>& positio
     }, false);
 }
 
-void MainWindow::moveFavourites(int group, int list, const QList<int>& positions, int step) {
-    if (!controller_.hasDocument() || positions.isEmpty()) {
-        return;
-    }
-    const int count = controller_.document().database().favCount[static_cast<std::size_t>(group)][static_cast<std::size_t>(list)];
-    if ((step < 0 && positions.front() == 0) || (step > 0 && positions.back() == count - 1)) {
-        return;
-    }
-    QList<int> order = positions;
-    if (step > 0) {
-        std::reverse(order.begin(), order.end());
-    }
-    const bool done = apply(
-        [&](edit::ChannelList& doc) {
-            edit::EditGroup grouped(doc, "Move favourites");
-            for (int p : order) {
-                edit::moveFavourite(doc, static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(list),
-                                    static_cast<std::size_t>(p), static_cast<std::size_t>(p + step));
-            }
-        },
-        false);
-    if (done) {
-        QList<int> moved;
-        for (int p : positions) {
-            moved.append(p + step);
-        }
-        favourites_->selectPositions(moved);
-    }
-}
-
 void MainWindow::setMenuValue(int n, qlonglong value) {
     if (!controller_.hasDocument() || edit::menuValue(controller_.document().database().menu, n) == value) {
         return;

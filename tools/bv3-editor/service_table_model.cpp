@@ -103,6 +103,11 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
             return {};
         }
     }
+    if (index.column() == Favourites && (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
+        const std::size_t row = absoluteRow(index.row());
+        const std::uint8_t lists = row < favouriteLists_.size() ? favouriteLists_[row] : 0;
+        return role == Qt::DisplayRole ? favouriteListsText(lists) : favouriteListsToolTip(kind_, lists);
+    }
     if (role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
         const auto mark = marks_.constFind(absoluteRow(index.row()));
         if (mark == marks_.constEnd()) {
@@ -115,7 +120,7 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         const int c = index.column();
-        return (c == Name || c == Provider || c == TransportStream) ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+        return (c == Name || c == Provider || c == TransportStream || c == Favourites) ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                                                     : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole) {
@@ -160,7 +165,8 @@ QVariant ServiceTableModel::data(const QModelIndex& index, int role) const {
 std::optional<std::size_t> ServiceTableModel::fieldOf(int column) {
     // The window's order of the columns; what each holds is the field table's.
     static const char* const ids[ColumnCount] = {nullptr,    "channelNumber", "svcName",  "providerIndex", "tsIndex",
-                                                 "svcFlag3", "svcFlag1",      "svcFlag0", "svcNibble",     "svcWordA",
+                                                 "svcFlag3", "svcFlag1",      "svcFlag0", "svcNibble",     nullptr,
+                                                 "svcWordA",
                                                  "svcWordB", "svcWordC",      "svcWordD", "svcWordE",      "svcWordF",
                                                  "svcWordG", "svcByteA",      "svcByteB"};
     if (column < 0 || column >= ColumnCount || ids[column] == nullptr) {
@@ -172,6 +178,14 @@ std::optional<std::size_t> ServiceTableModel::fieldOf(int column) {
 QVariant ServiceTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) {
         return {};
+    }
+    if (section == Favourites) {
+        if (role == Qt::DisplayRole) {
+            return tr("Fav");
+        }
+        return role == Qt::ToolTipRole ? tr("The favourite lists of this group that hold the service (the lists of the "
+                                            "Favourites tab)")
+                                       : QVariant();
     }
     const auto field = fieldOf(section);
     if (!field) {

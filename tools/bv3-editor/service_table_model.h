@@ -11,7 +11,9 @@
 #include "edit/record_fields.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace bv3::channeldb {
 class ChannelDatabase;
@@ -37,6 +39,7 @@ public:
         Flag1,
         Flag0,
         Value,
+        Favourites,  // the favourite lists of the service's group that hold it
         FirstRawColumn,
         WordA = FirstRawColumn,
         WordB,
@@ -59,6 +62,9 @@ public:
         QString text;
     };
     void setMarks(QHash<std::size_t, RowMark> marks);
+    // Per absolute row, the favourite lists that hold the service (bit l: list l), computed
+    // once per change of the list (edit/favourite_membership.h) rather than per painted cell.
+    void setFavouriteLists(std::vector<std::uint8_t> lists);
 
     // The first absolute row of this kind, and the absolute row of a table row.
     std::size_t firstRow() const;
@@ -100,7 +106,13 @@ private:
 
     ServiceKind kind_;
     QHash<std::size_t, RowMark> marks_;
+    std::vector<std::uint8_t> favouriteLists_;
 };
+
+// The favourite lists in a bit set (bit l: list l), as the favourites tab names them: "★ 0, 2",
+// and the tooltip saying which lists of which group.
+QString favouriteListsText(std::uint8_t lists);
+QString favouriteListsToolTip(ServiceKind kind, std::uint8_t lists);
 
 // Text of a table cell shared with the exports: a provider or TS cell.
 QString providerText(const channeldb::ChannelDatabase& db, std::size_t providerIndex);
