@@ -11,32 +11,13 @@ there; otherwise it goes to /dev/null. Commands are started with posix_spawn, no
 shell.
 """
 import argparse
-import os
-import shlex
 import statistics
-import sys
 
-
-def parse(command):
-    target = os.devnull
-    if " > " in command:
-        command, target = command.rsplit(" > ", 1)
-    return shlex.split(command), target.strip()
+from paired_runs import parse, spawn
 
 
 def cpu_ms(argv, target):
-    out = os.open(target, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
-    null = os.open(os.devnull, os.O_WRONLY)
-    try:
-        actions = [(os.POSIX_SPAWN_DUP2, out, 1), (os.POSIX_SPAWN_DUP2, null, 2)]
-        pid = os.posix_spawnp(argv[0], argv, os.environ, file_actions=actions)
-        _, status, usage = os.wait4(pid, 0)
-    finally:
-        os.close(out)
-        os.close(null)
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"failed: {shlex.join(argv)}")
-    return (usage.ru_utime + usage.ru_stime) * 1000
+    return spawn(argv, target)[1]
 
 
 def main():

@@ -24,21 +24,50 @@ def parse(command):
     return shlex.split(command), target.strip()
 
 
-def run_once(argv, target):
+def spawn(argv, target):
+    """Runs argv once; its wall time in seconds and the CPU time (user + system) it was charged, in ms."""
     out = os.open(target, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
     null = os.open(os.devnull, os.O_WRONLY)
     try:
         actions = [(os.POSIX_SPAWN_DUP2, out, 1), (os.POSIX_SPAWN_DUP2, null, 2)]
         start = time.perf_counter()
         pid = os.posix_spawnp(argv[0], argv, os.environ, file_actions=actions)
-        _, status = os.waitpid(pid, 0)
+        _, status, usage = os.wait4(pid, 0)
         elapsed = time.perf_counter() - start
     finally:
         os.close(out)
         os.close(null)
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"failed: {shlex.join(argv)}")
-    return elapsed
+    return elapsed, (usage.ru_utime + usage.ru_stime) * 1000
+
+
+def run_once(argv, target):
+    return spawn(argv, target)[0]
+
+
+def pair_up(runs, run_a, run_b, each=None):
+    """Runs run_a and run_b runs times, alternating which goes first; their times and ratios B/A."""
+    times_a, times_b, ratios = [], [], []
+    for i in range(runs):
+        if i % 2 == 0:
+            ta, tb = run_a(), run_b()
+        else:
+            tb, ta = run_b(), run_a()
+        times_a.append(ta)
+        times_b.append(tb)
+        ratios.append(tb / ta)
+        if each:
+            each(i, ta, tb)
+    return times_a, times_b, ratios
+
+
+def report(a, b, times_a, times_b, ratios):
+    ms = lambda values: statistics.median(values) * 1000
+    print(f"A {ms(times_a):9.2f} ms  {a}")
+    print(f"B {ms(times_b):9.2f} ms  {b}")
+    print(f"B/A median of {len(ratios)} paired ratios: {statistics.median(ratios):.2f}"
+          f" (lowest {min(ratios):.2f}, highest {max(ratios):.2f})")
 
 
 def main():
@@ -52,20 +81,7 @@ def main():
     for _ in range(options.warmup):
         run_once(*a)
         run_once(*b)
-    times_a, times_b, ratios = [], [], []
-    for i in range(options.runs):
-        if i % 2 == 0:
-            ta, tb = run_once(*a), run_once(*b)
-        else:
-            tb, ta = run_once(*b), run_once(*a)
-        times_a.append(ta)
-        times_b.append(tb)
-        ratios.append(tb / ta)
-    ms = lambda values: statistics.median(values) * 1000
-    print(f"A {ms(times_a):8.2f} ms  {options.a}")
-    print(f"B {ms(times_b):8.2f} ms  {options.b}")
-    print(f"B/A median of {options.runs} paired ratios: {statistics.median(ratios):.2f}"
-          f"  (A/B {1 / statistics.median(ratios):.2f})")
+    report(options.a, options.b, *pair_up(options.runs, lambda: run_once(*a), lambda: run_once(*b)))
 
 
 if __name__ == "__main__":

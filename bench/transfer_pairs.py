@@ -14,9 +14,10 @@ from another build (an earlier one, for before and after).
 import argparse
 import json
 import os
-import statistics
 import subprocess
 import sys
+
+from paired_runs import pair_up, report
 
 
 def run_once(binary, pattern):
@@ -44,22 +45,10 @@ def main():
     options = parser.parse_args()
     binary_a = options.binary_a or options.binary
     binary_b = options.binary_b or options.binary
-    times_a, times_b, ratios = [], [], []
-    for i in range(options.runs):
-        if i % 2 == 0:
-            ta, tb = run_once(binary_a, options.a), run_once(binary_b, options.b)
-        else:
-            tb, ta = run_once(binary_b, options.b), run_once(binary_a, options.a)
-        times_a.append(ta)
-        times_b.append(tb)
-        ratios.append(tb / ta)
-        print(f"  pair {i + 1}: A {ta * 1000:9.1f} ms  B {tb * 1000:9.1f} ms  B/A {tb / ta:.2f}", flush=True)
-    ms = lambda values: statistics.median(values) * 1000
-    print(f"A {ms(times_a):9.1f} ms  {options.a}")
-    print(f"B {ms(times_b):9.1f} ms  {options.b}")
-    print(f"B/A median of {options.runs} paired ratios: {statistics.median(ratios):.2f}"
-          f" (lowest {min(ratios):.2f}, highest {max(ratios):.2f})")
-
+    each = lambda i, ta, tb: print(f"  pair {i + 1}: A {ta * 1000:9.1f} ms  B {tb * 1000:9.1f} ms  B/A {tb / ta:.2f}",
+                                   flush=True)
+    report(options.a, options.b,
+           *pair_up(options.runs, lambda: run_once(binary_a, options.a), lambda: run_once(binary_b, options.b), each))
 
 if __name__ == "__main__":
     main()

@@ -194,19 +194,11 @@ TEST(EditDuplicates, ServiceWordsAndTsNumbersDecideNotNamesOrRows) {
     db.transportStreams[0].tsLongA = 11000;
     db.transportStreams[1].tsLongA = 12000;
     db.transportStreams[2].tsLongA = 11000;  // the same TS as row 0, listed twice
-    auto service = [](const char* name, std::uint16_t word, std::uint32_t ts, std::uint8_t kind = 0) {
-        channeldb::ServiceRecord s;
-        s.svcName = name;
-        s.svcWordA = word;
-        s.tsIndex = ts;
-        s.serviceKind = kind;
-        return s;
-    };
-    db.services[0] = service("One", 1, 0);
-    db.services[1] = service("One HD", 1, 2);  // same words, same TS numbers: a duplicate
-    db.services[2] = service("One", 1, 1);     // other TS: a near-duplicate of row 0
-    db.services[3] = service("Two", 2, 0);
-    db.services[4] = service("One", 1, 0, 1);  // audio: another list
+    db.services[0] = serviceOn("One", 1, 0);
+    db.services[1] = serviceOn("One HD", 1, 2);  // same words, same TS numbers: a duplicate
+    db.services[2] = serviceOn("One", 1, 1);     // other TS: a near-duplicate of row 0
+    db.services[3] = serviceOn("Two", 2, 0);
+    db.services[4] = serviceOn("One", 1, 0, 1);  // audio: another list
     db.videoCount = 4;
     db.audioCount = 1;
     const auto duplicates = findDuplicates(db);
