@@ -593,6 +593,7 @@ TEST_F(EditorDocumentTest, AFindingJumpsToItsRowAndTheStatusBarCountsAgainstTheM
     EXPECT_TRUE(window_->countsLabel()->text().contains(
         "video 42 of 2000, audio 18 of 2000, 60 of 4000 services; 0 errors, 1 warning"))
         << window_->countsLabel()->text().toStdString();
+    EXPECT_EQ(window_->findingsDock()->windowTitle().toStdString(), "Findings: 0 errors, 1 warning");
     ServiceTableModel* video = window_->serviceModel(ServiceKind::Video);
     EXPECT_TRUE(video->index(12, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid()) << "the row is marked";
     EXPECT_FALSE(video->index(11, ServiceTableModel::Name).data(Qt::BackgroundRole).isValid());

@@ -1,5 +1,7 @@
 #include "findings_dock.h"
 
+#include "counted_text.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QStyle>
@@ -48,7 +50,9 @@ void FindingsDock::setFindings(const QList<FindingRow>& findings) {
     tree_->resizeColumnToContents(0);
     tree_->resizeColumnToContents(1);
     tree_->setUpdatesEnabled(true);
-    setWindowTitle(findings_.isEmpty() ? tr("Findings: none") : tr("Findings: %1 errors, %2 warnings").arg(errors_).arg(warnings_));
+    setWindowTitle(findings_.isEmpty() ? tr("Findings: none") : tr("Findings: %1, %2")
+                                                                   .arg(counted(errors_, tr("error"), tr("errors")),
+                                                                        counted(warnings_, tr("warning"), tr("warnings"))));
 }
 
 void FindingsDock::activate(QTreeWidgetItem* item) {

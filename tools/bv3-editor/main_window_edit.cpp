@@ -181,9 +181,8 @@ void MainWindow::stepThroughHistory(bool back) {
 
 void MainWindow::cutRows() {
     const std::size_t count = controller_.cut(selectedServiceRows());
-    statusBar()->showMessage(tr("%n service(s) cut: select a row and paste to move them there", nullptr,
-                                static_cast<int>(count)),
-                             5000);
+    statusBar()->showMessage(
+        tr("%1 cut: select a row and paste to move them there").arg(counted(count, tr("service"), tr("services"))), 5000);
     updateActions();
 }
 
@@ -350,8 +349,9 @@ void MainWindow::selectDuplicates() {
     selectServices(ServiceKind::Video, video);
     selectServices(ServiceKind::Audio, audio);
     if (video.isEmpty() && audio.isEmpty()) {
-        statusBar()->showMessage(tr("No duplicates; %n name(s) repeat on other transport streams", nullptr,
-                                    static_cast<int>(near.size())),
+        statusBar()->showMessage(tr("No duplicates; %1 on other transport streams")
+                                     .arg(near.size() == 1 ? tr("1 name repeats")
+                                                           : tr("%1 names repeat").arg(near.size())),
                                  8000);
         return;
     }

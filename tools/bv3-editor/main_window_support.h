@@ -2,6 +2,7 @@
 // Small helpers the main window's files share: texts of the receiver's names, the core's
 // group of a tab, and where a finding points in the window's terms.
 
+#include "counted_text.h"
 #include "findings_dock.h"
 #include "service_table_model.h"
 
@@ -20,10 +21,6 @@ inline QString qs(const std::string& text) {
 
 inline edit::ServiceGroup groupOf(ServiceKind kind) {
     return kind == ServiceKind::Video ? edit::ServiceGroup::Video : edit::ServiceGroup::Audio;
-}
-
-inline QString counted(int count, const QString& one, const QString& many) {
-    return QString::number(count) + ' ' + (count == 1 ? one : many);
 }
 
 // A name typed without a suffix gets the one of the format chosen in the dialog.

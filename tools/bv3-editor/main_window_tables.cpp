@@ -129,18 +129,18 @@ void MainWindow::deleteTableRow(edit::RecordType type) {
         }
         if (names.isEmpty()) {
             prompts_->showError(title, tr("\"%1\" is the only one, and %2 refer to it: nothing could take them over.")
-                                           .arg(name, provider ? tr("%n service(s)", nullptr, static_cast<int>(users))
-                                                               : tr("%n transport stream(s)", nullptr, static_cast<int>(users))));
+                                           .arg(name, provider ? counted(users, tr("service"), tr("services"))
+                                                               : counted(users, tr("transport stream"), tr("transport streams"))));
             return;
         }
-        const QString label = provider
-                                  ? tr("Delete the provider \"%1\"? %n service(s) name it; which provider takes them over?",
-                                       nullptr, static_cast<int>(users))
-                                        .arg(name)
-                                  : tr("Delete the network \"%1\"? %n transport stream(s) are on it; which network takes "
-                                       "them over?",
-                                       nullptr, static_cast<int>(users))
-                                        .arg(name);
+        const bool one = users == 1;
+        const QString label =
+            provider ? tr("Delete the provider \"%1\"? %2 %3 it; which provider takes %4 over?")
+                           .arg(name, counted(users, tr("service"), tr("services")), one ? tr("names") : tr("name"),
+                                one ? tr("it") : tr("them"))
+                     : tr("Delete the network \"%1\"? %2 %3 on it; which network takes %4 over?")
+                           .arg(name, counted(users, tr("transport stream"), tr("transport streams")),
+                                one ? tr("is") : tr("are"), one ? tr("it") : tr("them"));
         const auto chosen = prompts_->askChoice(title, label, names, 0);
         if (!chosen) {
             return;
@@ -177,8 +177,8 @@ void MainWindow::setOnSelection(std::string_view fieldId) {
     const auto current = edit::numberOf(controller_.document().database(), edit::RecordType::Service, rows.front(), field);
     const auto chosen = prompts_->askChoice(
         title,
-        provider ? tr("The provider of the %n selected service(s):", nullptr, static_cast<int>(rows.size()))
-                 : tr("The transport stream of the %n selected service(s):", nullptr, static_cast<int>(rows.size())),
+        (provider ? tr("The provider of the %1:") : tr("The transport stream of the %1:"))
+            .arg(counted(rows.size(), tr("selected service"), tr("selected services"))),
         names, static_cast<int>(std::min<std::uint64_t>(current, static_cast<std::uint64_t>(names.size() - 1))));
     if (chosen) {
         editField(edit::RecordType::Service, rows, field, QString::number(*chosen));
